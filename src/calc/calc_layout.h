@@ -1,0 +1,29 @@
+// The arithmetic of a calculation start: the grid size fitted to the available area and the
+// region's aspect, and the stripe of rows and region values that each worker receives.
+#pragma once
+
+#include "calc/calc_region.h"
+#include "calc/orbit_density.h"
+
+#include <cstdint>
+
+struct GridSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Fits the grid to an available area of availableWidth × availableHeight pixels (both > 0).
+// The region's aspect is compared with the integer quotient of the area; where that quotient
+// is 0 (an area taller than wide) with the exact ratio instead, so the grid stays near the area.
+GridSize FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRegion& region);
+
+struct StripeRows {
+    int32_t first = 0;  // first row of the stripe
+    int32_t last = 0;   // one past its last row
+};
+
+// Rows of worker `worker` of `workers`: [(i × H) ÷ N, ((i + 1) × H) ÷ N).
+StripeRows StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight);
+
+// The SetStripe values of the given rows of a width × height grid over the region.
+StripeSpec StripeFor(int32_t* levels, GridSize grid, const CalcRegion& region, StripeRows rows);

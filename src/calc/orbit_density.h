@@ -1,0 +1,41 @@
+// Orbit-density levels of one horizontal stripe of the level grid: the pure computation
+// that a worker thread runs, independent of threads and of any user interface.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// The seven values a worker receives for its stripe.
+struct StripeSpec {
+    int32_t* cells = nullptr;  // first cell of the stripe's row 0 inside the level grid
+    int32_t width = 0;         // cells per row
+    int32_t rows = 0;          // rows in the stripe
+    double xMin = 0.0;         // orbit value at the left edge of column 0
+    double yStart = 0.0;       // parameter of the stripe's row 0
+    double xRange = 0.0;       // extent in x of the width columns
+    double yRange = 0.0;       // extent in the parameter of the stripe's rows
+};
+
+inline constexpr double kOrbitStart = 0.12345;
+inline constexpr int kSubSamples = 10;
+// The cancel flag is also read inside a row after at most this many iterations.
+inline constexpr int64_t kCancelCheckInterval = 65536;
+
+// Iterations per sub-sample: trunc((W × 100) ÷ xr), saturating at the 32-bit range.
+int32_t IterationCount(int32_t width, double xRange);
+
+// Parameter of sub-sample j of stripe row i: a_row − ((yr ÷ R) × j) × 0.1.
+double SubSampleParameter(const StripeSpec& stripe, int32_t row, int subSample);
+
+// Column of an iterate: trunc(((x − xmin) ÷ xr) × W). Counted only when 0 <= column < W.
+int32_t ColumnOf(double x, const StripeSpec& stripe);
+
+// Level of a column with the given number of hits in one row: trunc(hits × 0.02), at most 255.
+int32_t LevelFromHits(int64_t hits);
+
+enum class StripeResult { Completed, Cancelled, OutOfMemory };
+
+// Computes every row of the stripe in order and stores each row's levels once the row is
+// complete. A nonzero cancel flag, read before every row and inside a row at least every
+// kCancelCheckInterval iterations, ends the computation; an abandoned row is not stored.
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel);
