@@ -63,7 +63,8 @@ bool CountOrbit(const StripeSpec& stripe, double a, int32_t iterations, int64_t*
 
 }  // namespace
 
-StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel)
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                           std::atomic<int32_t>* rowsDone)
 {
     if (stripe.rows <= 0 || stripe.width <= 0) {
         return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
@@ -91,6 +92,9 @@ StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>&
         for (int32_t k = 0; k < stripe.width; ++k) {
             std::atomic_ref<int32_t>(rowCells[k])
                 .store(LevelFromHits(histogram[k]), std::memory_order_relaxed);
+        }
+        if (rowsDone != nullptr) {
+            rowsDone->fetch_add(1, std::memory_order_relaxed);
         }
     }
     return StripeResult::Completed;

@@ -38,4 +38,6 @@ enum class StripeResult { Completed, Cancelled, OutOfMemory };
 // Computes every row of the stripe in order and stores each row's levels once the row is
 // complete. A nonzero cancel flag, read before every row and inside a row at least every
 // kCancelCheckInterval iterations, ends the computation; an abandoned row is not stored.
-StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel);
+// rowsDone, when given, counts the stored rows.
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                           std::atomic<int32_t>* rowsDone = nullptr);
