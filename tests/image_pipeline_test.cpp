@@ -193,6 +193,8 @@ TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
         {1, 1, 13, 9},         // one cell everywhere
         {1000, 3, 7, 200},
         {301, 299, 300, 300},  // one span of two in each direction
+        {200, 150, 2, 1},      // boxes of 15,000 cells
+        {300, 101, 1, 3},
     };
     uint32_t seed = 2;
     for (const Case& c : cases) {
@@ -200,6 +202,28 @@ TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
         const std::vector<uint32_t> colors = RandomColors(int64_t{c.w} * c.h, seed++);
         const PixelBuffer bitmap = ResampledTo(ImageOf(c.w, c.h, colors), {c.W, c.H});
         EXPECT_EQ(PixelsOf(bitmap), literal::BoxAverage(colors, c.w, c.h, c.W, c.H));
+    }
+}
+
+TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
+{
+    // Every channel sum is an exact multiple of the box size; white fills every channel to
+    // its limit, also in boxes of 8,224 and 8,225 cells.
+    const PixelSize sizes[][2] = {
+        {{8224, 1}, {1, 1}}, {{8225, 1}, {1, 1}},   {{91, 91}, {1, 1}}, {{100, 100}, {3, 7}},
+        {{7, 5}, {3, 2}},    {{960, 800}, {792, 660}}, {{2, 3}, {9, 4}},
+    };
+    for (uint32_t color : {0xFFFFFFu, 0x7F0180u}) {
+        for (const auto& [imageSize, bitmapSize] : sizes) {
+            SCOPED_TRACE(testing::Message() << std::hex << color << std::dec << " "
+                                            << imageSize.width << "x" << imageSize.height);
+            const int64_t cells = int64_t{imageSize.width} * imageSize.height;
+            const PixelBuffer image =
+                ImageOf(imageSize.width, imageSize.height, std::vector<uint32_t>(cells, color));
+            for (uint32_t pixel : PixelsOf(ResampledTo(image, bitmapSize))) {
+                ASSERT_EQ(pixel, color);
+            }
+        }
     }
 }
 

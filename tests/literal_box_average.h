@@ -2,6 +2,7 @@
 // that the program's resampling must match exactly. Deliberately simple and slow.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
