@@ -40,12 +40,6 @@ TEST(ColorScale, TablesMatchTheCheckValues)
     }
 }
 
-TEST(ColorScale, AnyNonzeroReverseFlagReverses)
-{
-    EXPECT_EQ(MakeColorTable(kRed, -1), MakeColorTable(kRed, 1));
-    EXPECT_NE(MakeColorTable(kRed, 1), MakeColorTable(kRed, 0));
-}
-
 TEST(ColorScale, NoTableHoldsPureWhite)
 {
     for (int32_t scheme = 0; scheme < 4; ++scheme) {

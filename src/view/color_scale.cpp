@@ -14,9 +14,12 @@ struct ColorStop {
 };
 
 // Strictly increasing positions from 0.0 to exactly 1.0; the stop at 1.0 ends the search.
-constexpr ColorStop kBlueStops[] = {{0.0, 0x000000}, {0.3, 0x0011FF}, {0.5, 0x11BBFF}, {1.0, 0xFFFFFF}};
-constexpr ColorStop kRedStops[] = {{0.0, 0x000000}, {0.3, 0xFF0000}, {0.5, 0xFFFF00}, {1.0, 0xFFFFFF}};
-constexpr ColorStop kGreenStops[] = {{0.0, 0x000000}, {0.3, 0x00DD33}, {0.5, 0xEEFF33}, {1.0, 0xFFFFFF}};
+constexpr ColorStop kBlueStops[] = {
+    {0.0, 0x000000}, {0.3, 0x0011FF}, {0.5, 0x11BBFF}, {1.0, 0xFFFFFF}};
+constexpr ColorStop kRedStops[] = {
+    {0.0, 0x000000}, {0.3, 0xFF0000}, {0.5, 0xFFFF00}, {1.0, 0xFFFFFF}};
+constexpr ColorStop kGreenStops[] = {
+    {0.0, 0x000000}, {0.3, 0x00DD33}, {0.5, 0xEEFF33}, {1.0, 0xFFFFFF}};
 constexpr ColorStop kMonochromeStops[] = {{0.0, 0x000000}, {1.0, 0xFFFFFF}};
 
 constexpr std::span<const ColorStop> kScales[] = {kBlueStops, kRedStops, kGreenStops,

@@ -107,7 +107,10 @@ struct PackedChannels {
     class Divisor {
     public:
         explicit Divisor(uint64_t n) : m_reciprocal(((uint64_t{1} << 40) + n - 1) / n) {}
-        uint32_t Divide(uint64_t sum) const { return static_cast<uint32_t>((sum * m_reciprocal) >> 40); }
+        uint32_t Divide(uint64_t sum) const
+        {
+            return static_cast<uint32_t>((sum * m_reciprocal) >> 40);
+        }
 
     private:
         uint64_t m_reciprocal;
@@ -141,7 +144,10 @@ struct WideChannels {
         }
     };
 
-    static Sum Of(uint32_t color) { return {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF}; }
+    static Sum Of(uint32_t color)
+    {
+        return {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF};
+    }
 
     class Divisor {
     public:

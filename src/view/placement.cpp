@@ -31,8 +31,10 @@ PixelSize FitBitmapSize(PixelSize client, Margins margins, PixelSize image)
 
 ImagePlacement PlaceImage(PixelSize client, Margins margins, PixelSize bitmap)
 {
-    const int64_t offX = (int64_t{client.width} - (int64_t{bitmap.width} + 2 * int64_t{margins.x})) / 2;
-    const int64_t offY = (int64_t{client.height} - (int64_t{bitmap.height} + 2 * int64_t{margins.y})) / 2;
+    const int64_t boxWidth = int64_t{bitmap.width} + 2 * int64_t{margins.x};
+    const int64_t boxHeight = int64_t{bitmap.height} + 2 * int64_t{margins.y};
+    const int64_t offX = (client.width - boxWidth) / 2;
+    const int64_t offY = (client.height - boxHeight) / 2;
     const int64_t left = margins.x + offX;
     const int64_t top = margins.y + offY;
     ImagePlacement placement;
