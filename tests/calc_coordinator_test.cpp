@@ -25,6 +25,7 @@ public:
         height = m_height;
     }
     void InvalidateFrame() override { ++invalidations; }
+    void CloseFrame() override {}
 
     int m_width;
     int m_height;

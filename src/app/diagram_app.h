@@ -13,6 +13,7 @@ class CMainWindow {
 public:
     virtual void GetViewClientSize(int& width, int& height) const = 0;
     virtual void InvalidateFrame() = 0;
+    virtual void CloseFrame() = 0;
 
 protected:
     ~CMainWindow() = default;
@@ -35,6 +36,13 @@ public:
     void GetColorSettings(int& scheme, int& reverse) const;
     // Level of a grid cell, index = row × width + column; unchecked, the grid must exist.
     int GetLevel(int64_t index) const;
+
+    // Creates and shows the main window; false when it cannot be created.
+    bool InitInstance();
+    // The command map: runs the handler of a command; false for an id without one.
+    bool OnCmdMsg(uint32_t id);
+    // Closes the main window, which ends the program.
+    void OnAppExit();
 
     // Starts a calculation of the current region on a grid fitted to the view: ends the
     // previous workers, replaces the grid with a zero-filled one, starts one worker per
