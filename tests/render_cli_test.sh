@@ -36,6 +36,13 @@ status=$?
 [ "$status" -eq 130 ] || { echo "FAIL: interrupted run exited $status"; failures=$((failures + 1)); }
 [ ! -e "$work/i.pgm" ] || { echo "FAIL: interrupted run wrote a file"; failures=$((failures + 1)); }
 
+check "coloured picture of the fitted grid" 0 "$render" --fit 1000x700 --scheme red --levels "$work/c.pgm" -o "$work/c.png" --quiet
+file "$work/c.png" | grep -q "PNG image data, 660 x 660, 8-bit/color RGB" || { echo "FAIL: -o with --fit: $(file "$work/c.png")"; failures=$((failures + 1)); }
+check "coloured grid one pixel a cell" 0 "$render" --grid 70x30 --scheme mono --reverse -o "$work/g.png" --quiet
+file "$work/g.png" | grep -q "PNG image data, 70 x 30" || { echo "FAIL: -o with --grid: $(file "$work/g.png")"; failures=$((failures + 1)); }
+check "unknown scheme" 2 "$render" --grid 10x10 --scheme purple -o "$work/e.png"
+rm -f "$work/c.pgm" "$work/c.png" "$work/g.png"
+
 check "non-numeric value" 2 "$render" --region 0 3 one 4 --grid 10x10 --levels "$work/e.pgm"
 check "zero grid" 2 "$render" --grid 0x10 --levels "$work/e.pgm"
 check "missing value" 2 "$render" --grid

@@ -79,6 +79,20 @@ TEST(RenderOptions, RejectsFitsAndThreadCountsThatCannotWork)
     EXPECT_NE(Parse({"--threads", "1025", "--grid", "2x2", "--levels", "a"}).error, "");
 }
 
+TEST(RenderOptions, PictureOptionsPickTheScale)
+{
+    const ParseResult r = Parse({"--grid", "2x2", "-o", "p.png", "--scheme", "green", "--reverse"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.picturePath, "p.png");
+    EXPECT_EQ(r.options.scheme, 2);
+    EXPECT_EQ(r.options.reverse, 1);
+    EXPECT_EQ(ParseScheme("mono"), 3);
+    EXPECT_EQ(ParseScheme("Blue"), std::nullopt);
+    const ParseResult defaults = Parse({"--grid", "2x2", "-o", "p.png"});
+    EXPECT_EQ(defaults.options.scheme, 0);
+    EXPECT_EQ(defaults.options.reverse, 0);
+}
+
 TEST(RenderOptions, AcceptsTheLargestGrids)
 {
     EXPECT_EQ(Parse({"--grid", "65536x8192", "--levels", "a"}).error, "");

@@ -2,8 +2,10 @@
 #include "calc/calc_workers.h"
 #include "platform/system_info.h"
 #include "tools/output_file.h"
+#include "tools/png_file.h"
 #include "tools/progress.h"
 #include "tools/render_options.h"
+#include "view/image_pipeline.h"
 
 #include <chrono>
 #include <csignal>
@@ -66,6 +68,43 @@ RunResult ComputeGrid(std::vector<int32_t>& levels, GridSize grid, const CalcReg
     return interrupted ? RunResult::Interrupted : RunResult::Finished;
 }
 
+// The coloured picture: the colourised grid itself, or with a client area the display bitmap
+// the window would show there.
+PixelBuffer ColouredPicture(std::vector<int32_t>& levels, const RenderOptions& options)
+{
+    PixelBuffer image;
+    AllocPixels(image, {options.gridWidth, options.gridHeight});
+    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(options.scheme, options.reverse), image);
+    if (options.clientWidth == 0) {
+        return image;
+    }
+    const PixelSize client{options.clientWidth, options.clientHeight};
+    PixelBuffer bitmap;
+    AllocPixels(bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, {image.width, image.height}));
+    FillDisplayBitmap(image, bitmap);
+    return bitmap;
+}
+
+// Writes every output asked for; returns the first error.
+std::string WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options)
+{
+    if (!options.levelsPath.empty()) {
+        const std::string error = WriteFileWhole(
+            options.levelsPath, EncodePgm(levels, options.gridWidth, options.gridHeight));
+        if (!error.empty()) {
+            return error;
+        }
+    }
+    if (!options.picturePath.empty()) {
+        const PixelBuffer picture = ColouredPicture(levels, options);
+        if (picture.PixelCount() == 0) {
+            return "not enough memory for the picture";
+        }
+        return WriteFileWhole(options.picturePath, EncodePng(picture));
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -80,8 +119,10 @@ int main(int argc, char** argv)
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
-    if (const std::string error = CheckWritable(options.levelsPath); !error.empty()) {
-        return Fail(error);
+    for (const std::string& path : {options.levelsPath, options.picturePath}) {
+        if (const std::string error = path.empty() ? "" : CheckWritable(path); !error.empty()) {
+            return Fail(error);
+        }
     }
     std::signal(SIGINT, OnInterrupt);
     const GridSize grid{options.gridWidth, options.gridHeight};
@@ -103,9 +144,12 @@ int main(int argc, char** argv)
         std::fputs("corvalis-render: interrupted; nothing written\n", stderr);
         return 130;
     }
-    const std::string error = WriteFileWhole(options.levelsPath, EncodePgm(levels, grid.width, grid.height));
-    if (!error.empty()) {
-        return Fail(error);
+    try {
+        if (const std::string error = WriteOutputs(levels, options); !error.empty()) {
+            return Fail(error);
+        }
+    } catch (const std::bad_alloc&) {
+        return Fail("not enough memory to encode the outputs");
     }
     return 0;
 }

@@ -7,7 +7,8 @@
 
 const char* const kRenderUsage =
     "usage: corvalis-render [--region XMIN YMIN XMAX YMAX] (--grid WxH | --fit CWxCH)\n"
-    "                       [--threads N] [--quiet] --levels OUT.pgm\n"
+    "                       [--threads N] [--quiet] [--levels OUT.pgm]\n"
+    "                       [-o OUT.png [--scheme blue|red|green|mono] [--reverse]]\n"
     "\n"
     "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
     "\n"
@@ -23,6 +24,11 @@ const char* const kRenderUsage =
     "  --quiet                       no progress line (it shows only on a terminal)\n"
     "  --levels OUT.pgm              write the density levels 0..255 as a binary PGM,\n"
     "                                the largest parameter in the top row\n"
+    "  -o OUT.png                    write the coloured picture as PNG: with --grid the grid\n"
+    "                                one pixel a cell, with --fit the picture the window\n"
+    "                                shows in that client area (without margins and label)\n"
+    "  --scheme blue|red|green|mono  the colour scale (default blue)\n"
+    "  --reverse                     run the colour scale in reverse order\n"
     "  --help                        show this text\n"
     "\n"
     "Ctrl+C stops the workers and writes nothing.\n";
@@ -48,6 +54,17 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, in
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<int32_t> ParseScheme(std::string_view name)
+{
+    constexpr std::string_view kSchemes[] = {"blue", "red", "green", "mono"};
+    for (int32_t scheme = 0; scheme < 4; ++scheme) {
+        if (name == kSchemes[scheme]) {
+            return scheme;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
@@ -124,6 +141,22 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
                             "' is not a whole number from 1 to 1024");
             }
             options.threads = *count;
+        } else if (arg == "-o" || arg == "--output") {
+            if (valuesLeft < 1 || args[i + 1].empty()) {
+                return fail("-o needs a file name");
+            }
+            options.picturePath = args[++i];
+        } else if (arg == "--scheme") {
+            if (valuesLeft < 1) {
+                return fail("--scheme needs one of blue, red, green, mono");
+            }
+            const auto scheme = ParseScheme(args[++i]);
+            if (!scheme) {
+                return fail("--scheme: '" + std::string(args[i]) + "' is not one of blue, red, green, mono");
+            }
+            options.scheme = *scheme;
+        } else if (arg == "--reverse") {
+            options.reverse = 1;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
         } else if (arg == "--levels") {
@@ -156,8 +189,8 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
         return fail("the grid " + std::to_string(options.gridWidth) + "x" +
                     std::to_string(options.gridHeight) + " has more than 536870912 cells");
     }
-    if (options.levelsPath.empty()) {
-        return fail("no output: give --levels OUT.pgm");
+    if (options.levelsPath.empty() && options.picturePath.empty()) {
+        return fail("no output: give --levels OUT.pgm or -o OUT.png");
     }
     return result;
 }
