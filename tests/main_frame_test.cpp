@@ -1,12 +1,12 @@
 #include "app/diagram_app.h"
 #include "frame/main_frame.h"
+#include "label_image.h"
 #include "platform/timer.h"
 #include "res/resource.h"
 #include "view/region_label.h"
 
 #include <QApplication>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPointer>
 #include <QTest>
 
@@ -121,30 +121,13 @@ int LabelPixelSize(const CDiagramView& view)
     return view.logicalDpiY() * static_cast<int>(view.devicePixelRatio()) * 70 / 720;
 }
 
-// The label drawn alone: white 7-point Arial on its opaque black box, which the image is.
-QImage LabelAlone(const QString& text, int pixelSize)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(text), metrics.height(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.setBackground(Qt::black);
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    painter.drawText(QPoint(0, metrics.ascent()), text);
-    return image;
-}
-
 // Where the view's label is painted, over everything painted before it.
 QRect LabelRect(const CDiagramView& view)
 {
     CalcRegion region;
     CurrentApp().GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
     const PixelSize client = view.ClientSize();
-    const QImage label = LabelAlone(QString::fromStdString(FormatRegionLabel(region, client.width, client.height)),
+    const QImage label = LabelImage(QString::fromStdString(FormatRegionLabel(region, client.width, client.height)),
                                     LabelPixelSize(view));
     const ImagePlacement place = view.Placement();
     return QRect(place.offX, place.offY, label.width(), label.height());
@@ -278,7 +261,7 @@ TEST_F(MainFrame, LabelNamesTheStoredRegionAtTheCornerOfTheMarginBox)
     const PixelSize client = View().ClientSize();
     const std::string text = FormatRegionLabel({0.25, 3.5, 0.75, 3.875}, client.width, client.height);
     const ImagePlacement place = View().Placement();
-    const QImage expected = LabelAlone(QString::fromStdString(text), LabelPixelSize(View()));
+    const QImage expected = LabelImage(QString::fromStdString(text), LabelPixelSize(View()));
     const QImage shown = ViewPixels().copy(place.offX, place.offY, expected.width(), expected.height());
     EXPECT_EQ(shown, expected);
 }

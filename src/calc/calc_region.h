@@ -1,6 +1,8 @@
 // The calculation region: x is the orbit value (horizontal), y the parameter a (vertical).
 #pragma once
 
+#include <utility>
+
 struct CalcRegion {
     double xmin = 0.0;
     double ymin = 0.0;
@@ -8,24 +10,16 @@ struct CalcRegion {
     double ymax = 0.0;
 };
 
-// Orders each axis on its own so that min <= max; equal or unordered (NaN) values keep the
-// given order.
+// The two values of one axis as (min, max); equal or unordered (NaN) values keep their order.
+constexpr std::pair<double, double> OrderedAxis(double v0, double v1)
+{
+    return v0 > v1 ? std::pair{v1, v0} : std::pair{v0, v1};
+}
+
+// Orders each axis on its own so that min <= max.
 constexpr CalcRegion OrderedRegion(double x0, double y0, double x1, double y1)
 {
-    CalcRegion region;
-    if (x0 > x1) {
-        region.xmin = x1;
-        region.xmax = x0;
-    } else {
-        region.xmin = x0;
-        region.xmax = x1;
-    }
-    if (y0 > y1) {
-        region.ymin = y1;
-        region.ymax = y0;
-    } else {
-        region.ymin = y0;
-        region.ymax = y1;
-    }
-    return region;
+    const auto [xmin, xmax] = OrderedAxis(x0, x1);
+    const auto [ymin, ymax] = OrderedAxis(y0, y1);
+    return {xmin, ymin, xmax, ymax};
 }

@@ -1,13 +1,10 @@
 // Checks a screenshot of the Corvalis window: that its picture is a computed diagram (not the
 // placeholder) and that the coordinate label shows the expected text at the corner of the
 // margin box, pixel for pixel as the label font draws it.
-#include "view/region_label.h"
+#include "label_image.h"
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 
 #include <cstdio>
 
@@ -69,22 +66,6 @@ bool SamePixels(const QImage& a, const QImage& b)
         }
     }
     return true;
-}
-
-QImage LabelImage(const QString& text, int pixelSize)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(text) + 2, metrics.height(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.setBackground(Qt::black);
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    painter.drawText(QPoint(0, metrics.ascent()), text);
-    return image;
 }
 
 }  // namespace
