@@ -31,19 +31,6 @@ constexpr Region kRegions[] = {
 
 constexpr const char* kLiteral = "literal";
 
-const char* KernelName(OrbitKernel kernel)
-{
-    switch (kernel) {
-    case OrbitKernel::Portable:
-        return "portable";
-    case OrbitKernel::Avx2:
-        return "avx2";
-    case OrbitKernel::Avx512:
-        return "avx512";
-    }
-    return "?";
-}
-
 std::string BenchmarkName(const Region& region, const char* method)
 {
     return std::string("OrbitDensity/") + region.name + "/" + method;
@@ -91,9 +78,9 @@ public:
         for (const Region& region : kRegions) {
             const auto literal = m_best.find(BenchmarkName(region, kLiteral));
             for (OrbitKernel kernel : kernels) {
-                const auto fast = m_best.find(BenchmarkName(region, KernelName(kernel)));
+                const auto fast = m_best.find(BenchmarkName(region, OrbitKernelName(kernel)));
                 if (literal != m_best.end() && fast != m_best.end()) {
-                    std::printf("  %-14s %-9s %7.1fx\n", region.name, KernelName(kernel),
+                    std::printf("  %-14s %-9s %7.1fx\n", region.name, OrbitKernelName(kernel),
                                 literal->second / fast->second);
                 }
             }
@@ -110,7 +97,7 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     std::vector<OrbitKernel> kernels;
-    for (OrbitKernel kernel : {OrbitKernel::Portable, OrbitKernel::Avx2, OrbitKernel::Avx512}) {
+    for (OrbitKernel kernel : kOrbitKernels) {
         if (OrbitKernelSupported(kernel)) {
             kernels.push_back(kernel);
         }
@@ -119,11 +106,11 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(BenchmarkName(region, kLiteral).c_str(), Literal, region)
             ->Unit(benchmark::kMillisecond);
         for (OrbitKernel kernel : kernels) {
-            benchmark::RegisterBenchmark(BenchmarkName(region, KernelName(kernel)).c_str(), Fast, region, kernel)
+            benchmark::RegisterBenchmark(BenchmarkName(region, OrbitKernelName(kernel)).c_str(), Fast, region, kernel)
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    std::printf("fastest kernel on this processor: %s\n", KernelName(FastestOrbitKernel()));
+    std::printf("fastest kernel on this processor: %s\n", OrbitKernelName(FastestOrbitKernel()));
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios(kernels);

@@ -29,6 +29,18 @@ int32_t LevelFromHits(int64_t hits)
     return level > 255 ? 255 : level;
 }
 
+const char* OrbitKernelName(OrbitKernel kernel)
+{
+    switch (kernel) {
+    case OrbitKernel::Avx2:
+        return "avx2";
+    case OrbitKernel::Avx512:
+        return "avx512";
+    default:
+        return "portable";
+    }
+}
+
 bool OrbitKernelSupported(OrbitKernel kernel)
 {
     switch (kernel) {

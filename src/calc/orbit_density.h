@@ -37,6 +37,10 @@ enum class StripeResult { Completed, Cancelled, OutOfMemory };
 
 // The instruction sets the computation has a kernel for. Every kernel gives the same levels.
 enum class OrbitKernel { Portable, Avx2, Avx512 };
+inline constexpr OrbitKernel kOrbitKernels[] = {OrbitKernel::Portable, OrbitKernel::Avx2, OrbitKernel::Avx512};
+
+// "portable", "avx2" or "avx512".
+const char* OrbitKernelName(OrbitKernel kernel);
 
 // Whether this processor (and build) can run the kernel. Portable runs everywhere.
 bool OrbitKernelSupported(OrbitKernel kernel);
