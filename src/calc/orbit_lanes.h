@@ -35,8 +35,11 @@ struct LaneCounting {
 using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting,
                                        int64_t maxSteps, uint32_t& events);
 
+// The kernel of an instruction set, in two forms: one for stripes whose column quotients are
+// always finite, and one that also counts infinite and NaN quotients in column 0.
 struct LaneKernel {
-    LaneKernelFunction advance;
+    LaneKernelFunction advanceFiniteQuotients;
+    LaneKernelFunction advanceAnyQuotients;
     int lanes;
 };
 

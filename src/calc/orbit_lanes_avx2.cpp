@@ -28,17 +28,28 @@ struct Avx2Ops {
     static Real Mul(Real a, Real b) { return _mm256_mul_pd(a, b); }
     static Real Div(Real a, Real b) { return _mm256_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm256_add_epi64(a, b); }
+    static Real Abs(Real v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+    // Quotients beyond the 32-bit range, infinite or NaN give the most negative 32-bit value.
+    static Bits Truncate(Real v) { return _mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(v)); }
 
-    static Mask Less(Real a, Real b) { return _mm256_castpd_si256(_mm256_cmp_pd(a, b, _CMP_LT_OQ)); }
-    static Mask LessEqual(Real a, Real b) { return _mm256_castpd_si256(_mm256_cmp_pd(a, b, _CMP_LE_OQ)); }
-    static Mask NotFinite(Real v)
+    static Mask LessEqualWhere(Mask m, Real a, Real b)
     {
-        const Real magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
-        return _mm256_castpd_si256(_mm256_cmp_pd(magnitude, _mm256_set1_pd(kInfinity), _CMP_NLT_UQ));
+        return _mm256_and_si256(m, _mm256_castpd_si256(_mm256_cmp_pd(a, b, _CMP_LE_OQ)));
     }
-    static Mask SameBits(Real v, Bits bits) { return _mm256_cmpeq_epi64(_mm256_castpd_si256(v), bits); }
+    static Mask BelowWhere(Mask m, Bits v, Bits bound)
+    {
+        const __m256i notNegative = _mm256_cmpgt_epi64(v, _mm256_set1_epi64x(-1));
+        return _mm256_and_si256(_mm256_and_si256(m, notNegative), _mm256_cmpgt_epi64(bound, v));
+    }
+    static Mask NotFiniteWhere(Mask m, Real v)
+    {
+        return _mm256_and_si256(m, _mm256_castpd_si256(_mm256_cmp_pd(Abs(v), _mm256_set1_pd(kInfinity), _CMP_NLT_UQ)));
+    }
+    static Mask SameBitsWhere(Mask m, Real v, Bits bits)
+    {
+        return _mm256_and_si256(m, _mm256_cmpeq_epi64(_mm256_castpd_si256(v), bits));
+    }
 
-    static Mask And(Mask a, Mask b) { return _mm256_and_si256(a, b); }
     static Mask Or(Mask a, Mask b) { return _mm256_or_si256(a, b); }
     static Mask AndNot(Mask drop, Mask keep) { return _mm256_andnot_si256(drop, keep); }
     static Mask LaneMask(uint32_t bits)
@@ -49,15 +60,9 @@ struct Avx2Ops {
     static uint32_t LaneBits(Mask m) { return static_cast<uint32_t>(_mm256_movemask_pd(_mm256_castsi256_pd(m))); }
     static bool Any(Mask m) { return !_mm256_testz_si256(m, m); }
 
-    static Bits TruncateWhere(Mask m, Real v)
-    {
-        return _mm256_and_si256(m, _mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(v)));
-    }
     static Bits Select(Mask m, Bits yes, Bits no) { return _mm256_blendv_epi8(no, yes, m); }
 };
 
-constexpr int kVectors = 4;
-
 }  // namespace
 
-constinit const LaneKernel kAvx2LaneKernel{&AdvanceLanes<Avx2Ops, kVectors>, Avx2Ops::kWidth * kVectors};
+constinit const LaneKernel kAvx2LaneKernel = MakeLaneKernel<Avx2Ops, 2>();

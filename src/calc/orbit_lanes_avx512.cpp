@@ -24,26 +24,29 @@ struct Avx512Ops {
     static Real Mul(Real a, Real b) { return _mm512_mul_pd(a, b); }
     static Real Div(Real a, Real b) { return _mm512_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm512_add_epi64(a, b); }
+    static Real Abs(Real v) { return _mm512_abs_pd(v); }
+    // Quotients beyond the 64-bit range, infinite or NaN give the most negative value.
+    static Bits Truncate(Real v) { return _mm512_cvttpd_epi64(v); }
 
-    static Mask Less(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
-    static Mask LessEqual(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
+    static Mask LessEqualWhere(Mask m, Real a, Real b) { return _mm512_mask_cmp_pd_mask(m, a, b, _CMP_LE_OQ); }
+    // Negative values compare as unsigned ones beyond any bound.
+    static Mask BelowWhere(Mask m, Bits v, Bits bound) { return _mm512_mask_cmplt_epu64_mask(m, v, bound); }
     // Classes quiet NaN (0x01), +infinity (0x08), −infinity (0x10) and signalling NaN (0x80).
-    static Mask NotFinite(Real v) { return _mm512_fpclass_pd_mask(v, 0x99); }
-    static Mask SameBits(Real v, Bits bits) { return _mm512_cmpeq_epi64_mask(_mm512_castpd_si512(v), bits); }
+    static Mask NotFiniteWhere(Mask m, Real v) { return _mm512_mask_fpclass_pd_mask(m, v, 0x99); }
+    static Mask SameBitsWhere(Mask m, Real v, Bits bits)
+    {
+        return _mm512_mask_cmpeq_epi64_mask(m, _mm512_castpd_si512(v), bits);
+    }
 
-    static Mask And(Mask a, Mask b) { return static_cast<Mask>(a & b); }
-    static Mask Or(Mask a, Mask b) { return static_cast<Mask>(a | b); }
-    static Mask AndNot(Mask drop, Mask keep) { return static_cast<Mask>(keep & ~drop); }
-    static Mask LaneMask(uint32_t bits) { return static_cast<Mask>(bits & 0xFFu); }
-    static uint32_t LaneBits(Mask m) { return m; }
-    static bool Any(Mask m) { return m != 0; }
+    static Mask Or(Mask a, Mask b) { return _kor_mask8(a, b); }
+    static Mask AndNot(Mask drop, Mask keep) { return _kandn_mask8(drop, keep); }
+    static Mask LaneMask(uint32_t bits) { return _cvtu32_mask8(bits & 0xFFu); }
+    static uint32_t LaneBits(Mask m) { return _cvtmask8_u32(m); }
+    static bool Any(Mask m) { return !_ktestz_mask8_u8(m, m); }
 
-    static Bits TruncateWhere(Mask m, Real v) { return _mm512_maskz_cvttpd_epi64(m, v); }
     static Bits Select(Mask m, Bits yes, Bits no) { return _mm512_mask_blend_epi64(m, no, yes); }
 };
 
-constexpr int kVectors = 3;
-
 }  // namespace
 
-constinit const LaneKernel kAvx512LaneKernel{&AdvanceLanes<Avx512Ops, kVectors>, Avx512Ops::kWidth * kVectors};
+constinit const LaneKernel kAvx512LaneKernel = MakeLaneKernel<Avx512Ops, 2>();

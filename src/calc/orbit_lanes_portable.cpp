@@ -3,10 +3,4 @@
 #include "calc/orbit_lanes_step.h"
 #include "calc/scalar_lanes.h"
 
-namespace {
-
-constexpr int kInterleaved = 4;
-
-}  // namespace
-
-constinit const LaneKernel kPortableLaneKernel{&AdvanceLanes<ScalarOps, kInterleaved>, kInterleaved};
+constinit const LaneKernel kPortableLaneKernel = MakeLaneKernel<ScalarOps, 4>();

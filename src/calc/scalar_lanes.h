@@ -2,7 +2,10 @@
 // side, and the stripe computation uses them to step a single orbit with the kernels' own rules.
 #pragma once
 
+#include "calc/truncate.h"
+
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 struct ScalarOps {
@@ -22,20 +25,22 @@ struct ScalarOps {
     static Real Mul(Real a, Real b) { return a * b; }
     static Real Div(Real a, Real b) { return a / b; }
     static Bits AddBits(Bits a, Bits b) { return a + b; }
+    static Real Abs(Real v) { return std::fabs(v); }
+    // The program's own conversion: infinite and NaN quotients give column 0.
+    static Bits Truncate(Real v) { return TruncToInt32(v); }
 
-    static Mask Less(Real a, Real b) { return a < b; }
-    static Mask LessEqual(Real a, Real b) { return a <= b; }
-    static Mask NotFinite(Real v) { return !(v - v == 0.0); }
-    static Mask SameBits(Real v, Bits bits) { return std::bit_cast<Bits>(v) == bits; }
+    // Comparisons and tests "Where" hold only for the lanes of their first argument. Bitwise
+    // operators keep the lane logic free of branches.
+    static Mask LessEqualWhere(Mask m, Real a, Real b) { return m & (a <= b); }
+    static Mask BelowWhere(Mask m, Bits v, Bits bound) { return m & (v >= 0) & (v < bound); }
+    static Mask NotFiniteWhere(Mask m, Real v) { return m & !(v - v == 0.0); }
+    static Mask SameBitsWhere(Mask m, Real v, Bits bits) { return m & (std::bit_cast<Bits>(v) == bits); }
 
-    // Bitwise operators keep the lane logic free of branches.
-    static Mask And(Mask a, Mask b) { return a & b; }
     static Mask Or(Mask a, Mask b) { return a | b; }
     static Mask AndNot(Mask drop, Mask keep) { return keep & !drop; }
     static Mask LaneMask(uint32_t bits) { return (bits & 1u) != 0; }
     static uint32_t LaneBits(Mask m) { return m ? 1u : 0u; }
     static bool Any(Mask m) { return m; }
 
-    static Bits TruncateWhere(Mask m, Real v) { return m ? static_cast<Bits>(v) : 0; }
-    static Bits Select(Mask m, Bits yes, Bits no) { return m ? yes : no; }
+    static Bits Select(Mask m, Bits yes, Bits no) { return no ^ ((yes ^ no) & -static_cast<Bits>(m)); }
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -18,6 +19,15 @@ constexpr int32_t kRowWindow = 8;
 bool Cancelled(const std::atomic<int32_t>& cancel)
 {
     return cancel.load(std::memory_order_relaxed) != 0;
+}
+
+// Whether the column quotient ((x − xmin) ÷ xr) × W is finite for every iterate that passes the
+// divergence test, with a wide margin for rounding. Only stripes with a non-finite xmin or
+// quotients near the largest double need the kernels' handling of infinite and NaN quotients.
+bool QuotientsStayFinite(const StripeSpec& stripe)
+{
+    const double largest = ((std::fabs(stripe.xMin) + 2 * kEscapeBound) / stripe.xRange) * stripe.width;
+    return std::isfinite(stripe.xMin) && stripe.xRange > 0.0 && largest < 1e300;
 }
 
 // The sub-sample a lane follows. Brent's cycle test: the lane's saved iterate is the one of step
@@ -51,6 +61,7 @@ private:
     const StripeSpec& m_stripe;
     const std::atomic<int32_t>& m_cancel;
     const LaneKernel& m_kernel;
+    const LaneKernelFunction m_advance;
     const int64_t m_iterations;
     const int64_t m_jobCount;
     std::vector<uint32_t> m_laneCounts;  // each lane's hits of its current sub-sample
@@ -67,11 +78,12 @@ StripeRun::StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cance
     : m_stripe(stripe),
       m_cancel(cancel),
       m_kernel(kernel),
+      m_advance(QuotientsStayFinite(stripe) ? kernel.advanceFiniteQuotients : kernel.advanceAnyQuotients),
       m_iterations(IterationCount(stripe.width, stripe.xRange)),
       m_jobCount(int64_t{stripe.rows} * kSubSamples)
 {
-    // Each lane's counts take a whole number of 64-byte lines, an odd number of them, so that
-    // the lanes' same columns do not all fall into the same cache set.
+    // Each lane's counts and spare take a whole number of 64-byte lines, an odd number of them,
+    // so that the lanes' same columns do not all fall into the same cache set.
     const int64_t stride = (((int64_t{stripe.width} + 1 + 15) / 16) * 16) | 16;
     m_laneCounts.resize(static_cast<size_t>(stride * kernel.lanes));
     m_rowCounts.resize(static_cast<size_t>(int64_t{stripe.width} * kRowWindow));
@@ -85,7 +97,7 @@ StripeResult StripeRun::Run()
     }
     while (m_lanes.active != 0) {
         uint32_t events = 0;
-        const int64_t steps = m_kernel.advance(m_lanes, m_counting, StepsToNextEvent(), events);
+        const int64_t steps = m_advance(m_lanes, m_counting, StepsToNextEvent(), events);
         if (Cancelled(m_cancel)) {
             return StripeResult::Cancelled;
         }
@@ -125,7 +137,7 @@ bool StripeRun::HandleLane(int lane)
 {
     LaneJob& job = m_jobs[lane];
     const double x = m_lanes.x[lane];
-    if (!Bounded<ScalarOps>(x)) {
+    if (!BoundedWhere<ScalarOps>(true, x)) {
         FinishJob(lane);  // escaped; the kernel did not count that iterate
     } else if (std::bit_cast<int64_t>(x) == m_lanes.saved[lane]) {
         if (!CountRemainingPeriods(lane)) {
