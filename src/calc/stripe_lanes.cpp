@@ -227,6 +227,9 @@ void StripeRun::FinishJob(int lane)
         rowCounts[column] += laneCounts[column];
         laneCounts[column] = 0;
     }
+    // An idle lane steps 0 to 0: no NaN, infinity or subnormal to slow its vector down.
+    m_lanes.x[lane] = 0.0;
+    m_lanes.a[lane] = 0.0;
     m_lanes.active &= ~(1u << lane);
     ++m_finishedJobs[row % kRowWindow];
     StoreFinishedRows();
