@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -38,9 +39,9 @@ std::vector<int32_t> Compute(OrbitKernel kernel, const Case& c, int32_t fill = -
     return cells;
 }
 
-std::vector<int32_t> ComputeLiterally(const Case& c, int32_t fill = -1)
+std::vector<int32_t> ComputeLiterally(const Case& c)
 {
-    std::vector<int32_t> cells(static_cast<size_t>(c.width) * c.rows + 1, fill);
+    std::vector<int32_t> cells(static_cast<size_t>(c.width) * c.rows + 1, -1);
     literal::ComputeStripe(cells.data(), c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange);
     return cells;
 }
