@@ -2,8 +2,6 @@
 // side, and the stripe computation uses them to step a single orbit with the kernels' own rules.
 #pragma once
 
-#include "calc/truncate.h"
-
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -26,8 +24,8 @@ struct ScalarOps {
     static Real Div(Real a, Real b) { return a / b; }
     static Bits AddBits(Bits a, Bits b) { return a + b; }
     static Real Abs(Real v) { return std::fabs(v); }
-    // The program's own conversion: infinite and NaN quotients give column 0.
-    static Bits Truncate(Real v) { return TruncToInt32(v); }
+    // Exact truncation where the value converts; beyond ±2^62, infinite or NaN gives −1.
+    static Bits Truncate(Real v) { return std::fabs(v) < 0x1p62 ? static_cast<Bits>(v) : -1; }
 
     // Comparisons and tests "Where" hold only for the lanes of their first argument. Bitwise
     // operators keep the lane logic free of branches.
