@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   fonts-ipafont-gothic fonts-liberation
   xvfb xdotool imagemagick x11-utils
+  locales
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then

@@ -4,7 +4,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target corvalis-render
-# Until the window program exists, this draws the default diagram with corvalis-render.
-build/tools/corvalis-render --region 0 3 1 4 --grid 660x660 --levels corvalis-default.pgm
-echo "Wrote corvalis-default.pgm (the default region, 660 x 660 levels)."
+cmake --build build --target corvalis corvalis-render
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  cat >&2 <<'MSG'
+run: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).
+  Start it from a desktop session, or on a machine without one run it in a virtual screen:
+    xvfb-run -a -s "-screen 0 1280x1024x24" build/src/corvalis
+  corvalis-render draws diagrams without a window: build/tools/corvalis-render --help
+MSG
+  exit 1
+fi
+exec build/src/corvalis

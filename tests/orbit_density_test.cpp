@@ -240,7 +240,7 @@ TEST(OrbitDensity, CancelAlreadySetWritesNothing)
 // Row 0 samples a from 2.8 down to 1.99, where orbits settle on a fixed point: with cycle
 // detection its 2^31 − 1 iterations per sub-sample take moments. Row 1 reaches the chaotic
 // a = 3.7, whose orbits take far longer than the test. A cancel while row 1 is computed keeps
-// row 0, complete, and writes nothing of row 1.
+// row 0, complete and counted as done, and writes nothing of row 1.
 TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
 {
     constexpr int32_t kWidth = 100;
@@ -257,7 +257,8 @@ TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
         std::atomic<int32_t> cancel{0};
         const StripeSpec stripe{cells.data(), kWidth, 2, oneRow.xMin, oneRow.yStart, oneRow.xRange, 2 * oneRow.yRange};
         StripeResult result = StripeResult::Completed;
-        std::thread worker([&] { result = ComputeStripeWith(kernel, stripe, cancel); });
+        std::atomic<int32_t> rowsDone{0};
+        std::thread worker([&] { result = ComputeStripeWith(kernel, stripe, cancel, &rowsDone); });
         for (int i = 0; i < 1000 && std::atomic_ref<int32_t>(cells[0]).load() == -5; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -265,6 +266,7 @@ TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
         cancel.store(1);
         worker.join();
         EXPECT_EQ(result, StripeResult::Cancelled);
+        EXPECT_EQ(rowsDone.load(), 1);
         EXPECT_EQ(std::vector<int32_t>(cells.begin(), cells.begin() + kWidth), expectedRow0);
         EXPECT_EQ(std::vector<int32_t>(cells.begin() + kWidth, cells.end()), std::vector<int32_t>(kWidth, -5));
     }

@@ -57,6 +57,28 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
     }
 }
 
+TEST(RenderOptions, FitSizesTheGridAsTheWindowDoes)
+{
+    const ParseResult r = Parse({"--fit", "1000x700", "--threads", "2", "--levels", "d.pgm"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.gridWidth, 660);
+    EXPECT_EQ(r.options.gridHeight, 660);
+    EXPECT_EQ(r.options.threads, 2);
+    const ParseResult wide = Parse({"--region", "0", "3", "1.2", "4", "--fit", "1000x700", "--levels", "d"});
+    EXPECT_EQ(wide.options.gridWidth, 960);
+    EXPECT_EQ(wide.options.gridHeight, 800);
+}
+
+TEST(RenderOptions, RejectsFitsAndThreadCountsThatCannotWork)
+{
+    EXPECT_NE(Parse({"--fit", "40x700", "--levels", "a"}).error, "");
+    EXPECT_NE(Parse({"--fit", "100x100", "--grid", "2x2", "--levels", "a"}).error, "");
+    // A region without x extent fits no columns.
+    EXPECT_NE(Parse({"--region", "0.5", "3", "0.5", "4", "--fit", "100x100", "--levels", "a"}).error, "");
+    EXPECT_NE(Parse({"--threads", "0", "--grid", "2x2", "--levels", "a"}).error, "");
+    EXPECT_NE(Parse({"--threads", "1025", "--grid", "2x2", "--levels", "a"}).error, "");
+}
+
 TEST(RenderOptions, AcceptsTheLargestGrids)
 {
     EXPECT_EQ(Parse({"--grid", "65536x8192", "--levels", "a"}).error, "");

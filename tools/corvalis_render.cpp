@@ -1,15 +1,34 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
-#include "calc/calc_layout.h"
-#include "calc/win_thread_calc.h"
+#include "calc/calc_workers.h"
+#include "platform/system_info.h"
 #include "tools/output_file.h"
+#include "tools/progress.h"
 #include "tools/render_options.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <new>
 #include <string_view>
+#include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
 namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
 
 int Fail(const std::string& message)
 {
@@ -17,20 +36,34 @@ int Fail(const std::string& message)
     return 2;
 }
 
-// Computes the whole grid as one stripe on one worker, as the coordinator would split it
-// for a single worker.
-void ComputeGrid(std::vector<int32_t>& levels, GridSize grid, const CalcRegion& region)
+enum class RunResult { Finished, Interrupted, NoThreads };
+
+// Runs the workers over the grid, split into the same stripes as the window splits it, and
+// waits for them, showing progress on a terminal and stopping them on Ctrl+C.
+RunResult ComputeGrid(std::vector<int32_t>& levels, GridSize grid, const CalcRegion& region,
+                      int32_t threads, bool showProgress)
 {
-    CWinThreadCalc worker;
-    const StripeSpec stripe = StripeFor(levels.data(), grid, region, StripeBounds(0, 1, grid.height));
-    worker.SetStripe(stripe.cells, stripe.width, stripe.rows, stripe.xMin, stripe.yStart,
-                     stripe.xRange, stripe.yRange);
-    if (!worker.CreateSuspended()) {
-        throw std::bad_alloc();
+    const auto started = std::chrono::steady_clock::now();
+    WorkerList workers = StartWorkers(levels.data(), grid, region, threads);
+    if (workers.empty()) {
+        return RunResult::NoThreads;
     }
-    worker.ResumeThread();
-    worker.PostThreadMessage(WM_CALC_QUIT, 0, 0);
-    worker.Join();
+    auto lastReport = started;
+    while (CountRunning(workers) > 0 && g_interrupted == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const auto now = std::chrono::steady_clock::now();
+        if (showProgress && now - lastReport >= std::chrono::seconds(1)) {
+            lastReport = now;
+            const double elapsed = std::chrono::duration<double>(now - started).count();
+            std::fprintf(stderr, "\r%s\033[K", FormatProgress(RowsDone(workers), grid.height, elapsed).c_str());
+        }
+    }
+    if (showProgress && lastReport != started) {
+        std::fputs("\r\033[K", stderr);
+    }
+    const bool interrupted = CountRunning(workers) > 0;
+    StopWorkers(workers);
+    return interrupted ? RunResult::Interrupted : RunResult::Finished;
 }
 
 }  // namespace
@@ -50,14 +83,25 @@ int main(int argc, char** argv)
     if (const std::string error = CheckWritable(options.levelsPath); !error.empty()) {
         return Fail(error);
     }
+    std::signal(SIGINT, OnInterrupt);
     const GridSize grid{options.gridWidth, options.gridHeight};
+    const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
+    const bool showProgress = !options.quiet && isatty(fileno(stderr));
     std::vector<int32_t> levels;
+    RunResult result = RunResult::NoThreads;
     try {
         levels.assign(static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height), 0);
-        ComputeGrid(levels, grid, options.region);
+        result = ComputeGrid(levels, grid, options.region, threads, showProgress);
     } catch (const std::bad_alloc&) {
         return Fail("not enough memory for a " + std::to_string(grid.width) + "x" +
                     std::to_string(grid.height) + " grid");
+    }
+    if (result == RunResult::NoThreads) {
+        return Fail("cannot start " + std::to_string(threads) + " worker threads");
+    }
+    if (result == RunResult::Interrupted) {
+        std::fputs("corvalis-render: interrupted; nothing written\n", stderr);
+        return 130;
     }
     const std::string error = WriteFileWhole(options.levelsPath, EncodePgm(levels, grid.width, grid.height));
     if (!error.empty()) {

@@ -1,10 +1,13 @@
 #include "tools/render_options.h"
 
+#include "calc/calc_layout.h"
+
 #include <charconv>
 #include <cmath>
 
 const char* const kRenderUsage =
-    "usage: corvalis-render [--region XMIN YMIN XMAX YMAX] --grid WxH --levels OUT.pgm\n"
+    "usage: corvalis-render [--region XMIN YMIN XMAX YMAX] (--grid WxH | --fit CWxCH)\n"
+    "                       [--threads N] [--quiet] --levels OUT.pgm\n"
     "\n"
     "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
     "\n"
@@ -13,9 +16,16 @@ const char* const kRenderUsage =
     "                                each axis is ordered, so the corners may come in any order\n"
     "  --grid WxH                    compute a grid of W columns and H rows (1..65536 each,\n"
     "                                at most 536870912 cells)\n"
+    "  --fit CWxCH                   size the grid as the window does for a view client\n"
+    "                                area of CW x CH pixels (margins of 20 pixels each side)\n"
+    "  --threads N                   split the grid into N stripes, one worker each\n"
+    "                                (1..1024; default: one per processor, as the window)\n"
+    "  --quiet                       no progress line (it shows only on a terminal)\n"
     "  --levels OUT.pgm              write the density levels 0..255 as a binary PGM,\n"
     "                                the largest parameter in the top row\n"
-    "  --help                        show this text\n";
+    "  --help                        show this text\n"
+    "\n"
+    "Ctrl+C stops the workers and writes nothing.\n";
 
 std::optional<double> ParseFiniteNumber(std::string_view text)
 {
@@ -28,20 +38,17 @@ std::optional<double> ParseFiniteNumber(std::string_view text)
     return value;
 }
 
-namespace {
 
-std::optional<int32_t> ParseSide(std::string_view text)
+std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, int32_t most)
 {
     int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < 1 || value > kMaxGridSide) {
+    if (text.empty() || ec != std::errc() || ptr != end || value < least || value > most) {
         return std::nullopt;
     }
     return value;
 }
-
-}  // namespace
 
 std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
 {
@@ -49,8 +56,8 @@ std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
     if (cross == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto width = ParseSide(text.substr(0, cross));
-    const auto height = ParseSide(text.substr(cross + 1));
+    const auto width = ParseWholeNumber(text.substr(0, cross), 1, kMaxGridSide);
+    const auto height = ParseWholeNumber(text.substr(cross + 1), 1, kMaxGridSide);
     if (!width || !height) {
         return std::nullopt;
     }
@@ -94,12 +101,31 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
                 return fail("--grid: '" + std::string(args[i]) +
                             "' is not a size WxH with whole numbers from 1 to 65536");
             }
-            if (int64_t{size->first} * size->second > kMaxGridCells) {
-                return fail("--grid: " + std::string(args[i]) +
-                            " has more than 536870912 cells");
-            }
             options.gridWidth = size->first;
             options.gridHeight = size->second;
+        } else if (arg == "--fit") {
+            if (valuesLeft < 1) {
+                return fail("--fit needs a client area CWxCH");
+            }
+            const auto size = ParseSize(args[++i]);
+            if (!size || size->first <= 2 * kViewMargin || size->second <= 2 * kViewMargin) {
+                return fail("--fit: '" + std::string(args[i]) +
+                            "' is not a client area CWxCH with whole numbers from 41 to 65536");
+            }
+            options.clientWidth = size->first;
+            options.clientHeight = size->second;
+        } else if (arg == "--threads") {
+            if (valuesLeft < 1) {
+                return fail("--threads needs a number");
+            }
+            const auto count = ParseWholeNumber(args[++i], 1, kMaxThreads);
+            if (!count) {
+                return fail("--threads: '" + std::string(args[i]) +
+                            "' is not a whole number from 1 to 1024");
+            }
+            options.threads = *count;
+        } else if (arg == "--quiet" || arg == "-q") {
+            options.quiet = true;
         } else if (arg == "--levels") {
             if (valuesLeft < 1 || args[i + 1].empty()) {
                 return fail("--levels needs a file name");
@@ -112,8 +138,23 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
     if (options.help) {
         return result;
     }
-    if (options.gridWidth == 0) {
-        return fail("no grid size: give --grid WxH");
+    if (options.gridWidth != 0 && options.clientWidth != 0) {
+        return fail("give either --grid or --fit, not both");
+    }
+    if (options.clientWidth != 0) {
+        const GridSize grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
+        options.gridWidth = grid.width;
+        options.gridHeight = grid.height;
+        if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
+            return fail("--fit: the region gives a " + std::to_string(grid.width) + "x" +
+                        std::to_string(grid.height) + " grid there, which has no cells or is too large");
+        }
+    } else if (options.gridWidth == 0) {
+        return fail("no grid size: give --grid WxH or --fit CWxCH");
+    }
+    if (int64_t{options.gridWidth} * options.gridHeight > kMaxGridCells) {
+        return fail("the grid " + std::to_string(options.gridWidth) + "x" +
+                    std::to_string(options.gridHeight) + " has more than 536870912 cells");
     }
     if (options.levelsPath.empty()) {
         return fail("no output: give --levels OUT.pgm");

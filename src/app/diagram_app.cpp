@@ -30,7 +30,7 @@ CDiagramApp::CDiagramApp()
 CDiagramApp::~CDiagramApp()
 {
     StopCalc();
-    FreeLevels();
+    ReleaseGrid();
 }
 
 void CDiagramApp::GetRegion(double& xmin, double& ymin, double& xmax, double& ymax) const
@@ -65,26 +65,26 @@ int CDiagramApp::GetLevel(int64_t index) const
 
 void CDiagramApp::StopCalc()
 {
-    if (m_workers.empty()) {
-        return;
-    }
-    // Every worker is told to cancel before it is told to quit.
-    for (auto& worker : m_workers) {
-        worker->m_bCancel.store(1, std::memory_order_relaxed);
-        worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
-    }
-    std::vector<CWinThread*> threads;
-    threads.reserve(m_workers.size());
-    for (auto& worker : m_workers) {
-        threads.push_back(worker.get());
-    }
-    WaitForAllThreads(threads);
-    m_workers.clear();
-    m_workers.shrink_to_fit();
+    StopWorkers(m_workers);
 }
 
-void CDiagramApp::FreeLevels()
+bool CDiagramApp::ReplaceGrid(GridSize grid)
+{
+    ReleaseGrid();
+    const size_t cells = static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height);
+    m_pLevels = static_cast<int32_t*>(std::calloc(cells, sizeof(int32_t)));
+    if (cells > 0 && m_pLevels == nullptr) {
+        return false;
+    }
+    m_nGridWidth = grid.width;
+    m_nGridHeight = grid.height;
+    return true;
+}
+
+void CDiagramApp::ReleaseGrid()
 {
     std::free(m_pLevels);
     m_pLevels = nullptr;
+    m_nGridWidth = 0;
+    m_nGridHeight = 0;
 }

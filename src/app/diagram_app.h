@@ -3,11 +3,23 @@
 #pragma once
 
 #include "calc/calc_region.h"
-#include "calc/win_thread_calc.h"
+#include "calc/calc_workers.h"
 
 #include <cstdint>
-#include <memory>
-#include <vector>
+
+// What the application needs of its main window: the size of the diagram view's client area
+// and a repaint of the whole frame (which repaints the view inside it).
+class CMainWindow {
+public:
+    virtual void GetViewClientSize(int& width, int& height) const = 0;
+    virtual void InvalidateFrame() = 0;
+    virtual void CloseFrame() = 0;
+
+protected:
+    ~CMainWindow() = default;
+};
+
+inline constexpr uint32_t kRefreshIntervalMs = 1000;
 
 class CDiagramApp {
 public:
@@ -25,9 +37,24 @@ public:
     // Level of a grid cell, index = row × width + column; unchecked, the grid must exist.
     int GetLevel(int64_t index) const;
 
+    // Creates and shows the main window; false when it cannot be created.
+    bool InitInstance();
+    // The command map: runs the handler of a command; false for an id without one.
+    bool OnCmdMsg(uint32_t id);
+    // Closes the main window, which ends the program.
+    void OnAppExit();
+
+    // Starts a calculation of the current region on a grid fitted to the view: ends the
+    // previous workers, replaces the grid with a zero-filled one, starts one worker per
+    // processor and the refresh timer unless it runs already.
+    void OnCalcStart();
     // Cancels every worker, ends the threads, waits for all of them and releases them.
-    // Blocks without processing any event.
+    // Blocks without processing any event, so nothing re-enters the coordinator meanwhile.
     void StopCalc();
+    // The refresh tick: counts a display change, repaints the frame, and stops the timer
+    // once no worker runs.
+    void OnRefreshTimer();
+    static void RefreshTimerProc(void* window, uint32_t message, uintptr_t id, uint32_t time);
 
     int32_t m_nDisplayCount = 0;
     int32_t m_nColorScheme = 0;
@@ -38,10 +65,16 @@ public:
     CalcRegion m_region;
     int32_t m_nGridWidth = 0;
     int32_t m_nGridHeight = 0;
-    std::vector<std::unique_ptr<CWinThreadCalc>> m_workers;
+    WorkerList m_workers;
+    // The main window, set while it exists; null before and after.
+    CMainWindow* m_pMainWnd = nullptr;
 
 private:
-    void FreeLevels();
+    // Frees the grid and allocates a zero-filled one of the given size; without memory for it
+    // the grid is left empty (0 × 0) and the result is false.
+    bool ReplaceGrid(GridSize grid);
+    // Frees the grid; its size becomes 0 × 0.
+    void ReleaseGrid();
 };
 
 // The application object of the program.

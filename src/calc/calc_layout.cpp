@@ -21,6 +21,17 @@ GridSize FitGridToArea(int32_t availableWidth, int32_t availableHeight, const Ca
     return grid;
 }
 
+std::optional<GridSize> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
+                                        const CalcRegion& region)
+{
+    const int32_t availableWidth = clientWidth - 2 * kViewMargin;
+    const int32_t availableHeight = clientHeight - 2 * kViewMargin;
+    if (availableWidth <= 0 || availableHeight <= 0) {
+        return std::nullopt;
+    }
+    return FitGridToArea(availableWidth, availableHeight, region);
+}
+
 StripeRows StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight)
 {
     const int64_t height = gridHeight;

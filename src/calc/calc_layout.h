@@ -6,6 +6,10 @@
 #include "calc/orbit_density.h"
 
 #include <cstdint>
+#include <optional>
+
+// Free margin around the picture in the view, left and right and above and below.
+inline constexpr int32_t kViewMargin = 20;
 
 struct GridSize {
     int32_t width = 0;
@@ -16,6 +20,10 @@ struct GridSize {
 // The region's aspect is compared with the integer quotient of the area; where that quotient
 // is 0 (an area taller than wide) with the exact ratio instead, so the grid stays near the area.
 GridSize FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRegion& region);
+
+// Fits the grid to a view client area less its margins; no grid when no room is left.
+std::optional<GridSize> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
+                                        const CalcRegion& region);
 
 struct StripeRows {
     int32_t first = 0;  // first row of the stripe

@@ -88,13 +88,14 @@ const LaneKernel& LaneKernelFor(OrbitKernel kernel)
 
 }  // namespace
 
-StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel)
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                           std::atomic<int32_t>* rowsDone)
 {
-    return ComputeStripeWith(FastestOrbitKernel(), stripe, cancel);
+    return ComputeStripeWith(FastestOrbitKernel(), stripe, cancel, rowsDone);
 }
 
 StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
-                               const std::atomic<int32_t>& cancel)
+                               const std::atomic<int32_t>& cancel, std::atomic<int32_t>* rowsDone)
 {
-    return ComputeStripeOnLanes(stripe, cancel, LaneKernelFor(kernel));
+    return ComputeStripeOnLanes(stripe, cancel, LaneKernelFor(kernel), rowsDone);
 }

@@ -51,10 +51,12 @@ OrbitKernel FastestOrbitKernel();
 // Computes every row of the stripe in order and stores each row's levels once the row is
 // complete. A nonzero cancel flag, read before every row and inside a row at least every
 // kCancelCheckInterval iterations, ends the computation; an abandoned row is not stored.
-// Runs on the fastest kernel this processor can run.
-StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel);
+// rowsDone, when given, counts the stored rows. Runs on the fastest kernel this processor can run.
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                           std::atomic<int32_t>* rowsDone = nullptr);
 
 // The same computation on the given kernel, or on the portable one where the processor cannot
 // run it.
 StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
-                               const std::atomic<int32_t>& cancel);
+                               const std::atomic<int32_t>& cancel,
+                               std::atomic<int32_t>* rowsDone = nullptr);

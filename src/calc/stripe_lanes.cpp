@@ -43,7 +43,8 @@ struct LaneJob {
 
 class StripeRun {
 public:
-    StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel);
+    StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+              std::atomic<int32_t>* rowsDone);
 
     StripeResult Run();
 
@@ -60,6 +61,7 @@ private:
 
     const StripeSpec& m_stripe;
     const std::atomic<int32_t>& m_cancel;
+    std::atomic<int32_t>* const m_rowsDone;
     const LaneKernel& m_kernel;
     const LaneKernelFunction m_advance;
     const int64_t m_iterations;
@@ -74,9 +76,11 @@ private:
     int32_t m_nextRowToStore = 0;
 };
 
-StripeRun::StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel)
+StripeRun::StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+                     std::atomic<int32_t>* rowsDone)
     : m_stripe(stripe),
       m_cancel(cancel),
+      m_rowsDone(rowsDone),
       m_kernel(kernel),
       m_advance(QuotientsStayFinite(stripe) ? kernel.advanceFiniteQuotients : kernel.advanceAnyQuotients),
       m_iterations(IterationCount(stripe.width, stripe.xRange)),
@@ -248,19 +252,22 @@ void StripeRun::StoreFinishedRows()
         }
         m_finishedJobs[m_nextRowToStore % kRowWindow] = 0;
         ++m_nextRowToStore;
+        if (m_rowsDone != nullptr) {
+            m_rowsDone->fetch_add(1, std::memory_order_relaxed);
+        }
     }
 }
 
 }  // namespace
 
 StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
-                                  const LaneKernel& kernel)
+                                  const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
 {
     if (stripe.rows <= 0 || stripe.width <= 0) {
         return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
     }
     try {
-        StripeRun run(stripe, cancel, kernel);
+        StripeRun run(stripe, cancel, kernel, rowsDone);
         return run.Run();
     } catch (const std::bad_alloc&) {
         return StripeResult::OutOfMemory;

@@ -7,5 +7,6 @@
 
 #include <atomic>
 
+// rowsDone, when given, counts the stored rows.
 StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
-                                  const LaneKernel& kernel);
+                                  const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);

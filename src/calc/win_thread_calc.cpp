@@ -14,7 +14,7 @@ void CWinThreadCalc::SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, 
 
 bool CWinThreadCalc::InitInstance()
 {
-    ComputeStripe(m_stripe, m_bCancel);
+    ComputeStripe(m_stripe, m_bCancel, &m_nRowsDone);
     m_bRunning.store(0, std::memory_order_release);
     return true;
 }

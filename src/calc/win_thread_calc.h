@@ -24,6 +24,8 @@ public:
     std::atomic<int32_t> m_bRunning{1};
     // Set to 1 by the coordinator to stop the computation early; never reset.
     std::atomic<int32_t> m_bCancel{0};
+    // Rows of the stripe stored so far, for progress reports.
+    std::atomic<int32_t> m_nRowsDone{0};
 
 protected:
     bool InitInstance() override;

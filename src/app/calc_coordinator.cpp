@@ -1,0 +1,49 @@
+// The coordinator of CDiagramApp: starting a calculation and the refresh tick.
+#include "app/diagram_app.h"
+#include "platform/timer.h"
+
+void CDiagramApp::OnCalcStart()
+{
+    int clientWidth = 0;
+    int clientHeight = 0;
+    if (m_pMainWnd != nullptr) {
+        m_pMainWnd->GetViewClientSize(clientWidth, clientHeight);
+    }
+    const std::optional<GridSize> grid = FitGridToClient(clientWidth, clientHeight, m_region);
+    if (!grid) {
+        return;  // no room for a picture: the current calculation and grid stay as they are
+    }
+    StopCalc();
+
+    if (!ReplaceGrid(*grid)) {
+        return;
+    }
+    m_workers = StartWorkers(m_pLevels, *grid, m_region, m_nProcessors);
+    if (m_workers.empty()) {
+        ReleaseGrid();
+        return;
+    }
+    if (m_nTimerId == 0) {
+        m_nTimerId = SetTimer(kRefreshIntervalMs, &CDiagramApp::RefreshTimerProc);
+    }
+}
+
+void CDiagramApp::OnRefreshTimer()
+{
+    ++m_nDisplayCount;
+    if (m_pMainWnd != nullptr) {
+        m_pMainWnd->InvalidateFrame();
+    }
+    if (m_nTimerId == 0) {
+        return;
+    }
+    if (CountRunning(m_workers) == 0) {
+        KillTimer(m_nTimerId);
+        m_nTimerId = 0;
+    }
+}
+
+void CDiagramApp::RefreshTimerProc(void*, uint32_t, uintptr_t, uint32_t)
+{
+    CurrentApp().OnRefreshTimer();
+}

@@ -1,0 +1,28 @@
+// Identifiers of the program's resources and commands.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t IDR_MAINFRAME = 128;
+inline constexpr uint32_t IDD_ABOUTBOX = 100;
+inline constexpr uint32_t IDD_CALC_REGION = 101;
+inline constexpr uint32_t IDD_COLOR = 102;
+
+inline constexpr uint32_t ID_CALC_REGION = 32773;
+inline constexpr uint32_t ID_COLOR_CHANGE = 32775;
+inline constexpr uint32_t ID_CALC_START = 32780;
+inline constexpr uint32_t ID_APP_ABOUT = 57664;
+inline constexpr uint32_t ID_APP_EXIT = 57665;
+
+inline constexpr uint32_t ID_EDIT_COPY = 57634;
+inline constexpr uint32_t ID_EDIT_CUT = 57635;
+inline constexpr uint32_t ID_EDIT_PASTE = 57637;
+inline constexpr uint32_t ID_EDIT_UNDO = 57643;
+inline constexpr uint32_t ID_NEXT_PANE = 57680;
+inline constexpr uint32_t ID_PREV_PANE = 57681;
+
+inline constexpr uint32_t AFX_IDS_APP_TITLE = 57344;
+inline constexpr uint32_t AFX_IDS_IDLEMESSAGE = 57345;
+inline constexpr uint32_t AFX_IDP_PARSE_REAL = 61713;
+
+inline constexpr uint32_t AFX_IDW_PANE_FIRST = 0xE900;

@@ -1,0 +1,132 @@
+// Checks a screenshot of the Corvalis window: that its picture is a computed diagram (not the
+// placeholder) and that the coordinate label shows the expected text at the corner of the
+// margin box, pixel for pixel as the label font draws it.
+#include "view/region_label.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr int kMargin = 20;
+
+struct Frame {
+    int left = -1;  // first picture column, right of the white frame line
+    int top = -1;   // first picture row, below the white frame line
+    int right = -1;
+    int bottom = -1;
+};
+
+// The picture's frame: the longest white run on a row and the rows where it closes.
+Frame FindFrame(const QImage& shot)
+{
+    Frame frame;
+    int bestLength = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x <= shot.width(); ++x) {
+            if (x < shot.width() && shot.pixel(x, y) == kWhite) {
+                ++run;
+                continue;
+            }
+            if (run > bestLength && run > 50) {
+                bestLength = run;
+                frame.left = x - run + 1;
+                frame.right = x - 1;
+                frame.top = y + 1;
+            }
+            run = 0;
+        }
+    }
+    if (bestLength == 0) {
+        return {};
+    }
+    for (int y = frame.top; y < shot.height(); ++y) {
+        if (shot.pixel(frame.left + 1, y) == kWhite && shot.pixel(frame.right - 1, y) == kWhite) {
+            frame.bottom = y;
+            break;
+        }
+    }
+    return frame;
+}
+
+bool SamePixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+QImage LabelImage(const QString& text, int pixelSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(text) + 2, metrics.height(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.setBackground(Qt::black);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.drawText(QPoint(0, metrics.ascent()), text);
+    return image;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const QImage shot = QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_RGB32);
+    const Frame frame = FindFrame(shot);
+    if (frame.bottom < 0) {
+        std::printf("no framed picture in the screenshot\n");
+        return 1;
+    }
+    // The placeholder has only black and dark grey; a diagram has coloured cells.
+    int coloured = 0;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        for (int x = frame.left; x < frame.right; ++x) {
+            const QRgb pixel = shot.pixel(x, y) & 0xFFFFFF;
+            coloured += pixel != 0x000000 && pixel != 0x404040;
+        }
+    }
+    const int area = (frame.right - frame.left) * (frame.bottom - frame.top);
+    std::printf("picture %dx%d at (%d,%d), %d coloured pixels\n", frame.right - frame.left,
+                frame.bottom - frame.top, frame.left, frame.top, coloured);
+    if (coloured < area / 50) {
+        std::printf("the picture is not a diagram\n");
+        return 1;
+    }
+    // The label's top-left corner is the margin box's: 20 pixels left of and above the picture.
+    const QImage expected = LabelImage(QString::fromUtf8(argv[2]), 9);
+    const QImage shown = shot.copy(frame.left - kMargin, frame.top - kMargin, expected.width(), expected.height());
+    if (!SamePixels(shown, expected)) {
+        shown.save(QStringLiteral("label-shown.png"));
+        expected.save(QStringLiteral("label-expected.png"));
+        std::printf("the label differs from \"%s\" (label-shown.png, label-expected.png)\n", argv[2]);
+        return 1;
+    }
+    std::printf("label reads \"%s\"\n", argv[2]);
+    return 0;
+}

@@ -1,0 +1,242 @@
+#include "view/image_pipeline.h"
+#include "literal_box_average.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr Margins kMargins{20, 20};
+
+PixelBuffer Allocated(PixelSize size)
+{
+    PixelBuffer buffer;
+    AllocPixels(buffer, size);
+    return buffer;
+}
+
+PixelBuffer ImageOf(int32_t width, int32_t height, const std::vector<uint32_t>& colors)
+{
+    PixelBuffer image = Allocated({width, height});
+    std::copy(colors.begin(), colors.end(), image.pixels.get());
+    return image;
+}
+
+std::vector<uint32_t> RandomColors(int64_t count, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::vector<uint32_t> colors(static_cast<size_t>(count));
+    for (uint32_t& color : colors) {
+        color = random() & 0xFFFFFF;
+    }
+    return colors;
+}
+
+std::vector<uint32_t> PixelsOf(const PixelBuffer& buffer)
+{
+    return {buffer.pixels.get(), buffer.pixels.get() + buffer.PixelCount()};
+}
+
+// What the view's Resample does: fit the bitmap to the client area, then fill it.
+PixelBuffer Resampled(const PixelBuffer& image, PixelSize client)
+{
+    PixelBuffer bitmap = Allocated(FitBitmapSize(client, kMargins, {image.width, image.height}));
+    FillDisplayBitmap(image, bitmap);
+    return bitmap;
+}
+
+PixelBuffer ResampledTo(const PixelBuffer& image, PixelSize size)
+{
+    PixelBuffer bitmap = Allocated(size);
+    FillDisplayBitmap(image, bitmap);
+    return bitmap;
+}
+
+TEST(AllocPixels, StoresTheSizeAndHoldsPixelsOnlyForPositiveSides)
+{
+    PixelBuffer buffer = Allocated({7, 3});
+    EXPECT_EQ(buffer.PixelCount(), 21);
+    EXPECT_NE(buffer.pixels, nullptr);
+    for (PixelSize empty : {PixelSize{0, 0}, PixelSize{0, 5}, PixelSize{60, -5}}) {
+        AllocPixels(buffer, empty);
+        EXPECT_EQ(buffer.width, empty.width);
+        EXPECT_EQ(buffer.height, empty.height);
+        EXPECT_EQ(buffer.pixels, nullptr);
+        EXPECT_EQ(buffer.PixelCount(), 0);
+    }
+}
+
+TEST(AllocPixels, ABufferThatCannotBeAllocatedIsEmptyAndZeroSized)
+{
+    PixelBuffer buffer = Allocated({65536, 65536});
+    EXPECT_EQ(buffer.width, 0);
+    EXPECT_EQ(buffer.height, 0);
+    EXPECT_EQ(buffer.pixels, nullptr);
+    // As an image it counts as none: a square placeholder shows.
+    const PixelBuffer bitmap = Resampled(buffer, {440, 340});
+    ASSERT_EQ(bitmap.width, 300);
+    ASSERT_EQ(bitmap.height, 300);
+    EXPECT_EQ(bitmap.pixels[10], 0x404040u);
+}
+
+TEST(ColorizeLevels, LooksEveryLevelUpInTheTable)
+{
+    ColorTable table;
+    for (uint32_t i = 0; i < table.size(); ++i) {
+        table[i] = 0x010101 * i;
+    }
+    std::vector<int32_t> levels = {0, 1, 255, 128, 7, 0};
+    PixelBuffer image = Allocated({3, 2});
+    ColorizeLevels(SharedLevels{levels.data()}, table, image);
+    EXPECT_EQ(PixelsOf(image), (std::vector<uint32_t>{table[0], table[1], table[255], table[128],
+                                                      table[7], table[0]}));
+    // A reader in the form the view gives it; out-of-range levels stay inside the table.
+    const int32_t wild[] = {-1, 256, -2147483647 - 1, 2147483647, 3, 254};
+    ColorizeLevels([&wild](int64_t index) { return wild[index]; }, table, image);
+    EXPECT_EQ(PixelsOf(image), (std::vector<uint32_t>{table[0], table[255], table[0], table[255],
+                                                      table[3], table[254]}));
+}
+
+TEST(ColorizeLevels, SeesWholeOldOrNewLevelsWhileAWorkerWrites)
+{
+    ColorTable table{};
+    table[10] = 0x00000A;
+    table[200] = 0x0000C8;
+    std::vector<int32_t> levels(64 * 64, 10);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int32_t pass = 0; !done.load(); ++pass) {
+            for (int32_t& cell : levels) {
+                std::atomic_ref<int32_t>(cell).store(pass % 2 == 0 ? 200 : 10,
+                                                     std::memory_order_relaxed);
+            }
+        }
+    });
+    PixelBuffer image = Allocated({64, 64});
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        ColorizeLevels(SharedLevels{levels.data()}, table, image);
+        for (uint32_t color : PixelsOf(image)) {
+            ASSERT_TRUE(color == 0x00000A || color == 0x0000C8) << color;
+        }
+    }
+    done.store(true);
+    worker.join();
+}
+
+TEST(FillDisplayBitmap, WithoutAnImageDrawsTheCheckerboard)
+{
+    const PixelBuffer bitmap = Resampled(PixelBuffer{}, {440, 340});
+    ASSERT_EQ(bitmap.width, 300);
+    ASSERT_EQ(bitmap.height, 300);
+    auto at = [&bitmap](int32_t x, int32_t y) { return bitmap.pixels[y * bitmap.width + x]; };
+    EXPECT_EQ(at(0, 0), 0x000000u);
+    EXPECT_EQ(at(9, 9), 0x000000u);
+    EXPECT_EQ(at(10, 0), 0x404040u);
+    EXPECT_EQ(at(9, 10), 0x404040u);
+    EXPECT_EQ(at(10, 10), 0x000000u);
+    EXPECT_EQ(at(299, 0), 0x404040u);
+}
+
+TEST(FillDisplayBitmap, AnImageWithoutCellsCountsAsNone)
+{
+    const PixelBuffer image = Allocated({0, 5});
+    const PixelBuffer bitmap = Resampled(image, {440, 340});
+    ASSERT_EQ(bitmap.width, 60);  // the aspect still follows the image's sides, 1 × 5
+    ASSERT_EQ(bitmap.height, 300);
+    EXPECT_EQ(bitmap.pixels[0], 0x000000u);
+    EXPECT_EQ(bitmap.pixels[10], 0x404040u);
+}
+
+TEST(FillDisplayBitmap, BoxAveragesReduceAndEnlargeAsWritten)
+{
+    // 3 cells to 2 pixels: cell 0 alone, then cells 1 and 2 averaged.
+    const PixelBuffer three = ImageOf(3, 1, {0x102030, 0x000000, 0x0000FF});
+    EXPECT_EQ(PixelsOf(ResampledTo(three, {2, 1})), (std::vector<uint32_t>{0x102030, 0x00007F}));
+    // 2 cells to 5 pixels: each pixel takes the cell at or below its scaled position.
+    const PixelBuffer two = ImageOf(1, 2, {0x111111, 0x222222});
+    EXPECT_EQ(PixelsOf(ResampledTo(two, {1, 5})),
+              (std::vector<uint32_t>{0x111111, 0x111111, 0x111111, 0x222222, 0x222222}));
+    // Channels are averaged separately and truncated: (255 + 254 + 0 + 1) / 4 = 127.
+    const PixelBuffer block = ImageOf(2, 2, {0xFF00FF, 0xFE0001, 0x000001, 0x01FF00});
+    EXPECT_EQ(PixelsOf(ResampledTo(block, {1, 1})), (std::vector<uint32_t>{0x7F3F40}));
+}
+
+TEST(FillDisplayBitmap, AGridThatFitsExactlyIsCopiedOneToOne)
+{
+    const std::vector<uint32_t> colors = RandomColors(660 * 660, 1);
+    const PixelBuffer bitmap = Resampled(ImageOf(660, 660, colors), {1000, 700});
+    ASSERT_EQ(bitmap.width, 660);
+    ASSERT_EQ(bitmap.height, 660);
+    EXPECT_EQ(PixelsOf(bitmap), colors);
+}
+
+TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
+{
+    struct Case {
+        int32_t w, h, W, H;
+    };
+    const Case cases[] = {
+        {960, 800, 792, 660},  // blocks of one or two cells each way
+        {7, 5, 3, 2},          // odd reductions
+        {97, 31, 40, 60},      // reduced across, enlarged down
+        {5, 3, 11, 7},         // odd enlargements
+        {13, 9, 1, 1},         // everything into one pixel
+        {1, 1, 13, 9},         // one cell everywhere
+        {1000, 3, 7, 200},
+        {301, 299, 300, 300},  // one span of two in each direction
+        {200, 150, 2, 1},      // boxes of 15,000 cells
+        {300, 101, 1, 3},
+    };
+    uint32_t seed = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " -> " << c.W << "x" << c.H);
+        const std::vector<uint32_t> colors = RandomColors(int64_t{c.w} * c.h, seed++);
+        const PixelBuffer bitmap = ResampledTo(ImageOf(c.w, c.h, colors), {c.W, c.H});
+        EXPECT_EQ(PixelsOf(bitmap), literal::BoxAverage(colors, c.w, c.h, c.W, c.H));
+    }
+}
+
+TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
+{
+    // Every channel sum is an exact multiple of the box size; white fills every channel to
+    // its limit, also in boxes of 8,224 and 8,225 cells.
+    const PixelSize sizes[][2] = {
+        {{8224, 1}, {1, 1}}, {{8225, 1}, {1, 1}},   {{91, 91}, {1, 1}}, {{100, 100}, {3, 7}},
+        {{7, 5}, {3, 2}},    {{960, 800}, {792, 660}}, {{2, 3}, {9, 4}},
+    };
+    for (uint32_t color : {0xFFFFFFu, 0x7F0180u}) {
+        for (const auto& [imageSize, bitmapSize] : sizes) {
+            SCOPED_TRACE(testing::Message() << std::hex << color << std::dec << " "
+                                            << imageSize.width << "x" << imageSize.height);
+            const int64_t cells = int64_t{imageSize.width} * imageSize.height;
+            const PixelBuffer image =
+                ImageOf(imageSize.width, imageSize.height, std::vector<uint32_t>(cells, color));
+            for (uint32_t pixel : PixelsOf(ResampledTo(image, bitmapSize))) {
+                ASSERT_EQ(pixel, color);
+            }
+        }
+    }
+}
+
+TEST(FillDisplayBitmap, ClientAreasWithinTheMarginsGiveEmptyBitmaps)
+{
+    const PixelBuffer image = ImageOf(2, 1, {0xFFFFFF, 0x000000});
+    for (PixelSize client : {PixelSize{40, 40}, PixelSize{140, 40}, PixelSize{30, 30},
+                             PixelSize{30, 140}}) {
+        EXPECT_EQ(Resampled(image, client).pixels, nullptr);
+        EXPECT_EQ(Resampled(PixelBuffer{}, client).pixels, nullptr);
+    }
+    // Shorter than the margins only: the full available width, the height of the aspect.
+    const PixelBuffer shortArea = Resampled(image, {100, 30});
+    ASSERT_EQ(shortArea.width, 60);
+    ASSERT_EQ(shortArea.height, 30);
+    EXPECT_EQ(shortArea.pixels[29 * 60 + 29], 0xFFFFFFu);
+    EXPECT_EQ(shortArea.pixels[29 * 60 + 30], 0x000000u);
+}
+
+}  // namespace

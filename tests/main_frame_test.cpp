@@ -1,0 +1,285 @@
+#include "app/diagram_app.h"
+#include "frame/main_frame.h"
+#include "platform/timer.h"
+#include "res/resource.h"
+#include "view/region_label.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+    int paints = 0;
+};
+
+// A fresh application object with its main window, as InitInstance makes it.
+class MainFrame : public testing::Test {
+protected:
+    MainFrame()
+    {
+        SetCurrentApp(&app);
+        app.InitInstance();
+        frame = static_cast<CMainFrame*>(app.m_pMainWnd);
+        frame->resize(700, 560);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+    }
+    ~MainFrame() override
+    {
+        delete frame.data();
+        app.StopCalc();
+        if (app.m_nTimerId != 0) {
+            KillTimer(app.m_nTimerId);
+        }
+        SetCurrentApp(nullptr);
+    }
+
+    CDiagramView& View() { return frame->m_wndView; }
+
+    QImage ViewPixels() { return View().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    void RunCalculation()
+    {
+        app.OnCalcStart();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+        QApplication::processEvents();
+        View().repaint();
+    }
+
+    CDiagramApp app;
+    QPointer<CMainFrame> frame;
+};
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+TEST_F(MainFrame, HasTheTitleTheMenuAndNoBars)
+{
+    EXPECT_EQ(frame->windowTitle(), Text("Corvalis"));
+    const QList<QAction*> popups = frame->menuBar()->actions();
+    ASSERT_EQ(popups.size(), 4);
+    EXPECT_EQ(popups[0]->text(), Text("ﾌｧｲﾙ(&F)"));
+    EXPECT_EQ(popups[1]->text(), Text("設定(&P)"));
+    EXPECT_EQ(popups[2]->text(), Text("計算(&C)"));
+    EXPECT_EQ(popups[3]->text(), Text("ﾍﾙﾌﾟ(&H)"));
+    const std::vector<std::vector<QString>> items = {
+        {Text("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)")},
+        {Text("計算領域(&A)..."), Text("色の変更(&C)...")},
+        {Text("計算開始(&S)")},
+        {Text("Corvalis のﾊﾞｰｼﾞｮﾝ情報(&A)...")},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QList<QAction*> actions = popups[i]->menu()->actions();
+        ASSERT_EQ(actions.size(), static_cast<qsizetype>(items[i].size()));
+        for (size_t k = 0; k < items[i].size(); ++k) {
+            EXPECT_EQ(actions[k]->text(), items[i][k]);
+            EXPECT_TRUE(actions[k]->isEnabled());
+            EXPECT_FALSE(actions[k]->isChecked());
+        }
+    }
+    EXPECT_EQ(frame->centralWidget(), &View());
+    EXPECT_EQ(View().geometry(), frame->centralWidget()->geometry());
+    EXPECT_TRUE(frame->windowIcon().isNull());  // the frame sets no icon of its own
+}
+
+TEST_F(MainFrame, ShowsTheFramedPlaceholderBeforeAnyCalculation)
+{
+    View().repaint();
+    const QImage pixels = ViewPixels();
+    const ImagePlacement place = View().Placement();
+    const PixelBuffer& bitmap = View().DisplayBitmap();
+    ASSERT_GT(bitmap.width, 0);
+    EXPECT_EQ(bitmap.width, bitmap.height);  // the placeholder is square
+    EXPECT_EQ(pixels.pixel(place.left, place.bottom - 1), 0xFF000000u);       // black square
+    EXPECT_EQ(pixels.pixel(place.left + 10, place.bottom - 1), 0xFF404040u);  // grey square
+    EXPECT_EQ(app.m_workers.size(), 0u);
+}
+
+// The label font's pixel size: 7 points, 9 pixels at 96 dots per inch, twice that on a
+// screen scaled by 2.
+int LabelPixelSize(const CDiagramView& view)
+{
+    return view.logicalDpiY() * static_cast<int>(view.devicePixelRatio()) * 70 / 720;
+}
+
+// The label drawn alone: white 7-point Arial on its opaque black box, which the image is.
+QImage LabelAlone(const QString& text, int pixelSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(text), metrics.height(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.setBackground(Qt::black);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.drawText(QPoint(0, metrics.ascent()), text);
+    return image;
+}
+
+// Where the view's label is painted, over everything painted before it.
+QRect LabelRect(const CDiagramView& view)
+{
+    CalcRegion region;
+    CurrentApp().GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
+    const PixelSize client = view.ClientSize();
+    const QImage label = LabelAlone(QString::fromStdString(FormatRegionLabel(region, client.width, client.height)),
+                                    LabelPixelSize(view));
+    const ImagePlacement place = view.Placement();
+    return QRect(place.offX, place.offY, label.width(), label.height());
+}
+
+// The painted view equals the display bitmap 1:1, bottom-up, framed in white, on black.
+void ExpectPaintedPicture(const QImage& pixels, const CDiagramView& view)
+{
+    const ImagePlacement place = view.Placement();
+    const PixelBuffer& bitmap = view.DisplayBitmap();
+    ASSERT_GT(bitmap.PixelCount(), 0);
+    int mismatches = 0;
+    for (int32_t y = 0; y < bitmap.height; ++y) {
+        for (int32_t x = 0; x < bitmap.width; ++x) {
+            const uint32_t expected = bitmap.pixels[static_cast<int64_t>(y) * bitmap.width + x] | 0xFF000000u;
+            mismatches += pixels.pixel(place.left + x, place.ScreenRow(y)) != expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // On a scaled screen the label, painted last, reaches down over the top of the frame.
+    const QRect label = LabelRect(view);
+    for (int32_t x = place.left - 1; x <= place.right; ++x) {
+        if (!label.contains(x, place.top - 1)) {
+            EXPECT_EQ(pixels.pixel(x, place.top - 1), 0xFFFFFFFFu);
+        }
+        EXPECT_EQ(pixels.pixel(x, place.bottom), 0xFFFFFFFFu);
+    }
+    for (int32_t y = place.top - 1; y <= place.bottom; ++y) {
+        EXPECT_TRUE(label.contains(place.left - 1, y) || pixels.pixel(place.left - 1, y) == 0xFFFFFFFFu);
+        EXPECT_EQ(pixels.pixel(place.right, y), 0xFFFFFFFFu);
+    }
+    // Black around the frame, below the label.
+    EXPECT_EQ(pixels.pixel(place.left - 2, place.bottom), 0xFF000000u);
+    EXPECT_EQ(pixels.pixel(place.right + 1, place.top + 30), 0xFF000000u);
+    EXPECT_EQ(pixels.pixel(pixels.width() - 1, pixels.height() - 1), 0xFF000000u);
+}
+
+TEST_F(MainFrame, StartFromTheMenuPaintsTheDiagram)
+{
+    QTest::keyClick(frame, Qt::Key_C, Qt::AltModifier);
+    QMenu* calcMenu = frame->menuBar()->actions()[2]->menu();
+    ASSERT_TRUE(QTest::qWaitFor([calcMenu] { return calcMenu->isVisible(); }, 2000));
+    QTest::keyClick(calcMenu, Qt::Key_S);
+    ASSERT_FALSE(app.m_workers.empty());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+    View().repaint();
+    EXPECT_EQ(View().ColorizedImage().width, app.m_nGridWidth);
+    ExpectPaintedPicture(ViewPixels(), View());
+}
+
+TEST_F(MainFrame, ResizeResamplesWithoutRecolouring)
+{
+    RunCalculation();
+    const uint32_t* image = View().ColorizedImage().pixels.get();
+    const int32_t seen = app.m_nDisplayCount;
+    frame->resize(500, 640);
+    frame->resize(520, 650);  // two resizes before a paint: one resample
+    View().repaint();
+    EXPECT_EQ(View().ColorizedImage().pixels.get(), image);
+    EXPECT_EQ(app.m_nDisplayCount, seen);
+    EXPECT_EQ(View().DisplayBitmap().width, View().ClientSize().width - 40);
+    ExpectPaintedPicture(ViewPixels(), View());
+}
+
+TEST_F(MainFrame, TheRefreshTickRepaintsTheViewThroughTheFrame)
+{
+    PaintCounter counter(&View());
+    QApplication::processEvents();
+    const int before = counter.paints;
+    app.OnRefreshTimer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 2000));
+}
+
+TEST_F(MainFrame, AcceleratorsDoNothing)
+{
+    RunCalculation();
+    const QImage before = ViewPixels();
+    const int32_t count = app.m_nDisplayCount;
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_C, Qt::ControlModifier},    {Qt::Key_V, Qt::ControlModifier},
+        {Qt::Key_X, Qt::ControlModifier},    {Qt::Key_Z, Qt::ControlModifier},
+        {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_Delete, Qt::ShiftModifier}, {Qt::Key_Backspace, Qt::AltModifier},
+        {Qt::Key_F6, Qt::NoModifier},        {Qt::Key_F6, Qt::ShiftModifier},
+    };
+    for (const auto& [key, modifiers] : keys) {
+        QTest::keyClick(&View(), key, modifiers);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(app.m_nDisplayCount, count);
+    EXPECT_EQ(app.m_nTimerId, 0u);
+    EXPECT_TRUE(frame->isVisible());
+    View().repaint();
+    EXPECT_EQ(ViewPixels(), before);
+}
+
+TEST_F(MainFrame, UnknownCommandsAreDropped)
+{
+    for (uint32_t id : {ID_EDIT_COPY, ID_NEXT_PANE, 1u, 0u}) {
+        EXPECT_FALSE(frame->OnCmdMsg(id));
+    }
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(MainFrame, FocusReturnsToTheView)
+{
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    other.setFocus();
+    QApplication::setActiveWindow(frame);
+    frame->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == &View(); }, 2000));
+}
+
+TEST_F(MainFrame, ExitClosesTheWindowWhileWorkersCompute)
+{
+    app.SetRegion(0.5, 3.7, 0.5001, 3.7001);
+    app.OnCalcStart();
+    ASSERT_GE(CountRunning(app.m_workers), 1);
+    EXPECT_TRUE(frame->OnCmdMsg(ID_APP_EXIT));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return frame.isNull(); }, 2000));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_GE(CountRunning(app.m_workers), 1);  // the workers end with the application object
+}
+
+TEST_F(MainFrame, LabelNamesTheStoredRegionAtTheCornerOfTheMarginBox)
+{
+    app.SetRegion(0.75, 3.875, 0.25, 3.5);
+    View().repaint();
+    const PixelSize client = View().ClientSize();
+    const std::string text = FormatRegionLabel({0.25, 3.5, 0.75, 3.875}, client.width, client.height);
+    EXPECT_EQ(text, "( 0.2500 , 3.5000 )---( 0.7500 , 3.8750 )");
+    const ImagePlacement place = View().Placement();
+    const QImage expected = LabelAlone(QString::fromStdString(text), LabelPixelSize(View()));
+    const QImage shown = ViewPixels().copy(place.offX, place.offY, expected.width(), expected.height());
+    EXPECT_EQ(shown, expected);
+}
+
+}  // namespace

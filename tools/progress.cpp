@@ -1,0 +1,33 @@
+#include "tools/progress.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string FormatDuration(double seconds)
+{
+    const int64_t whole = static_cast<int64_t>(seconds);
+    char text[32];
+    if (whole >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(whole / 3600),
+                      static_cast<long long>(whole / 60 % 60), static_cast<long long>(whole % 60));
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(whole / 60),
+                      static_cast<long long>(whole % 60));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string FormatProgress(int64_t rowsDone, int64_t totalRows, double elapsedSeconds)
+{
+    const int64_t percent = totalRows > 0 ? rowsDone * 100 / totalRows : 100;
+    std::string left = "?";
+    if (rowsDone > 0) {
+        left = FormatDuration(elapsedSeconds * static_cast<double>(totalRows - rowsDone) /
+                              static_cast<double>(rowsDone));
+    }
+    return "rows " + std::to_string(rowsDone) + "/" + std::to_string(totalRows) + "  " +
+           std::to_string(percent) + "%  elapsed " + FormatDuration(elapsedSeconds) + "  left " + left;
+}
