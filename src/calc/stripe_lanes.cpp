@@ -183,7 +183,8 @@ bool StripeRun::CountRemainingPeriods(int lane)
             counts[column] += wholePeriods + (k <= partialPeriod ? 1 : 0);
         }
     }
-    return true;
+    // Read again at the end, so that passes of several lanes in a row stay within the bound.
+    return !Cancelled(m_cancel);
 }
 
 // Starts sub-samples in idle lanes, in row order, while their rows fit the window. Returns false
