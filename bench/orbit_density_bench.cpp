@@ -62,8 +62,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                const std::string name = run.benchmark_name();
+            // Single runs, or the means where only aggregates of repetitions are reported.
+            const bool single = run.run_type == Run::RT_Iteration;
+            if ((single || run.aggregate_name == "mean") && !run.error_occurred) {
+                const std::string name = run.run_name.str();
                 const double time = run.GetAdjustedCPUTime();
                 const auto found = m_best.find(name);
                 m_best[name] = found == m_best.end() ? time : std::min(found->second, time);
@@ -74,7 +76,7 @@ public:
 
     void PrintRatios(const std::vector<OrbitKernel>& kernels) const
     {
-        std::printf("\nliteral / kernel, one thread (fastest run of each):\n");
+        std::printf("\nliteral / kernel, one thread (CPU time, fastest run or mean of each):\n");
         for (const Region& region : kRegions) {
             const auto literal = m_best.find(BenchmarkName(region, kLiteral));
             for (OrbitKernel kernel : kernels) {
