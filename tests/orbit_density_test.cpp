@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -18,20 +19,65 @@ struct Case {
     double xMin, yStart, xRange, yRange;
 };
 
-std::vector<int32_t> Compute(const Case& c, int32_t fill = -1)
+std::vector<OrbitKernel> SupportedKernels()
+{
+    std::vector<OrbitKernel> kernels;
+    for (OrbitKernel kernel : kOrbitKernels) {
+        if (OrbitKernelSupported(kernel)) {
+            kernels.push_back(kernel);
+        }
+    }
+    return kernels;
+}
+
+std::vector<int32_t> Compute(OrbitKernel kernel, const Case& c, int32_t fill = -1)
 {
     std::vector<int32_t> cells(static_cast<size_t>(c.width) * c.rows + 1, fill);
     std::atomic<int32_t> cancel{0};
     StripeSpec stripe{cells.data(), c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange};
-    EXPECT_EQ(ComputeStripe(stripe, cancel), StripeResult::Completed);
+    EXPECT_EQ(ComputeStripeWith(kernel, stripe, cancel), StripeResult::Completed);
     return cells;
 }
 
-std::vector<int32_t> ComputeLiterally(const Case& c, int32_t fill = -1)
+std::vector<int32_t> ComputeLiterally(const Case& c)
 {
-    std::vector<int32_t> cells(static_cast<size_t>(c.width) * c.rows + 1, fill);
+    std::vector<int32_t> cells(static_cast<size_t>(c.width) * c.rows + 1, -1);
     literal::ComputeStripe(cells.data(), c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange);
     return cells;
+}
+
+// Names the first differing cell and how many differ, instead of printing whole grids.
+testing::AssertionResult SameLevels(const std::vector<int32_t>& expected,
+                                    const std::vector<int32_t>& actual, int32_t width)
+{
+    if (expected == actual) {
+        return testing::AssertionSuccess();
+    }
+    size_t differing = 0;
+    size_t first = expected.size();
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i] != actual[i]) {
+            first = std::min(first, i);
+            ++differing;
+        }
+    }
+    return testing::AssertionFailure()
+           << differing << " cells differ; first at row " << first / width << " column "
+           << first % width << ": " << actual[first] << " instead of " << expected[first];
+}
+
+// Compares every kernel this processor can run with the literal algorithm, cell for cell.
+void ExpectEveryKernelMatchesTheLiteralAlgorithm(std::initializer_list<Case> cases)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.rows << " x " << c.xMin << "+"
+                                        << c.xRange << " a " << c.yStart << "+" << c.yRange);
+        const std::vector<int32_t> expected = ComputeLiterally(c);
+        for (OrbitKernel kernel : SupportedKernels()) {
+            SCOPED_TRACE(OrbitKernelName(kernel));
+            EXPECT_TRUE(SameLevels(expected, Compute(kernel, c), c.width));
+        }
+    }
 }
 
 TEST(TruncToInt32, TruncatesTowardZeroAndSaturates)
@@ -91,65 +137,138 @@ TEST(OrbitDensity, ColumnsTruncateTowardZero)
     EXPECT_EQ(ColumnOf(10.0, narrow), 2147483647);  // far outside: saturates, never wraps
 }
 
-TEST(OrbitDensity, MatchesTheLiteralAlgorithmCellForCell)
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnTheDefaultRegion)
 {
-    const Case cases[] = {
-        {660, 12, 0.0, 3.0, 1.0, 1.0},            // default region, a stripe of it
-        {97, 31, 0.0, 3.0, 1.0, 1.0},             // odd sizes
-        {1, 1, 0.0, 3.5, 1.0, 0.5},               // one cell
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {660, 12, 0.0, 3.0, 1.0, 1.0},   // rows spread over the whole region
+        {660, 10, 0.0, 3.0, 1.0, 0.05},  // slow convergence just above a = 3
+        {97, 31, 0.0, 3.0, 1.0, 1.0},    // odd sizes
+    });
+}
+
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnPeriodicOrbits)
+{
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {120, 16, 0.3, 3.82, 0.25, 0.04},   // the period-3 window near 1 + sqrt(8)
+        {17, 40, 0.1, 3.828, 0.9, 0.02},    // its edge, with long intermittent transients
+        {200, 24, 0.0, 3.44, 1.0, 0.13},    // periods 4, 8, 16, 32 of the doubling cascade
+        {9, 12, 0.0, 3.55, 1.0, 0.02},      // long periods found near the last iteration
+        {7, 9, 0.0, 2.95, 1.0, 0.1},        // too slow to repeat within 700 iterations
+        {5, 11, -1.0, 3.0, 3.0, 0.6},       // 166 iterations, fewer than many pre-periods
+        {40, 4, 0.0, 4.0, 1.0, 0.0},        // a = 4 everywhere: 0.5, then 1, then 0 forever
+    });
+}
+
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnChaoticAndEscapingOrbits)
+{
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {150, 10, 0.4, 3.8, 0.2, 0.1},      // chaotic zoom
+        {80, 12, 0.0, 3.95, 1.0, 0.25},     // a above 4: orbits escape
+        {25, 7, 1.0, 4.0, 1.0, 1.0},        // x-range beyond the orbit values
+        {64, 8, -0.5, 2.0, 2.0, 2.5},       // x-range outside 0..1, a below 3
+        {50, 6, -12.0, -2.0, 24.0, 1.0},    // negative parameters
+    });
+}
+
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnSmallAndNarrowGrids)
+{
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {1, 1, 0.0, 3.5, 1.0, 0.5},
         {2, 3, 0.0, 3.9, 1.0, 0.1},
-        {120, 16, 0.3, 3.82, 0.25, 0.04},         // periodic window near 1 + sqrt(8)
-        {150, 10, 0.4, 3.8, 0.2, 0.1},            // chaotic zoom
-        {80, 12, 0.0, 3.95, 1.0, 0.25},           // a above 4: orbits escape
-        {64, 8, -0.5, 2.0, 2.0, 2.5},             // x-range outside 0..1, a below 3
-        {50, 6, -12.0, -2.0, 24.0, 1.0},          // negative parameters
-        {33, 3, 0.5, 3.6, 1e-3, 0.01},            // narrow x-range: many iterations
-        {40, 4, 0.0, 4.0, 1.0, 0.0},              // zero row range: a = 4 everywhere
-        {25, 7, 1.0, 4.0, 1.0, 1.0},              // x-range beyond the orbit values
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.rows << " x " << c.xMin << "+"
-                                        << c.xRange << " a " << c.yStart << "+" << c.yRange);
-        EXPECT_EQ(Compute(c), ComputeLiterally(c));
+        {3, 2, 0.2, 3.7, 0.6, 0.3},
+        {7, 5, 0.0, 3.6, 1.0, 0.4},
+        {17, 1, 0.0, 3.99, 1.0, 0.01},
+        {12, 2, 0.5, 3.6, 1e-3, 0.01},      // narrow x-range: a million iterations
+        {1, 1, 0.6, 3.7, 2e-5, 0.001},      // very narrow: five million iterations
+    });
+}
+
+// Quotients that are infinite, not a number or beyond the 32-bit range, and iteration counts
+// that are not positive.
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnExtremeRegions)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {30, 3, -1e308, 3.5, 0.5, 0.5},     // infinite quotients count in column 0
+        {30, 3, nan, 3.5, 1.0, 0.5},        // so do quotients that are not a number
+        {50, 2, -1e9, 3.5, 1.0, 0.5},       // quotients beyond the 32-bit range
+        {20, 2, 0.0, 3.5, -1.0, 0.5},       // negative iteration count
+        {20, 2, 0.0, 3.5, 0.0, 0.5},        // infinite iteration count converts to 0
+    });
+}
+
+// The hits of a column in a row can reach ten times the largest iteration count, beyond any
+// 32-bit counter. With a = 0 every iterate is exactly 0 and counts in column 0.
+TEST(OrbitDensity, CountsBeyondThirtyTwoBitsStayExact)
+{
+    const double justAboveTwoTo32 = 100.0 / 429496730.5;  // ten sub-samples: 2^32 + 4 hits
+    const double saturated = 1e-12;                        // 2^31 − 1 iterations each
+    ASSERT_EQ(int64_t{10} * IterationCount(1, justAboveTwoTo32), (int64_t{1} << 32) + 4);
+    ASSERT_EQ(IterationCount(1, saturated), std::numeric_limits<int32_t>::max());
+    for (double xRange : {justAboveTwoTo32, saturated}) {
+        const int64_t hits = int64_t{kSubSamples} * IterationCount(1, xRange);
+        for (OrbitKernel kernel : SupportedKernels()) {
+            SCOPED_TRACE(OrbitKernelName(kernel));
+            const std::vector<int32_t> cells = Compute(kernel, {1, 3, 0.0, 0.0, xRange, 0.0});
+            EXPECT_EQ(cells[0], LevelFromHits(hits));
+            EXPECT_EQ(cells[1], cells[0]);
+            EXPECT_EQ(cells[2], cells[0]);
+        }
     }
 }
 
 TEST(OrbitDensity, EmptyStripesWriteNothing)
 {
-    for (const Case& c : {Case{0, 5, 0.0, 3.0, 1.0, 1.0}, Case{5, 0, 0.0, 3.0, 1.0, 1.0}}) {
-        const std::vector<int32_t> cells = Compute(c, -7);
-        for (int32_t value : cells) {
-            EXPECT_EQ(value, -7);
+    for (OrbitKernel kernel : SupportedKernels()) {
+        for (const Case& c : {Case{0, 5, 0.0, 3.0, 1.0, 1.0}, Case{5, 0, 0.0, 3.0, 1.0, 1.0}}) {
+            EXPECT_EQ(Compute(kernel, c, -7), std::vector<int32_t>(static_cast<size_t>(c.width) * c.rows + 1, -7));
         }
     }
 }
 
 TEST(OrbitDensity, CancelAlreadySetWritesNothing)
 {
-    std::vector<int32_t> cells(100, -3);
-    std::atomic<int32_t> cancel{1};
-    StripeSpec stripe{cells.data(), 10, 10, 0.0, 3.0, 1.0, 1.0};
-    EXPECT_EQ(ComputeStripe(stripe, cancel), StripeResult::Cancelled);
-    for (int32_t value : cells) {
-        EXPECT_EQ(value, -3);
+    for (OrbitKernel kernel : SupportedKernels()) {
+        std::vector<int32_t> cells(100, -3);
+        std::atomic<int32_t> cancel{1};
+        StripeSpec stripe{cells.data(), 10, 10, 0.0, 3.0, 1.0, 1.0};
+        EXPECT_EQ(ComputeStripeWith(kernel, stripe, cancel), StripeResult::Cancelled);
+        EXPECT_EQ(cells, std::vector<int32_t>(100, -3)) << OrbitKernelName(kernel);
     }
 }
 
+// Row 0 samples a from 2.8 down to 1.99, where orbits settle on a fixed point: with cycle
+// detection its 2^31 − 1 iterations per sub-sample take moments. Row 1 reaches the chaotic
+// a = 3.7, whose orbits take far longer than the test. A cancel while row 1 is computed keeps
+// row 0, complete and counted as done, and writes nothing of row 1.
 TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
 {
-    // x-range 1e-6 makes each sub-sample 100 million iterations: a row lasts far longer than
-    // the test; the cancel must be seen inside the first row, which is then not stored.
-    std::vector<int32_t> cells(2 * 1000, -5);
-    std::atomic<int32_t> cancel{0};
-    StripeSpec stripe{cells.data(), 1000, 2, 0.5, 3.7, 1e-6, 0.1};
-    StripeResult result = StripeResult::Completed;
-    std::thread worker([&] { result = ComputeStripe(stripe, cancel); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    cancel.store(1);
-    worker.join();
-    EXPECT_EQ(result, StripeResult::Cancelled);
-    for (int32_t value : cells) {
-        EXPECT_EQ(value, -5);
+    constexpr int32_t kWidth = 100;
+    const StripeSpec oneRow{nullptr, kWidth, 1, 0.3, 2.8, 1e-9, 0.9};
+    for (OrbitKernel kernel : SupportedKernels()) {
+        SCOPED_TRACE(OrbitKernelName(kernel));
+        std::vector<int32_t> expectedRow0(kWidth, -5);
+        StripeSpec row0 = oneRow;
+        row0.cells = expectedRow0.data();
+        const std::atomic<int32_t> neverCancel{0};
+        ASSERT_EQ(ComputeStripeWith(kernel, row0, neverCancel), StripeResult::Completed);
+
+        std::vector<int32_t> cells(2 * kWidth, -5);
+        std::atomic<int32_t> cancel{0};
+        const StripeSpec stripe{cells.data(), kWidth, 2, oneRow.xMin, oneRow.yStart, oneRow.xRange, 2 * oneRow.yRange};
+        StripeResult result = StripeResult::Completed;
+        std::atomic<int32_t> rowsDone{0};
+        std::thread worker([&] { result = ComputeStripeWith(kernel, stripe, cancel, &rowsDone); });
+        for (int i = 0; i < 1000 && std::atomic_ref<int32_t>(cells[0]).load() == -5; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        cancel.store(1);
+        worker.join();
+        EXPECT_EQ(result, StripeResult::Cancelled);
+        EXPECT_EQ(rowsDone.load(), 1);
+        EXPECT_EQ(std::vector<int32_t>(cells.begin(), cells.begin() + kWidth), expectedRow0);
+        EXPECT_EQ(std::vector<int32_t>(cells.begin() + kWidth, cells.end()), std::vector<int32_t>(kWidth, -5));
     }
 }
 

@@ -1,9 +1,9 @@
 #include "calc/orbit_density.h"
 
+#include "calc/orbit_lanes.h"
+#include "calc/stripe_lanes.h"
 #include "calc/truncate.h"
-
-#include <new>
-#include <vector>
+#include "platform/cpu_features.h"
 
 int32_t IterationCount(int32_t width, double xRange)
 {
@@ -29,36 +29,61 @@ int32_t LevelFromHits(int64_t hits)
     return level > 255 ? 255 : level;
 }
 
-namespace {
-
-bool Cancelled(const std::atomic<int32_t>& cancel)
+const char* OrbitKernelName(OrbitKernel kernel)
 {
-    return cancel.load(std::memory_order_relaxed) != 0;
+    switch (kernel) {
+    case OrbitKernel::Avx2:
+        return "avx2";
+    case OrbitKernel::Avx512:
+        return "avx512";
+    default:
+        return "portable";
+    }
 }
 
-// Adds the hits of one sub-sample's orbit to the row histogram. Returns false when the
-// cancel flag was found set, in which case the row must be abandoned.
-bool CountOrbit(const StripeSpec& stripe, double a, int32_t iterations, int64_t* histogram,
-                int64_t& sinceCheck, const std::atomic<int32_t>& cancel)
+bool OrbitKernelSupported(OrbitKernel kernel)
 {
-    double x = kOrbitStart;
-    for (int32_t n = 0; n < iterations; ++n) {
-        if (++sinceCheck >= kCancelCheckInterval) {
-            sinceCheck = 0;
-            if (Cancelled(cancel)) {
-                return false;
-            }
-        }
-        x = (x * (1.0 - x)) * a;
-        if (x < -10.0 || x > 10.0 || x != x) {
-            break;
-        }
-        const int32_t column = ColumnOf(x, stripe);
-        if (column >= 0 && column < stripe.width) {
-            ++histogram[column];
+    switch (kernel) {
+    case OrbitKernel::Portable:
+        return true;
+#if defined(CORVALIS_X86_KERNELS)
+    case OrbitKernel::Avx2:
+        return CpuHasAvx2();
+    case OrbitKernel::Avx512:
+        return CpuHasAvx512();
+#endif
+    default:
+        return false;
+    }
+}
+
+OrbitKernel FastestOrbitKernel()
+{
+    for (OrbitKernel kernel : {OrbitKernel::Avx512, OrbitKernel::Avx2}) {
+        if (OrbitKernelSupported(kernel)) {
+            return kernel;
         }
     }
-    return true;
+    return OrbitKernel::Portable;
+}
+
+namespace {
+
+const LaneKernel& LaneKernelFor(OrbitKernel kernel)
+{
+    if (!OrbitKernelSupported(kernel)) {
+        return kPortableLaneKernel;
+    }
+    switch (kernel) {
+#if defined(CORVALIS_X86_KERNELS)
+    case OrbitKernel::Avx2:
+        return kAvx2LaneKernel;
+    case OrbitKernel::Avx512:
+        return kAvx512LaneKernel;
+#endif
+    default:
+        return kPortableLaneKernel;
+    }
 }
 
 }  // namespace
@@ -66,36 +91,11 @@ bool CountOrbit(const StripeSpec& stripe, double a, int32_t iterations, int64_t*
 StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
                            std::atomic<int32_t>* rowsDone)
 {
-    if (stripe.rows <= 0 || stripe.width <= 0) {
-        return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
-    }
-    std::vector<int64_t> histogram;
-    try {
-        histogram.resize(static_cast<size_t>(stripe.width));
-    } catch (const std::bad_alloc&) {
-        return StripeResult::OutOfMemory;
-    }
-    const int32_t iterations = IterationCount(stripe.width, stripe.xRange);
-    int64_t sinceCheck = 0;
-    for (int32_t row = 0; row < stripe.rows; ++row) {
-        if (Cancelled(cancel)) {
-            return StripeResult::Cancelled;
-        }
-        std::fill(histogram.begin(), histogram.end(), 0);
-        for (int j = 0; j < kSubSamples; ++j) {
-            const double a = SubSampleParameter(stripe, row, j);
-            if (!CountOrbit(stripe, a, iterations, histogram.data(), sinceCheck, cancel)) {
-                return StripeResult::Cancelled;
-            }
-        }
-        int32_t* rowCells = stripe.cells + static_cast<int64_t>(row) * stripe.width;
-        for (int32_t k = 0; k < stripe.width; ++k) {
-            std::atomic_ref<int32_t>(rowCells[k])
-                .store(LevelFromHits(histogram[k]), std::memory_order_relaxed);
-        }
-        if (rowsDone != nullptr) {
-            rowsDone->fetch_add(1, std::memory_order_relaxed);
-        }
-    }
-    return StripeResult::Completed;
+    return ComputeStripeWith(FastestOrbitKernel(), stripe, cancel, rowsDone);
+}
+
+StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
+                               const std::atomic<int32_t>& cancel, std::atomic<int32_t>* rowsDone)
+{
+    return ComputeStripeOnLanes(stripe, cancel, LaneKernelFor(kernel), rowsDone);
 }

@@ -35,9 +35,28 @@ int32_t LevelFromHits(int64_t hits);
 
 enum class StripeResult { Completed, Cancelled, OutOfMemory };
 
+// The instruction sets the computation has a kernel for. Every kernel gives the same levels.
+enum class OrbitKernel { Portable, Avx2, Avx512 };
+inline constexpr OrbitKernel kOrbitKernels[] = {OrbitKernel::Portable, OrbitKernel::Avx2, OrbitKernel::Avx512};
+
+// "portable", "avx2" or "avx512".
+const char* OrbitKernelName(OrbitKernel kernel);
+
+// Whether this processor (and build) can run the kernel. Portable runs everywhere.
+bool OrbitKernelSupported(OrbitKernel kernel);
+
+// The fastest kernel this processor can run.
+OrbitKernel FastestOrbitKernel();
+
 // Computes every row of the stripe in order and stores each row's levels once the row is
 // complete. A nonzero cancel flag, read before every row and inside a row at least every
 // kCancelCheckInterval iterations, ends the computation; an abandoned row is not stored.
-// rowsDone, when given, counts the stored rows.
+// rowsDone, when given, counts the stored rows. Runs on the fastest kernel this processor can run.
 StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
                            std::atomic<int32_t>* rowsDone = nullptr);
+
+// The same computation on the given kernel, or on the portable one where the processor cannot
+// run it.
+StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
+                               const std::atomic<int32_t>& cancel,
+                               std::atomic<int32_t>* rowsDone = nullptr);

@@ -1,0 +1,51 @@
+// The interface between the stripe computation and its lane kernels: the state of the
+// sub-sample orbits that a kernel advances side by side, and the kernel of each instruction set.
+// Kernel files built with SIMD flags include only this header and orbit_lanes_step.h, so that
+// no inline function compiled with those flags can stand in for one used on other processors.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kMaxLanes = 32;
+
+// An iterate beyond ±kEscapeBound, or one that is not a number, ends its sub-sample.
+inline constexpr double kEscapeBound = 10.0;
+
+// One orbit per lane, structure of arrays so that a kernel loads whole vectors.
+struct OrbitLanes {
+    alignas(64) double x[kMaxLanes] = {};         // the lane's latest iterate
+    alignas(64) double a[kMaxLanes] = {};         // the lane's parameter
+    alignas(64) int64_t saved[kMaxLanes] = {};    // bits of the iterate the cycle test compares with
+    uint32_t active = 0;                          // bit l set while lane l follows an orbit
+};
+
+// Where a kernel counts the iterates: lane l counts column c at counts[l × stride + c]; column
+// `width` of each lane is a spare that takes every iterate not counted, so counting never branches.
+struct LaneCounting {
+    double xMin = 0.0;
+    double xRange = 1.0;
+    double width = 0.0;
+    uint32_t* counts = nullptr;
+    int64_t stride = 0;
+};
+
+// Advances every lane by at most maxSteps iterations and counts them. Stops after the first
+// step in which an active lane's iterate escaped (that iterate is not counted) or equalled the
+// lane's saved iterate bit for bit; `events` then holds those lanes. Returns the steps made.
+using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting,
+                                       int64_t maxSteps, uint32_t& events);
+
+// The kernel of an instruction set, in two forms: one for stripes whose column quotients are
+// always finite, and one that also counts infinite and NaN quotients in column 0.
+struct LaneKernel {
+    LaneKernelFunction advanceFiniteQuotients;
+    LaneKernelFunction advanceAnyQuotients;
+    int lanes;
+};
+
+// Constant data rather than functions, so that reading them runs no code built with SIMD flags.
+extern const LaneKernel kPortableLaneKernel;
+#if defined(CORVALIS_X86_KERNELS)
+extern const LaneKernel kAvx2LaneKernel;
+extern const LaneKernel kAvx512LaneKernel;
+#endif

@@ -1,0 +1,68 @@
+#include "platform/cpu_features.h"
+
+#if defined(_MSC_VER) && !defined(__clang__) && (defined(_M_X64) || defined(_M_IX86))
+#include <immintrin.h>
+#include <intrin.h>
+
+namespace {
+
+constexpr int kAvx2Bit = 5;          // CPUID leaf 7, EBX
+constexpr int kAvx512FBit = 16;      // CPUID leaf 7, EBX
+constexpr int kAvx512DqBit = 17;     // CPUID leaf 7, EBX
+constexpr int kOsxsaveBit = 27;      // CPUID leaf 1, ECX
+constexpr unsigned kYmmState = 0x6;  // XCR0: SSE and AVX state
+constexpr unsigned kZmmState = 0xE6; // XCR0: also opmask and the upper ZMM registers
+
+bool CpuidBit(int leaf, int reg, int bit)
+{
+    int info[4] = {};
+    __cpuidex(info, leaf, 0);
+    return (info[reg] >> bit) & 1;
+}
+
+bool OsSavesState(unsigned state)
+{
+    constexpr int kEcx = 2;
+    return CpuidBit(1, kEcx, kOsxsaveBit) && (_xgetbv(0) & state) == state;
+}
+
+}  // namespace
+
+bool CpuHasAvx2()
+{
+    constexpr int kEbx = 1;
+    return OsSavesState(kYmmState) && CpuidBit(7, kEbx, kAvx2Bit);
+}
+
+bool CpuHasAvx512()
+{
+    constexpr int kEbx = 1;
+    return OsSavesState(kZmmState) && CpuidBit(7, kEbx, kAvx512FBit) && CpuidBit(7, kEbx, kAvx512DqBit);
+}
+
+#elif defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+
+// The compiler's checks include the operating system's support for the registers.
+bool CpuHasAvx2()
+{
+    return __builtin_cpu_supports("avx2");
+}
+
+bool CpuHasAvx512()
+{
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+}
+
+#else
+
+bool CpuHasAvx2()
+{
+    return false;
+}
+
+bool CpuHasAvx512()
+{
+    return false;
+}
+
+#endif
