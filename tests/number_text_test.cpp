@@ -129,14 +129,6 @@ TEST(DoubleToText, WritesWhatPercentG15Writes)
     }
 }
 
-TEST(DoubleToText, TheDefaultRegionShowsAsSmallIntegers)
-{
-    EXPECT_EQ(DoubleToText(0.0), "0");
-    EXPECT_EQ(DoubleToText(3.0), "3");
-    EXPECT_EQ(DoubleToText(1.0), "1");
-    EXPECT_EQ(DoubleToText(4.0), "4");
-}
-
 // Sets the C library's numeric locale for the lifetime of the object.
 class NumericLocale {
 public:
