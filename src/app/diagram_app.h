@@ -43,6 +43,14 @@ public:
     bool OnCmdMsg(uint32_t id);
     // Closes the main window, which ends the program.
     void OnAppExit();
+    // The region dialog, pre-filled with the region; its values become the region unless it
+    // is cancelled. Nothing else changes: the next calculation start uses them.
+    void OnCalcRegion();
+    // The colour dialog, pre-filled with the colour settings; unless it is cancelled its
+    // values become the settings and the picture is recoloured at the next paint.
+    void OnColorChange();
+    // The About box.
+    void OnAppAbout();
 
     // Starts a calculation of the current region on a grid fitted to the view: ends the
     // previous workers, replaces the grid with a zero-filled one, starts one worker per

@@ -1,5 +1,6 @@
 #include "frame/main_frame.h"
 
+#include "platform/qt_text.h"
 #include "res/menu_table.h"
 #include "res/resource.h"
 #include "res/string_table.h"
@@ -10,11 +11,6 @@
 #include <QShortcut>
 
 namespace {
-
-QString FromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QKeySequence KeysOf(const Accelerator& accelerator)
 {

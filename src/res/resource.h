@@ -8,6 +8,20 @@ inline constexpr uint32_t IDD_ABOUTBOX = 100;
 inline constexpr uint32_t IDD_CALC_REGION = 101;
 inline constexpr uint32_t IDD_COLOR = 102;
 
+// Controls of the dialogs.
+inline constexpr int32_t IDC_STATIC = -1;
+inline constexpr int32_t IDOK = 1;
+inline constexpr int32_t IDCANCEL = 2;
+inline constexpr int32_t IDC_START_X = 1001;
+inline constexpr int32_t IDC_START_Y = 1002;
+inline constexpr int32_t IDC_END_X = 1003;
+inline constexpr int32_t IDC_END_Y = 1004;
+inline constexpr int32_t IDC_COLOR_BLUE = 1005;
+inline constexpr int32_t IDC_COLOR_RED = 1006;
+inline constexpr int32_t IDC_COLOR_GREEN = 1007;
+inline constexpr int32_t IDC_COLOR_MONO = 1011;
+inline constexpr int32_t IDC_REVERSE = 1014;
+
 inline constexpr uint32_t ID_CALC_REGION = 32773;
 inline constexpr uint32_t ID_COLOR_CHANGE = 32775;
 inline constexpr uint32_t ID_CALC_START = 32780;

@@ -1,0 +1,7 @@
+#include "dialogs/about_dlg.h"
+
+#include "res/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+}

@@ -1,0 +1,37 @@
+#include "platform/dialog_units.h"
+
+#include <cstdlib>
+#include <limits>
+
+int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+{
+    if (c == 0) {
+        return -1;
+    }
+    const int64_t product = static_cast<int64_t>(a) * b;
+    const auto productMagnitude = static_cast<uint64_t>(std::llabs(product));
+    const auto divisor = static_cast<uint64_t>(std::llabs(c));
+    const uint64_t magnitude = (productMagnitude * 2 + divisor) / (2 * divisor);
+    if (magnitude > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        return -1;
+    }
+    const auto result = static_cast<int32_t>(magnitude);
+    return (product < 0) != (c < 0) ? -result : result;
+}
+
+int32_t PointsToPixels(int32_t points, int32_t dotsPerInch)
+{
+    return MulDiv(points, dotsPerInch, 72);
+}
+
+DialogBaseUnits BaseUnitsOf(int32_t lettersWidth, int32_t fontHeight)
+{
+    const auto letters = static_cast<int32_t>(kBaseUnitLetters.size());
+    return {(lettersWidth + letters / 2) / letters, fontHeight};
+}
+
+DialogRect DialogUnitsToPixels(DialogRect units, DialogBaseUnits base)
+{
+    return {MulDiv(units.x, base.cx, 4), MulDiv(units.y, base.cy, 8),
+            MulDiv(units.width, base.cx, 4), MulDiv(units.height, base.cy, 8)};
+}

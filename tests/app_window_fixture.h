@@ -1,0 +1,60 @@
+// A fresh application object of its own with its main window, as InitInstance makes it, for
+// the tests that work through the window.
+#pragma once
+
+#include "app/diagram_app.h"
+#include "frame/main_frame.h"
+#include "modal_driver.h"
+#include "platform/timer.h"
+
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+class AppWindow : public testing::Test {
+protected:
+    AppWindow()
+    {
+        SetCurrentApp(&app);
+        app.InitInstance();
+        frame = static_cast<CMainFrame*>(app.m_pMainWnd);
+        frame->resize(700, 560);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+    }
+    ~AppWindow() override
+    {
+        DropPendingSteps();
+        delete frame.data();
+        app.StopCalc();
+        if (app.m_nTimerId != 0) {
+            KillTimer(app.m_nTimerId);
+        }
+        SetCurrentApp(nullptr);
+    }
+
+    // Chooses a menu item with the keyboard: Alt with the pop-up's mnemonic, then the item's.
+    // Returns once the command has run, a dialog it opened included.
+    void ChooseMenu(Qt::Key popup, Qt::Key item)
+    {
+        QApplication::setActiveWindow(frame);
+        QTest::keyClick(frame, popup, Qt::AltModifier);
+        QMenu* menu = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenu()) != nullptr; }, 2000));
+        QTest::keyClick(menu, item);
+    }
+
+    QMenu* OpenMenu() const
+    {
+        for (QAction* action : frame->menuBar()->actions()) {
+            if (action->menu()->isVisible()) {
+                return action->menu();
+            }
+        }
+        return nullptr;
+    }
+
+    CDiagramApp app;
+    QPointer<CMainFrame> frame;
+};

@@ -1,0 +1,86 @@
+// corvalis-make-icon: draws the program's icon, an orbit-density diagram computed and coloured
+// as the window does it, and writes it into the resource folder as corvalis.ico (48, 32 and 16
+// pixels, each in 16 colours, 256 colours and 24-bit colour) and as corvalis-SIZE.png for the
+// Linux desktop. Usage: corvalis-make-icon RES_DIR
+#include "calc/calc_workers.h"
+#include "platform/system_info.h"
+#include "tools/icon_files.h"
+#include "tools/output_file.h"
+#include "tools/png_file.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The whole period-doubling cascade, square, in the blue scale.
+constexpr CalcRegion kIconRegion{0.0, 2.9, 1.0, 4.0};
+constexpr int32_t kIconScheme = 0;
+constexpr int32_t kIcoSizes[] = {48, 32, 16};
+constexpr int32_t kPngSizes[] = {16, 32, 48, 64, 128, 256};
+
+// The diagram of the region on a grid of size × size, coloured. Computed at the icon's own
+// size, as the window computes a picture of that size, so that the densities stay bold.
+PixelBuffer DrawDiagram(int32_t size)
+{
+    const GridSize grid{size, size};
+    std::vector<int32_t> levels(static_cast<size_t>(size) * size, 0);
+    WorkerList workers = StartWorkers(levels.data(), grid, kIconRegion, ProcessorCount());
+    while (CountRunning(workers) > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    StopWorkers(workers);
+    PixelBuffer image;
+    AllocPixels(image, {size, size});
+    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(kIconScheme, 0), image);
+    return image;
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    const std::string error = WriteFileWhole(path, bytes);
+    if (!error.empty()) {
+        std::fprintf(stderr, "corvalis-make-icon: %s\n", error.c_str());
+    }
+    return error.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: corvalis-make-icon RES_DIR\n", stderr);
+        return 2;
+    }
+    const std::string resDir = argv[1];
+
+    // The palettes are the scale itself: all 256 colours, or every 17th of them.
+    const ColorTable table = MakeColorTable(kIconScheme, 0);
+    std::vector<uint32_t> sixteen;
+    for (size_t i = 0; i < table.size(); i += 17) {
+        sixteen.push_back(table[i]);
+    }
+    std::vector<IcoImage> icoImages;
+    for (int32_t bits : {4, 8, 24}) {
+        for (int32_t size : kIcoSizes) {
+            PixelBuffer picture = DrawDiagram(size);
+            if (bits == 24) {
+                icoImages.push_back({std::move(picture), 24, {}});
+            } else {
+                const std::span<const uint32_t> palette = bits == 4 ? std::span<const uint32_t>(sixteen)
+                                                                    : std::span<const uint32_t>(table);
+                icoImages.push_back(Quantize(picture, palette, bits));
+            }
+        }
+    }
+    bool written = Write(resDir + "/corvalis.ico", EncodeIco(icoImages));
+    for (int32_t size : kPngSizes) {
+        const std::string path = resDir + "/corvalis-" + std::to_string(size) + ".png";
+        written = Write(path, EncodePng(DrawDiagram(size))) && written;
+    }
+    return written ? 0 : 1;
+}
