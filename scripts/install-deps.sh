@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-liberation
   xvfb xdotool imagemagick x11-utils
   locales file
+  binutils-mingw-w64-x86-64 desktop-file-utils icoutils
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
