@@ -45,6 +45,27 @@ protected:
         QTest::keyClick(menu, item);
     }
 
+    CDiagramView& View() { return frame->m_wndView; }
+
+    CalcRegion Region() const
+    {
+        CalcRegion region;
+        app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
+        return region;
+    }
+
+    // The view's pixels as painted, in device pixels.
+    QImage ViewPixels() { return View().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // Starts a calculation and waits until it has finished and its picture is painted.
+    void RunCalculation()
+    {
+        app.OnCalcStart();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+        QApplication::processEvents();
+        View().repaint();
+    }
+
     QMenu* OpenMenu() const
     {
         for (QAction* action : frame->menuBar()->actions()) {

@@ -1,16 +1,7 @@
-#include "app/diagram_app.h"
-#include "frame/main_frame.h"
+#include "app_window_fixture.h"
 #include "label_image.h"
-#include "platform/timer.h"
 #include "res/resource.h"
 #include "view/region_label.h"
-
-#include <QApplication>
-#include <QMenuBar>
-#include <QPointer>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,43 +19,15 @@ public:
     int paints = 0;
 };
 
-// A fresh application object with its main window, as InitInstance makes it.
-class MainFrame : public testing::Test {
+// The main window in a small size, with a wide region that keeps calculations short:
+// iterations grow as 1 / x-range.
+class MainFrame : public AppWindow {
 protected:
     MainFrame()
     {
-        SetCurrentApp(&app);
-        app.InitInstance();
-        frame = static_cast<CMainFrame*>(app.m_pMainWnd);
         frame->resize(420, 360);
-        // A wide region keeps the calculations short: iterations grow as 1 / x-range.
         app.SetRegion(0.0, 3.0, 4.0, 4.0);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
     }
-    ~MainFrame() override
-    {
-        delete frame.data();
-        app.StopCalc();
-        if (app.m_nTimerId != 0) {
-            KillTimer(app.m_nTimerId);
-        }
-        SetCurrentApp(nullptr);
-    }
-
-    CDiagramView& View() { return frame->m_wndView; }
-
-    QImage ViewPixels() { return View().grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    void RunCalculation()
-    {
-        app.OnCalcStart();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
-        QApplication::processEvents();
-        View().repaint();
-    }
-
-    CDiagramApp app;
-    QPointer<CMainFrame> frame;
 };
 
 QString Text(const char* utf8)

@@ -23,23 +23,6 @@ public:
     void OpenRegionDialog() { ChooseMenu(Qt::Key_P, Qt::Key_A); }
     void OpenColorDialog() { ChooseMenu(Qt::Key_P, Qt::Key_C); }
     void OpenAboutBox() { ChooseMenu(Qt::Key_H, Qt::Key_A); }
-
-protected:
-    CalcRegion Region() const
-    {
-        CalcRegion region;
-        app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
-        return region;
-    }
-
-    CDiagramView& View() { return frame->m_wndView; }
-
-    void RunCalculation()
-    {
-        app.OnCalcStart();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
-        QApplication::processEvents();
-    }
 };
 
 void ExpectRegion(const CalcRegion& region, double xmin, double ymin, double xmax, double ymax)

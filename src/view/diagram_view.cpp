@@ -1,10 +1,13 @@
 #include "view/diagram_view.h"
 
 #include "app/diagram_app.h"
+#include "dialogs/region_dlg.h"
+#include "res/resource.h"
 #include "view/region_label.h"
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
 
@@ -15,6 +18,7 @@ CDiagramView::CDiagramView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);  // every paint covers the whole client area
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
+    setMouseTracking(true);  // a drag whose capture was lost follows the pointer unpressed
 }
 
 PixelSize CDiagramView::ClientSize() const
@@ -134,6 +138,18 @@ void CDiagramView::OnPaint()
     painter.drawRect(placement.left - 1, placement.top - 1, m_bitmap.width + 1, m_bitmap.height + 1);
 
     DrawLabel(painter, placement, client);
+    if (m_bDragging) {
+        InvertBand(painter);
+    }
+}
+
+void CDiagramView::InvertBand(QPainter& painter) const
+{
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    for (const PixelRect& rect : BandOutline(m_rcBand.left, m_rcBand.top, m_rcBand.right, m_rcBand.bottom)) {
+        painter.fillRect(rect.left, rect.top, rect.width, rect.height, Qt::white);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void CDiagramView::DrawLabel(QPainter& painter, const ImagePlacement& placement, PixelSize client)
@@ -156,4 +172,114 @@ void CDiagramView::OnSize()
 {
     m_bLayoutChanged = true;
     update();
+}
+
+ClientPoint CDiagramView::DevicePoint(const QMouseEvent* event) const
+{
+    const QPointF device = event->position() * devicePixelRatioF();
+    return {static_cast<int32_t>(std::floor(device.x())), static_cast<int32_t>(std::floor(device.y()))};
+}
+
+void CDiagramView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonDown(DevicePoint(event));
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CDiagramView::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(DevicePoint(event));
+    QWidget::mouseMoveEvent(event);
+}
+
+void CDiagramView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonUp(DevicePoint(event));
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CDiagramView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double-click starts no drag.
+    event->ignore();
+}
+
+void CDiagramView::OnLButtonDown(ClientPoint point)
+{
+    if (!m_bDragging) {
+        m_ptDragStart = point;
+        m_bDragging = true;
+        grabMouse();
+        UpdateBand(Begin, point);
+    }
+}
+
+void CDiagramView::OnMouseMove(ClientPoint point)
+{
+    if (m_bDragging) {
+        UpdateBand(Move, point);
+    }
+}
+
+void CDiagramView::OnLButtonUp(ClientPoint point)
+{
+    if (!m_bDragging) {
+        return;
+    }
+    m_bDragging = false;
+    releaseMouse();
+    UpdateBand(End, point);
+    if (point != m_ptDragStart) {
+        SelectRegionFromDrag(m_ptDragStart, point);
+    }
+}
+
+void CDiagramView::UpdateBand(BandAction action, ClientPoint point)
+{
+    if (action == Move || action == End) {
+        DrawBandOutline(m_rcBand.left, m_rcBand.top, m_rcBand.right, m_rcBand.bottom);
+    }
+    if (action == Begin || action == Move) {
+        DrawBandOutline(m_ptDragStart.x, m_ptDragStart.y, point.x, point.y);
+        m_rcBand = {m_ptDragStart.x, m_ptDragStart.y, point.x, point.y};
+    }
+}
+
+void CDiagramView::DrawBandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    const qreal ratio = devicePixelRatioF();
+    QRegion logical;
+    for (const PixelRect& rect : BandOutline(x1, y1, x2, y2)) {
+        const int left = static_cast<int>(std::floor(rect.left / ratio));
+        const int top = static_cast<int>(std::floor(rect.top / ratio));
+        const int right = static_cast<int>(std::ceil((rect.left + rect.width) / ratio));
+        const int bottom = static_cast<int>(std::ceil((rect.top + rect.height) / ratio));
+        logical += QRect(left, top, right - left, bottom - top);
+    }
+    update(logical);
+}
+
+void CDiagramView::SelectRegionFromDrag(ClientPoint start, ClientPoint end)
+{
+    CDiagramApp& app = CurrentApp();
+    CalcRegion region;
+    app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
+    const std::optional<DraggedRegion> dragged = MapDragToRegion(
+        start, end, ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height}, region);
+    if (!dragged) {
+        return;  // no picture to map the corners through
+    }
+    CRegionDlg dialog;
+    dialog.m_dStartX = dragged->startX;
+    dialog.m_dStartY = dragged->startY;
+    dialog.m_dEndX = dragged->endX;
+    dialog.m_dEndY = dragged->endY;
+    if (dialog.DoModal() != IDCANCEL) {
+        app.SetRegion(dialog.m_dStartX, dialog.m_dStartY, dialog.m_dEndX, dialog.m_dEndY);
+        app.OnCalcStart();
+    }
 }

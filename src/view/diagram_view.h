@@ -4,6 +4,7 @@
 #pragma once
 
 #include "view/color_scale.h"
+#include "view/drag_selection.h"
 #include "view/image_pipeline.h"
 
 #include <QImage>
@@ -32,6 +33,23 @@ public:
     // Fits the display bitmap and fills it from the colourised image, or with the placeholder.
     void Resample();
 
+    // The mouse handlers, with client positions in device pixels.
+    void OnLButtonDown(ClientPoint point);
+    void OnMouseMove(ClientPoint point);
+    void OnLButtonUp(ClientPoint point);
+
+    enum BandAction { Begin = 1, Move = 2, End = 3 };
+    // Takes the band drawn last off the screen (Move, End) and draws it to the point (Begin, Move).
+    void UpdateBand(BandAction action, ClientPoint point);
+    // Has the outline with the corners (x1, y1) and (x2, y2) inverted or restored: the pixels are
+    // repainted, and the paint inverts the outline of the band while a drag lasts.
+    void DrawBandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    // Maps the dragged corners to region values and lets the user confirm them in the region
+    // dialog; an accepted dialog stores the region and starts a calculation of it.
+    void SelectRegionFromDrag(ClientPoint start, ClientPoint end);
+
+    bool IsDragging() const { return m_bDragging; }
+
     const PixelBuffer& ColorizedImage() const { return m_image; }
     const PixelBuffer& DisplayBitmap() const { return m_bitmap; }
     ImagePlacement Placement() const;
@@ -39,6 +57,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void OnPaint();
@@ -46,11 +68,25 @@ private:
     // The bitmap as it goes to the screen: rows top-down and every pixel opaque.
     void PrepareShownImage();
     void DrawLabel(class QPainter& painter, const ImagePlacement& placement, PixelSize client);
+    void InvertBand(class QPainter& painter) const;
+    ClientPoint DevicePoint(const QMouseEvent* event) const;
+
+    // The band's rectangle: left and top are the drag's start, right and bottom the point it
+    // was drawn to last; not normalised.
+    struct BandRect {
+        int32_t left = 0;
+        int32_t top = 0;
+        int32_t right = 0;
+        int32_t bottom = 0;
+    };
 
     PixelBuffer m_image;  // the colourised image: m_nImageWidth × m_nImageHeight colour values
     ColorTable m_colorTable{};
     PixelBuffer m_bitmap;  // the display bitmap, row 0 shown at the bottom
     QImage m_shownImage;
+    bool m_bDragging = false;
+    ClientPoint m_ptDragStart;
+    BandRect m_rcBand;
     bool m_bLayoutChanged = false;
     int32_t m_nDisplaySeen = 0;
     const int32_t m_nMarginX = 20;

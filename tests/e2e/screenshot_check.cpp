@@ -1,12 +1,17 @@
 // Checks a screenshot of the Corvalis window: that its picture is a computed diagram (not the
 // placeholder) and that the coordinate label shows the expected text at the corner of the
-// margin box, pixel for pixel as the label font draws it.
+// margin box, pixel for pixel as the label font draws it. With --label-after-drag it prints
+// the label that a drag over the window of the screenshot must lead to.
 #include "label_image.h"
+#include "view/drag_selection.h"
+#include "view/region_label.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -68,17 +73,48 @@ bool SamePixels(const QImage& a, const QImage& b)
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+QImage LoadShot(const char* path)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n");
-        return 2;
+    return QImage(QString::fromLocal8Bit(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The view is the window below its menu bar. Its height is found from the picture: the one
+// menu-bar height whose placement of the picture puts it where the screenshot shows it.
+int MenuBarHeight(const QImage& shot, const Frame& frame)
+{
+    const PixelSize bitmap{frame.right - frame.left, frame.bottom - frame.top};
+    for (int menu = 0; menu < shot.height() / 4; ++menu) {
+        const ImagePlacement place = PlaceImage({shot.width(), shot.height() - menu}, {kMargin, kMargin}, bitmap);
+        if (place.left == frame.left && place.top + menu == frame.top) {
+            return menu;
+        }
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    const QImage shot = QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_RGB32);
+    return -1;
+}
+
+int PrintLabelAfterDrag(char** argv)
+{
+    const QImage shot = LoadShot(argv[2]);
+    const Frame frame = FindFrame(shot);
+    const int menu = MenuBarHeight(shot, frame);
+    if (frame.bottom < 0 || menu < 0) {
+        std::fprintf(stderr, "no framed picture in the screenshot\n");
+        return 1;
+    }
+    const CalcRegion region{std::stod(argv[3]), std::stod(argv[4]), std::stod(argv[5]), std::stod(argv[6])};
+    const ClientPoint start{std::stoi(argv[7]), std::stoi(argv[8]) - menu};
+    const ClientPoint end{std::stoi(argv[9]), std::stoi(argv[10]) - menu};
+    const PixelSize client{shot.width(), shot.height() - menu};
+    const auto dragged = MapDragToRegion(start, end, client, {kMargin, kMargin},
+                                         {frame.right - frame.left, frame.bottom - frame.top}, region);
+    const CalcRegion zoomed{dragged->startX, dragged->startY, dragged->endX, dragged->endY};
+    std::printf("%s\n", FormatRegionLabel(zoomed, client.width, client.height).c_str());
+    return 0;
+}
+
+int CheckShot(char** argv)
+{
+    const QImage shot = LoadShot(argv[1]);
     const Frame frame = FindFrame(shot);
     if (frame.bottom < 0) {
         std::printf("no framed picture in the screenshot\n");
@@ -110,4 +146,21 @@ int main(int argc, char** argv)
     }
     std::printf("label reads \"%s\"\n", argv[2]);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    if (argc == 11 && std::string_view(argv[1]) == "--label-after-drag") {
+        return PrintLabelAfterDrag(argv);
+    }
+    if (argc == 3) {
+        return CheckShot(argv);
+    }
+    std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n"
+                         "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n");
+    return 2;
 }

@@ -1,0 +1,208 @@
+// Zooming by dragging a rectangle over the picture with the left button, through real mouse
+// events on the view: the band, the dialog it opens and what accepting or cancelling does.
+#include "app_window_fixture.h"
+
+#include "dialogs/region_dlg.h"
+#include "res/resource.h"
+
+#include <QLineEdit>
+
+namespace {
+
+class RegionDrag : public AppWindow {
+protected:
+    // Sizes the frame so that the view's client area is width × height.
+    void SetClientSize(int width, int height)
+    {
+        frame->resize(width, height + frame->menuBar()->height());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return View().size() == QSize(width, height); }, 2000));
+        View().repaint();
+    }
+
+    void Press(QPoint at) { QTest::mousePress(&View(), Qt::LeftButton, Qt::NoModifier, at); }
+    void MoveTo(QPoint at) { QTest::mouseMove(&View(), at); }
+    void Release(QPoint at) { QTest::mouseRelease(&View(), Qt::LeftButton, Qt::NoModifier, at); }
+
+    // Drags from one point to another and returns the texts the region dialog opened with,
+    // leaving the dialog with `key` (Return accepts, Escape cancels).
+    QStringList Drag(QPoint from, QPoint to, Qt::Key key)
+    {
+        QStringList shown;
+        WhenModalOpens([&shown, key](QWidget* modal) {
+            auto* dialog = dynamic_cast<CRegionDlg*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            for (int32_t id : {IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y}) {
+                shown << qobject_cast<QLineEdit*>(dialog->GetDlgItem(id))->text();
+            }
+            PressKey(key);
+        });
+        Press(from);
+        MoveTo((from + to) / 2);
+        MoveTo(to);
+        Release(to);
+        return shown;
+    }
+
+};
+
+const QStringList kQuarterZoom = {"0.25", "3.375", "0.75", "3.875"};
+
+TEST_F(RegionDrag, CornersMapThroughThePicturesPlacementInEitherDirection)
+{
+    SetClientSize(552, 552);  // the placeholder: 512 × 512 at offsets 0, 0
+    ASSERT_EQ(View().DisplayBitmap().width, 512);
+    EXPECT_EQ(Drag({148, 84}, {404, 340}, Qt::Key_Escape), kQuarterZoom);
+    EXPECT_EQ(Drag({404, 340}, {148, 84}, Qt::Key_Escape), kQuarterZoom);
+    EXPECT_EQ(Drag({10, 84}, {404, 340}, Qt::Key_Escape)[0], "-0.01953125");
+    SetClientSize(700, 552);  // the same picture 74 pixels further right
+    EXPECT_EQ(Drag({222, 84}, {478, 340}, Qt::Key_Escape), kQuarterZoom);
+}
+
+TEST_F(RegionDrag, DegenerateDragsPassTheirEqualValuesOn)
+{
+    SetClientSize(552, 552);
+    const QStringList flat = Drag({148, 200}, {404, 200}, Qt::Key_Escape);
+    EXPECT_EQ(flat[1], flat[3]);
+    const QStringList upright = Drag({300, 84}, {300, 340}, Qt::Key_Escape);
+    EXPECT_EQ(upright[0], upright[2]);
+    // A release outside the view still ends the drag, its corner outside the picture.
+    const QStringList outside = Drag({148, 84}, {600, 600}, Qt::Key_Escape);
+    EXPECT_EQ(outside[2].toDouble(), (600 - 20) / 512.0);
+    EXPECT_FALSE(View().IsDragging());
+}
+
+TEST_F(RegionDrag, AReleaseAtTheStartOpensNoDialog)
+{
+    SetClientSize(552, 552);
+    Press({200, 200});
+    MoveTo({260, 260});
+    MoveTo({200, 200});
+    Release({200, 200});
+    QTest::mouseDClick(&View(), Qt::LeftButton, Qt::NoModifier, QPoint(250, 250));
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(View().IsDragging());
+}
+
+TEST_F(RegionDrag, OnlyTheLeftButtonDrags)
+{
+    SetClientSize(552, 552);
+    QTest::mousePress(&View(), Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_FALSE(View().IsDragging());
+    QTest::mouseRelease(&View(), Qt::RightButton, Qt::NoModifier, QPoint(300, 300));
+    Press({148, 84});
+    QTest::mousePress(&View(), Qt::RightButton, Qt::NoModifier, QPoint(300, 300));
+    QTest::mouseRelease(&View(), Qt::RightButton, Qt::NoModifier, QPoint(300, 300));
+    Press({200, 200});  // a second left press keeps the first start
+    EXPECT_TRUE(View().IsDragging());
+    QStringList shown;
+    WhenModalOpens([&shown](QWidget* modal) {
+        shown << qobject_cast<QLineEdit*>(dynamic_cast<CDialog*>(modal)->GetDlgItem(IDC_START_X))->text();
+        PressKey(Qt::Key_Escape);
+    });
+    Release({404, 340});
+    EXPECT_EQ(shown, QStringList{"0.25"});
+}
+
+TEST_F(RegionDrag, AcceptingStoresTheRegionAndStartsTheFirstCalculation)
+{
+    SetClientSize(552, 552);
+    EXPECT_TRUE(app.m_workers.empty());
+    Drag({148, 84}, {404, 340}, Qt::Key_Return);
+    const CalcRegion region = Region();
+    EXPECT_EQ(region.xmin, 0.25);
+    EXPECT_EQ(region.ymin, 3.375);
+    EXPECT_EQ(region.xmax, 0.75);
+    EXPECT_EQ(region.ymax, 3.875);
+    EXPECT_FALSE(app.m_workers.empty());
+    EXPECT_NE(app.m_nTimerId, 0u);
+}
+
+TEST_F(RegionDrag, CancelLeavesTheRunningCalculationAlone)
+{
+    SetClientSize(552, 552);
+    app.SetRegion(0.5, 3.7, 0.5001, 3.7001);  // rows of a second or more
+    app.OnCalcStart();
+    const CWinThreadCalc* worker = app.m_workers[0].get();
+    Drag({148, 84}, {404, 340}, Qt::Key_Escape);
+    EXPECT_EQ(app.m_workers[0].get(), worker);
+    EXPECT_EQ(Region().xmin, 0.5);
+}
+
+TEST_F(RegionDrag, CornersMapWithTheStoredRegionNotTheComputedOne)
+{
+    SetClientSize(552, 552);
+    app.SetRegion(2.0, 1.0, 4.0, 2.0);  // stored, as the region dialog does, without a calculation
+    EXPECT_EQ(Drag({148, 84}, {404, 340}, Qt::Key_Escape), (QStringList{"2.5", "1.375", "3.5", "1.875"}));
+}
+
+// The pixels where two pictures differ.
+std::vector<QPoint> Differences(const QImage& a, const QImage& b)
+{
+    std::vector<QPoint> points;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                points.emplace_back(x, y);
+            }
+        }
+    }
+    return points;
+}
+
+TEST_F(RegionDrag, TheBandInvertsExactlyItsOutlineAndLeavesNothingBehind)
+{
+    SetClientSize(552, 552);
+    app.SetRegion(0.0, 3.0, 4.0, 4.0);
+    app.OnCalcStart();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+    View().repaint();
+    const QImage picture = ViewPixels();
+
+    Press({100, 120});
+    MoveTo({300, 200});
+    MoveTo({250, 400});
+    View().repaint();
+    const std::vector<QPoint> changed = Differences(picture, ViewPixels());
+    std::vector<QPoint> outline;
+    for (const PixelRect& r : BandOutline(100, 120, 250, 400)) {
+        for (int y = r.top; y < r.top + r.height; ++y) {
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                outline.emplace_back(x, y);
+            }
+        }
+    }
+    std::sort(outline.begin(), outline.end(), [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
+    EXPECT_EQ(changed, outline);
+    const QImage banded = ViewPixels();
+    for (const QPoint& p : changed) {
+        EXPECT_EQ(banded.pixel(p) & 0xFFFFFF, (picture.pixel(p) ^ 0xFFFFFF) & 0xFFFFFF);
+    }
+
+    // A refresh tick in the middle of the drag repaints the picture with the band still right.
+    app.OnRefreshTimer();
+    QApplication::processEvents();
+    View().repaint();
+    MoveTo({260, 410});
+    View().repaint();
+    EXPECT_EQ(Differences(picture, ViewPixels()).size(),
+              static_cast<size_t>(2 * (260 - 100 + 1) + 2 * (410 - 120 - 1)));
+
+    WhenModalOpens([](QWidget*) { PressKey(Qt::Key_Escape); });
+    Release({260, 410});
+    View().repaint();
+    EXPECT_TRUE(Differences(picture, ViewPixels()).empty());
+}
+
+TEST_F(RegionDrag, WithoutAPictureADragDoesNothing)
+{
+    SetClientSize(30, 30);  // no room inside the margins: an empty bitmap
+    Press({2, 2});
+    MoveTo({20, 20});
+    Release({20, 20});
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(Region().xmax, 1.0);
+}
+
+}  // namespace
