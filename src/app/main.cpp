@@ -9,6 +9,9 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Matches the running program to its desktop entry (the Wayland application id; on X11
+    // the window class is the program's name, corvalis, already).
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvalis"));
     if (!theApp.InitInstance()) {
         std::fputs("corvalis: the main window cannot be created\n", stderr);
         return 1;

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every command of the README's sh blocks as a newcomer would, so none can go stale.
+# scripts/test.sh is the runner of this very test and is left out; the build folder is the
+# one under test, and every file the commands write goes to a scratch folder.
+set -u
+source_dir=$1
+build_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+commands=$(awk '/^```sh$/ {inside = 1; next} /^```$/ {inside = 0} inside' "$source_dir/README.md" |
+           sed 's/[[:space:]]*#.*$//' | grep -v '^[[:space:]]*$' | grep -v '^scripts/test.sh$')
+while IFS= read -r line; do
+  command=${line//build\//$build_dir\/}
+  command=${command//-S . /-S $source_dir }
+  command=${command//-B build /-B $work/build-readme }
+  command=${command//--build build /--build $work/build-readme }
+  command=${command//--install build /--install $build_dir }
+  echo "\$ $line"
+  case "$line" in
+    scripts/run.sh | xvfb-run*)
+      # The window runs until it is closed: it must still be running after a few seconds.
+      (cd "$source_dir" && HOME=$work timeout 10 xvfb-run -a -s "-screen 0 1280x1024x24" \
+         bash -c "${command#xvfb-run -a -s \"-screen 0 1280x1024x24\" }" >"$work/out" 2>&1)
+      status=$?
+      [ "$status" -eq 124 ] || { echo "FAIL: exited with $status"; cat "$work/out"; failures=$((failures + 1)); }
+      ;;
+    *)
+      (cd "$work" && HOME=$work bash -c "$command" >"$work/out" 2>&1) ||
+        { echo "FAIL"; tail -5 "$work/out"; failures=$((failures + 1)); }
+      ;;
+  esac
+done <<<"$commands"
+
+for output in poster.png zoom.png levels.pgm .local/bin/corvalis; do
+  [ -e "$work/$output" ] || { echo "FAIL: $output was not made"; failures=$((failures + 1)); }
+done
+[ "$failures" -eq 0 ] && echo "readme: every command ran"
+exit "$failures"
