@@ -2,7 +2,6 @@
 
 #include "platform/system_info.h"
 
-#include <atomic>
 #include <cstdlib>
 
 CDiagramApp theApp;
@@ -56,11 +55,6 @@ void CDiagramApp::GetColorSettings(int& scheme, int& reverse) const
 {
     scheme = m_nColorScheme;
     reverse = m_bReverse;
-}
-
-int CDiagramApp::GetLevel(int64_t index) const
-{
-    return std::atomic_ref<int32_t>(m_pLevels[index]).load(std::memory_order_relaxed);
 }
 
 void CDiagramApp::StopCalc()

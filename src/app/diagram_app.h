@@ -5,6 +5,7 @@
 #include "calc/calc_region.h"
 #include "calc/calc_workers.h"
 
+#include <atomic>
 #include <cstdint>
 
 // What the application needs of its main window: the size of the diagram view's client area
@@ -35,7 +36,12 @@ public:
     void GetGridSize(int& width, int& height) const;
     void GetColorSettings(int& scheme, int& reverse) const;
     // Level of a grid cell, index = row × width + column; unchecked, the grid must exist.
-    int GetLevel(int64_t index) const;
+    // Inline: it is called once per cell at every recolouring. A relaxed atomic read, since
+    // workers may be writing the cell.
+    int GetLevel(int64_t index) const
+    {
+        return std::atomic_ref<int32_t>(m_pLevels[index]).load(std::memory_order_relaxed);
+    }
 
     // Creates and shows the main window; false when it cannot be created.
     bool InitInstance();
