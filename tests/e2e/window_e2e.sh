@@ -22,10 +22,24 @@ expect_label() {
   return 1
 }
 
+# Waits until the region dialog is shown and has the keyboard.
+wait_for_dialog() {
+  dialog=\$(timeout 30 xdotool search --sync --onlyvisible --name '^計算領域\$' | head -1)
+  for attempt in \$(seq 1 20); do
+    [ "\$(xdotool getwindowfocus 2>/dev/null)" = "\$dialog" ] && break
+    sleep 0.25
+  done
+  sleep 0.3
+}
+
 "$corvalis" & pid=\$!
-wid=\$(timeout 20 xdotool search --sync --name '^Corvalis$' | head -1)
+# The window must be mapped before it can take the focus; a sanitizer build takes longer.
+wid=\$(timeout 60 xdotool search --sync --onlyvisible --name '^Corvalis$' | head -1)
 [ -n "\$wid" ] || { echo "no Corvalis window"; kill \$pid; exit 1; }
-xdotool windowfocus --sync "\$wid"
+for attempt in \$(seq 1 20); do
+  xdotool windowfocus --sync "\$wid" 2>/dev/null && break
+  sleep 0.5
+done
 failed=0
 
 echo "-- 計算 → 計算開始"
@@ -33,7 +47,8 @@ xdotool key --clearmodifiers alt+c; sleep 0.5; xdotool key s
 expect_label "( 0.000 , 3.000 )---( 1.000 , 4.000 )" || failed=1
 
 echo "-- 設定 → 計算領域, a new region, then 計算開始"
-xdotool key --clearmodifiers alt+p; sleep 0.5; xdotool key a; sleep 0.5
+xdotool key --clearmodifiers alt+p; sleep 0.5; xdotool key a
+wait_for_dialog
 xdotool type 0.25; xdotool key Tab; xdotool type 3.5
 xdotool key Tab Tab Tab
 xdotool type 0.75; xdotool key Tab; xdotool type 3.9
@@ -47,7 +62,8 @@ sleep 2  # the first refresh tick of the new calculation fits the new picture
 zoomed=\$("$check" --label-after-drag before-drag.png 0.25 3.5 0.75 3.9 300 200 600 500)
 xdotool mousemove --window "\$wid" 300 200 mousedown 1
 xdotool mousemove --window "\$wid" 450 350; sleep 0.2
-xdotool mousemove --window "\$wid" 600 500 mouseup 1; sleep 1
+xdotool mousemove --window "\$wid" 600 500 mouseup 1
+wait_for_dialog
 xdotool key Return
 expect_label "\$zoomed" || failed=1
 
