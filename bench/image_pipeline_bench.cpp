@@ -1,6 +1,7 @@
 // Cost of recolouring a 2,000 × 2,000 grid and of resampling it to a 1,920 × 1,080 client area,
 // with the box average written literally as the baseline of the resample.
-#include "view/image_pipeline.h"
+#include "render/image_pipeline.h"
+#include "core/level_grid.h"
 #include "literal_box_average.h"
 
 #include <benchmark/benchmark.h>
@@ -11,7 +12,7 @@
 namespace {
 
 constexpr int32_t kGridSide = 2000;
-constexpr PixelSize kClient{1920, 1080};
+constexpr Size kClient{1920, 1080};
 constexpr Margins kMargins{20, 20};
 
 // Levels with the spread of a real diagram: every value 0..255, no regular pattern.
@@ -76,7 +77,7 @@ void BM_ResampleLiterally(benchmark::State& state)
     for (size_t i = 0; i < levels.size(); ++i) {
         image[i] = table[levels[i]];
     }
-    const PixelSize size = FitBitmapSize(kClient, kMargins, {kGridSide, kGridSide});
+    const Size size = FitBitmapSize(kClient, kMargins, {kGridSide, kGridSide});
     for (auto _ : state) {
         const std::vector<uint32_t> bitmap =
             literal::BoxAverage(image, kGridSide, kGridSide, size.width, size.height);

@@ -1,7 +1,7 @@
 // Speed of the orbit-density computation on one thread: the literal algorithm against each
 // kernel this processor can run, on the same stripes. After the runs it prints, per region, how
 // many times faster each kernel is than the literal algorithm (the best run of each).
-#include "calc/orbit_density.h"
+#include "core/orbit_density.h"
 #include "literal_orbit_density.h"
 
 #include <benchmark/benchmark.h>

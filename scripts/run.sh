@@ -9,9 +9,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   cat >&2 <<'MSG'
 run: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).
   Start it from a desktop session, or on a machine without one run it in a virtual screen:
-    xvfb-run -a -s "-screen 0 1280x1024x24" build/src/corvalis
-  corvalis-render draws diagrams without a window: build/tools/corvalis-render --help
+    xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/corvalis
+  corvalis-render draws diagrams without a window: build/bin/corvalis-render --help
 MSG
   exit 1
 fi
-exec build/src/corvalis
+exec build/bin/corvalis

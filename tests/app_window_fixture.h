@@ -3,9 +3,8 @@
 #pragma once
 
 #include "app/diagram_app.h"
-#include "frame/main_frame.h"
+#include "gui/main_frame.h"
 #include "modal_driver.h"
-#include "platform/timer.h"
 
 #include <QMenuBar>
 #include <QPointer>
@@ -17,9 +16,8 @@ class AppWindow : public testing::Test {
 protected:
     AppWindow()
     {
-        SetCurrentApp(&app);
         app.InitInstance();
-        frame = static_cast<CMainFrame*>(app.m_pMainWnd);
+        frame = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
         frame->resize(700, 560);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
     }
@@ -27,11 +25,6 @@ protected:
     {
         DropPendingSteps();
         delete frame.data();
-        app.StopCalc();
-        if (app.m_nTimerId != 0) {
-            KillTimer(app.m_nTimerId);
-        }
-        SetCurrentApp(nullptr);
     }
 
     // Chooses a menu item with the keyboard: Alt with the pop-up's mnemonic, then the item's.
@@ -54,6 +47,13 @@ protected:
         return region;
     }
 
+    Size GridSize() const
+    {
+        Size grid;
+        app.GetGridSize(grid.width, grid.height);
+        return grid;
+    }
+
     // The view's pixels as painted, in device pixels.
     QImage ViewPixels() { return View().grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -61,7 +61,7 @@ protected:
     void RunCalculation()
     {
         app.OnCalcStart();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
         QApplication::processEvents();
         View().repaint();
     }

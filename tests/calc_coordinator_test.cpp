@@ -1,6 +1,6 @@
 #include "app/diagram_app.h"
+#include "framework/timer.h"
 #include "literal_orbit_density.h"
-#include "platform/timer.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -32,35 +32,30 @@ public:
     int invalidations = 0;
 };
 
-// A fresh application object that the refresh tick reaches, with its timer killed at the end.
+// A fresh application object with a main window of its own.
 class CalcCoordinator : public testing::Test {
 protected:
-    CalcCoordinator() : window(200, 150)
-    {
-        app.m_pMainWnd = &window;
-        SetCurrentApp(&app);
-    }
-    ~CalcCoordinator() override
-    {
-        app.StopCalc();
-        if (app.m_nTimerId != 0) {
-            KillTimer(app.m_nTimerId);
-        }
-        SetCurrentApp(nullptr);
-    }
+    CalcCoordinator() : window(200, 150) { app.m_pMainWnd = &window; }
 
     bool WaitForTimerToStop(int timeoutMs = 60000)
     {
-        return QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, timeoutMs);
+        return QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, timeoutMs);
+    }
+
+    Size GridSize() const
+    {
+        Size grid;
+        app.GetGridSize(grid.width, grid.height);
+        return grid;
     }
 
     // The levels each stripe must hold, computed literally from the workers' own stripes.
     std::vector<int32_t> LiteralGrid() const
     {
-        std::vector<int32_t> grid(static_cast<size_t>(app.m_nGridWidth) * app.m_nGridHeight, 0);
-        for (const auto& worker : app.m_workers) {
-            const StripeSpec& s = worker->Stripe();
-            const int64_t offset = s.cells - app.m_pLevels;
+        std::vector<int32_t> grid(static_cast<size_t>(GridSize().width) * GridSize().height, 0);
+        const std::vector<StripeSpec> stripes = app.WorkerStripes();
+        for (const StripeSpec& s : stripes) {
+            const int64_t offset = s.cells - stripes.front().cells;
             literal::ComputeStripe(grid.data() + offset, s.width, s.rows, s.xMin, s.yStart,
                                    s.xRange, s.yRange);
         }
@@ -69,7 +64,11 @@ protected:
 
     std::vector<int32_t> Grid() const
     {
-        return {app.m_pLevels, app.m_pLevels + app.m_nGridWidth * app.m_nGridHeight};
+        std::vector<int32_t> levels(static_cast<size_t>(GridSize().width) * GridSize().height);
+        for (size_t i = 0; i < levels.size(); ++i) {
+            levels[i] = app.GetLevel(static_cast<int64_t>(i));
+        }
+        return levels;
     }
 
     void SetDeepZoom() { app.SetRegion(0.5, 3.7, 0.5001, 3.7001); }
@@ -82,19 +81,19 @@ TEST_F(CalcCoordinator, StartFitsTheGridAndRunsOneWorkerPerStripe)
 {
     app.m_nProcessors = 4;
     app.OnCalcStart();
-    EXPECT_EQ(app.m_nGridWidth, 110);  // 200 × 150 less the margins: 160 × 110
-    EXPECT_EQ(app.m_nGridHeight, 110);
-    ASSERT_EQ(app.m_workers.size(), 4u);
+    EXPECT_EQ(GridSize(), (Size{110, 110}));  // 200 × 150 less the margins: 160 × 110
+    const std::vector<StripeSpec> stripes = app.WorkerStripes();
+    ASSERT_EQ(stripes.size(), 4u);
     for (int32_t i = 0; i < 4; ++i) {
-        const StripeSpec expected = StripeFor(app.m_pLevels, {110, 110}, {0.0, 3.0, 1.0, 4.0},
+        const StripeSpec expected = StripeFor(stripes.front().cells, {110, 110}, {0.0, 3.0, 1.0, 4.0},
                                               StripeBounds(i, 4, 110));
-        const StripeSpec& stripe = app.m_workers[i]->Stripe();
+        const StripeSpec& stripe = stripes[i];
         EXPECT_EQ(stripe.cells, expected.cells);
         EXPECT_EQ(stripe.rows, expected.rows);
         EXPECT_EQ(stripe.yStart, expected.yStart);
         EXPECT_EQ(stripe.yRange, expected.yRange);
     }
-    EXPECT_NE(app.m_nTimerId, 0u);
+    EXPECT_NE(app.RefreshTimerId(), 0u);
     EXPECT_EQ(app.m_nDisplayCount, 0);  // the start itself repaints nothing
     EXPECT_EQ(window.invalidations, 0);
 
@@ -104,32 +103,32 @@ TEST_F(CalcCoordinator, StartFitsTheGridAndRunsOneWorkerPerStripe)
     EXPECT_EQ(window.invalidations, app.m_nDisplayCount);
     EXPECT_EQ(Grid(), LiteralGrid());
     // Finished workers stay until the next start.
-    EXPECT_EQ(app.m_workers.size(), 4u);
-    EXPECT_EQ(CountRunning(app.m_workers), 0);
+    EXPECT_EQ(app.WorkerCount(), 4);
+    EXPECT_EQ(app.RunningWorkerCount(), 0);
 }
 
 TEST_F(CalcCoordinator, StartWhileRunningKeepsTheTimerAndStartsOver)
 {
     SetDeepZoom();  // rows take about a second each
     app.OnCalcStart();
-    const uint32_t timer = app.m_nTimerId;
-    const CWinThreadCalc* firstWorker = app.m_workers[0].get();
+    const uint32_t timer = app.RefreshTimerId();
+    const int32_t started = app.CalculationsStarted();
     ASSERT_NE(timer, 0u);
 
     app.OnCalcStart();
-    EXPECT_EQ(app.m_nTimerId, timer);  // neither restarted nor doubled
-    EXPECT_NE(app.m_workers[0].get(), firstWorker);
-    EXPECT_EQ(static_cast<int>(app.m_workers.size()), app.m_nProcessors);
+    EXPECT_EQ(app.RefreshTimerId(), timer);  // neither restarted nor doubled
+    EXPECT_EQ(app.CalculationsStarted(), started + 1);
+    EXPECT_EQ(app.WorkerCount(), app.m_nProcessors);
     EXPECT_EQ(Grid(), std::vector<int32_t>(Grid().size(), 0));
 
     // The next tick counts the new, running workers: the timer goes on.
     ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nDisplayCount >= 1; }, 5000));
-    EXPECT_EQ(app.m_nTimerId, timer);
+    EXPECT_EQ(app.RefreshTimerId(), timer);
 
     const auto stopping = std::chrono::steady_clock::now();
     app.StopCalc();
     EXPECT_LT(std::chrono::steady_clock::now() - stopping, 10s);
-    EXPECT_TRUE(app.m_workers.empty());
+    EXPECT_EQ(app.WorkerCount(), 0);
     EXPECT_TRUE(WaitForTimerToStop(5000));  // a tick with no worker stops the timer
 }
 
@@ -140,7 +139,7 @@ TEST_F(CalcCoordinator, StartAfterFinishingCreatesANewTimer)
     app.OnCalcStart();
     ASSERT_TRUE(WaitForTimerToStop());
     app.OnCalcStart();
-    EXPECT_NE(app.m_nTimerId, 0u);
+    EXPECT_NE(app.RefreshTimerId(), 0u);
     ASSERT_TRUE(WaitForTimerToStop());
     EXPECT_EQ(Grid(), LiteralGrid());
 }
@@ -148,13 +147,12 @@ TEST_F(CalcCoordinator, StartAfterFinishingCreatesANewTimer)
 TEST_F(CalcCoordinator, ZeroExtentsComputeNothingAndTheFirstTickStops)
 {
     const CalcRegion regions[] = {{0.0, 3.5, 1.0, 3.5}, {0.5, 3.0, 0.5, 4.0}, {0.5, 3.5, 0.5, 3.5}};
-    const GridSize sizes[] = {{160, 0}, {0, 110}, {0, 110}};
+    const Size sizes[] = {{160, 0}, {0, 110}, {0, 110}};
     for (int k = 0; k < 3; ++k) {
         app.SetRegion(regions[k].xmin, regions[k].ymin, regions[k].xmax, regions[k].ymax);
         const int32_t before = app.m_nDisplayCount;
         app.OnCalcStart();
-        EXPECT_EQ(app.m_nGridWidth, sizes[k].width);
-        EXPECT_EQ(app.m_nGridHeight, sizes[k].height);
+        EXPECT_EQ(GridSize(), sizes[k]);
         ASSERT_TRUE(WaitForTimerToStop());
         EXPECT_EQ(app.m_nDisplayCount, before + 1);
     }
@@ -164,18 +162,17 @@ TEST_F(CalcCoordinator, NoRoomForAPictureChangesNothing)
 {
     SetDeepZoom();
     app.OnCalcStart();
-    const CWinThreadCalc* worker = app.m_workers[0].get();
-    const int32_t* grid = app.m_pLevels;
-    const uint32_t timer = app.m_nTimerId;
-    const int32_t gridWidth = app.m_nGridWidth;
+    const int32_t started = app.CalculationsStarted();
+    const uint32_t timer = app.RefreshTimerId();
+    const Size grid = GridSize();
     for (const auto& [width, height] : {std::pair{40, 300}, std::pair{300, 40}, std::pair{0, 0}}) {
         window.m_width = width;
         window.m_height = height;
         app.OnCalcStart();
-        EXPECT_EQ(app.m_workers[0].get(), worker);
-        EXPECT_EQ(app.m_pLevels, grid);
-        EXPECT_EQ(app.m_nTimerId, timer);
-        EXPECT_EQ(app.m_nGridWidth, gridWidth);
+        EXPECT_EQ(app.CalculationsStarted(), started);
+        EXPECT_EQ(app.RefreshTimerId(), timer);
+        EXPECT_EQ(GridSize(), grid);
+        EXPECT_GE(app.RunningWorkerCount(), 1);
     }
 }
 
@@ -185,21 +182,21 @@ TEST_F(CalcCoordinator, WithoutATimerTheCalculationStillRuns)
     app.OnRefreshTimer();
     EXPECT_EQ(app.m_nDisplayCount, 1);
     EXPECT_EQ(window.invalidations, 1);
-    EXPECT_EQ(app.m_nTimerId, 0u);
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
 }
 
-TEST(CalcCoordinatorLifetime, DestroyingTheApplicationWhileComputingEndsTheWorkersFirst)
+TEST(CalcCoordinatorLifetime, DestroyingTheApplicationEndsTheWorkersFirstAndKillsItsTimer)
 {
     TestWindow window(200, 150);
     auto app = std::make_unique<CDiagramApp>();
     app->m_pMainWnd = &window;
     app->SetRegion(0.5, 3.7, 0.5001, 3.7001);
     app->OnCalcStart();
-    const uint32_t timer = app->m_nTimerId;
+    const uint32_t timer = app->RefreshTimerId();
     QTest::qWait(50);
-    ASSERT_GE(CountRunning(app->m_workers), 1);
+    ASSERT_GE(app->RunningWorkerCount(), 1);
     app.reset();  // workers still writing into the grid: they must end before it is freed
-    KillTimer(timer);
+    EXPECT_FALSE(KillTimer(timer));  // it would tick into the destroyed application
 }
 
 TEST_F(CalcCoordinator, StartsAndStopsAtRandomMomentsWithoutDeadlockOrLeak)
@@ -222,7 +219,7 @@ TEST_F(CalcCoordinator, StartsAndStopsAtRandomMomentsWithoutDeadlockOrLeak)
         QTest::qWait(std::uniform_int_distribution<int>(0, 15)(random));
     }
     app.StopCalc();
-    EXPECT_TRUE(app.m_workers.empty());
+    EXPECT_EQ(app.WorkerCount(), 0);
     EXPECT_TRUE(WaitForTimerToStop(5000));
 }
 

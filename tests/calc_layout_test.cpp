@@ -1,4 +1,4 @@
-#include "calc/calc_layout.h"
+#include "core/calc_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 void ExpectFit(int32_t aw, int32_t ah, CalcRegion region, int32_t width, int32_t height)
 {
-    const GridSize grid = FitGridToArea(aw, ah, region);
+    const Size grid = FitGridToArea(aw, ah, region);
     EXPECT_EQ(grid.width, width) << aw << "x" << ah;
     EXPECT_EQ(grid.height, height) << aw << "x" << ah;
 }

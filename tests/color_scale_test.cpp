@@ -1,4 +1,4 @@
-#include "view/color_scale.h"
+#include "render/color_scale.h"
 
 #include <gtest/gtest.h>
 

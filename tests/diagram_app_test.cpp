@@ -35,9 +35,8 @@ TEST(CDiagramApp, StartsFromTheDefaults)
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
     EXPECT_EQ(app.m_nDisplayCount, 0);
-    EXPECT_EQ(app.m_nTimerId, 0u);
-    EXPECT_EQ(app.m_pLevels, nullptr);
-    EXPECT_TRUE(app.m_workers.empty());
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
+    EXPECT_EQ(app.WorkerCount(), 0);
     EXPECT_GE(app.m_nProcessors, 1);
 }
 
@@ -73,8 +72,8 @@ TEST(CDiagramApp, SetRegionTouchesNothingElse)
     app.m_nDisplayCount = 5;
     app.SetRegion(0.25, 3.5, 0.75, 3.75);
     EXPECT_EQ(app.m_nDisplayCount, 5);
-    EXPECT_EQ(app.m_pLevels, nullptr);
-    EXPECT_TRUE(app.m_workers.empty());
+    EXPECT_EQ(app.CalculationsStarted(), 0);
+    EXPECT_EQ(app.WorkerCount(), 0);
 }
 
 TEST(CDiagramApp, StopCalcWithoutWorkersDoesNothing)
@@ -82,17 +81,7 @@ TEST(CDiagramApp, StopCalcWithoutWorkersDoesNothing)
     CDiagramApp app;
     app.StopCalc();
     app.StopCalc();
-    EXPECT_TRUE(app.m_workers.empty());
-}
-
-TEST(CDiagramApp, CurrentAppFollowsTheTestsInstance)
-{
-    EXPECT_EQ(&CurrentApp(), &theApp);
-    CDiagramApp app;
-    SetCurrentApp(&app);
-    EXPECT_EQ(&CurrentApp(), &app);
-    SetCurrentApp(nullptr);
-    EXPECT_EQ(&CurrentApp(), &theApp);
+    EXPECT_EQ(app.WorkerCount(), 0);
 }
 
 }  // namespace

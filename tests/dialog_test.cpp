@@ -41,7 +41,7 @@ TEST_F(DialogLayer, TakesItsFontSizeAndPlacesFromTheTemplate)
     EXPECT_EQ(base.cy, metrics.height());
     EXPECT_NEAR(base.cx, metrics.horizontalAdvance(QString::fromLatin1(kBaseUnitLetters)) / 52.0, 0.5);
 
-    const DialogRect client = DialogUnitsToPixels({0, 0, 309, 91}, base);
+    const Rect client = DialogUnitsToPixels({0, 0, 309, 91}, base);
     EXPECT_EQ(dialog.size(), QSize(client.width, client.height));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());  // not resizable
     const Qt::WindowFlags flags = dialog.windowFlags();
@@ -49,7 +49,7 @@ TEST_F(DialogLayer, TakesItsFontSizeAndPlacesFromTheTemplate)
     EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("計算領域"));
 
-    const DialogRect ok = DialogUnitsToPixels({195, 65, 50, 14}, base);
+    const Rect ok = DialogUnitsToPixels({195, 65, 50, 14}, base);
     EXPECT_EQ(dialog.GetDlgItem(IDOK)->geometry(), QRect(ok.x, ok.y, ok.width, ok.height));
     EXPECT_EQ(dialog.GetDlgItem(9999), nullptr);
 }
@@ -83,7 +83,7 @@ TEST_F(DialogLayer, NoTextIsClipped)
     }
     // "モノクロ" needs more than its 35 units: its button grew to the right.
     const QWidget* mono = color.GetDlgItem(IDC_COLOR_MONO);
-    const DialogRect units = DialogUnitsToPixels({105, 10, 35, 10}, color.BaseUnits());
+    const Rect units = DialogUnitsToPixels({105, 10, 35, 10}, color.BaseUnits());
     EXPECT_EQ(mono->x(), units.x);
     EXPECT_GT(mono->width(), units.width);
 }

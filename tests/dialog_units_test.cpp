@@ -36,7 +36,7 @@ TEST(DialogUnits, BaseWidthIsTheRoundedAverageLetterWidth)
 
 TEST(DialogUnits, PositionAndSizeAreConvertedEachOnItsOwn)
 {
-    const DialogRect pixels = DialogUnitsToPixels({5, 15, 50, 10}, {7, 13});
+    const Rect pixels = DialogUnitsToPixels({5, 15, 50, 10}, {7, 13});
     EXPECT_EQ(pixels.x, 9);        // 8.75
     EXPECT_EQ(pixels.y, 24);       // 24.375
     EXPECT_EQ(pixels.width, 88);   // 87.5

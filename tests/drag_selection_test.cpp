@@ -1,4 +1,4 @@
-#include "view/drag_selection.h"
+#include "render/drag_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -33,12 +33,12 @@ std::set<Pixel> LiteralOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     return odd;
 }
 
-std::set<Pixel> PixelsOf(const std::vector<PixelRect>& rects)
+std::set<Pixel> PixelsOf(const std::vector<Rect>& rects)
 {
     std::set<Pixel> pixels;
-    for (const PixelRect& r : rects) {
-        for (int32_t y = r.top; y < r.top + r.height; ++y) {
-            for (int32_t x = r.left; x < r.left + r.width; ++x) {
+    for (const Rect& r : rects) {
+        for (int32_t y = r.y; y < r.y + r.height; ++y) {
+            for (int32_t x = r.x; x < r.x + r.width; ++x) {
                 EXPECT_TRUE(pixels.insert({x, y}).second) << "pixel inverted twice";
             }
         }
@@ -71,19 +71,19 @@ TEST(BandOutline, DegenerateBands)
 
 const CalcRegion kDefault{0.0, 3.0, 1.0, 4.0};
 
-void ExpectRegion(const std::optional<DraggedRegion>& r, double x1, double y1, double x2, double y2)
+void ExpectRegion(const std::optional<CalcRegion>& r, double x1, double y1, double x2, double y2)
 {
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->startX, x1);
-    EXPECT_EQ(r->startY, y1);
-    EXPECT_EQ(r->endX, x2);
-    EXPECT_EQ(r->endY, y2);
+    EXPECT_EQ(r->xmin, x1);
+    EXPECT_EQ(r->ymin, y1);
+    EXPECT_EQ(r->xmax, x2);
+    EXPECT_EQ(r->ymax, y2);
 }
 
 TEST(MapDragToRegion, MapsBothCornersAndOrdersEachAxis)
 {
-    const PixelSize client{552, 552};
-    const PixelSize bitmap{512, 512};
+    const Size client{552, 552};
+    const Size bitmap{512, 512};
     ExpectRegion(MapDragToRegion({148, 84}, {404, 340}, client, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75, 3.875);
     ExpectRegion(MapDragToRegion({404, 340}, {148, 84}, client, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75, 3.875);
     // A wider client centres the picture 74 pixels further right.
@@ -94,11 +94,11 @@ TEST(MapDragToRegion, CornersOutsideThePictureMapByTheSameRule)
 {
     const auto r = MapDragToRegion({10, 84}, {404, 340}, {552, 552}, {20, 20}, {512, 512}, kDefault);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->startX, -0.01953125);
+    EXPECT_EQ(r->xmin, -0.01953125);
     const auto outside = MapDragToRegion({148, 84}, {-100, 900}, {552, 552}, {20, 20}, {512, 512}, kDefault);
     ASSERT_TRUE(outside.has_value());
-    EXPECT_LT(outside->startX, 0.0);
-    EXPECT_LT(outside->startY, 3.0);
+    EXPECT_LT(outside->xmin, 0.0);
+    EXPECT_LT(outside->ymin, 3.0);
 }
 
 TEST(MapDragToRegion, AnOddLeftoverRowPutsTheBaseOnePixelLower)
@@ -106,18 +106,18 @@ TEST(MapDragToRegion, AnOddLeftoverRowPutsTheBaseOnePixelLower)
     // 553 − 512 − 40 = 1: offY is 0, and v = 0 falls on the second row below the picture.
     const auto r = MapDragToRegion({148, 533}, {404, 84}, {552, 553}, {20, 20}, {512, 512}, kDefault);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->startY, 3.0);
-    EXPECT_EQ(r->endY, 3.0 + 449 * (1.0 / 512));
+    EXPECT_EQ(r->ymin, 3.0);
+    EXPECT_EQ(r->ymax, 3.0 + 449 * (1.0 / 512));
 }
 
 TEST(MapDragToRegion, DegenerateDragsPassThrough)
 {
     const auto flat = MapDragToRegion({148, 200}, {404, 200}, {552, 552}, {20, 20}, {512, 512}, kDefault);
     ASSERT_TRUE(flat.has_value());
-    EXPECT_EQ(flat->startY, flat->endY);
+    EXPECT_EQ(flat->ymin, flat->ymax);
     const auto upright = MapDragToRegion({300, 84}, {300, 340}, {552, 552}, {20, 20}, {512, 512}, kDefault);
     ASSERT_TRUE(upright.has_value());
-    EXPECT_EQ(upright->startX, upright->endX);
+    EXPECT_EQ(upright->xmin, upright->xmax);
 }
 
 TEST(MapDragToRegion, NoRegionWithoutAPicture)

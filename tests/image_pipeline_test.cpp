@@ -1,4 +1,5 @@
-#include "view/image_pipeline.h"
+#include "render/image_pipeline.h"
+#include "core/level_grid.h"
 #include "literal_box_average.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr Margins kMargins{20, 20};
 
-PixelBuffer Allocated(PixelSize size)
+PixelBuffer Allocated(Size size)
 {
     PixelBuffer buffer;
     AllocPixels(buffer, size);
@@ -43,14 +44,14 @@ std::vector<uint32_t> PixelsOf(const PixelBuffer& buffer)
 }
 
 // What the view's Resample does: fit the bitmap to the client area, then fill it.
-PixelBuffer Resampled(const PixelBuffer& image, PixelSize client)
+PixelBuffer Resampled(const PixelBuffer& image, Size client)
 {
     PixelBuffer bitmap = Allocated(FitBitmapSize(client, kMargins, {image.width, image.height}));
     FillDisplayBitmap(image, bitmap);
     return bitmap;
 }
 
-PixelBuffer ResampledTo(const PixelBuffer& image, PixelSize size)
+PixelBuffer ResampledTo(const PixelBuffer& image, Size size)
 {
     PixelBuffer bitmap = Allocated(size);
     FillDisplayBitmap(image, bitmap);
@@ -62,7 +63,7 @@ TEST(AllocPixels, StoresTheSizeAndHoldsPixelsOnlyForPositiveSides)
     PixelBuffer buffer = Allocated({7, 3});
     EXPECT_EQ(buffer.PixelCount(), 21);
     EXPECT_NE(buffer.pixels, nullptr);
-    for (PixelSize empty : {PixelSize{0, 0}, PixelSize{0, 5}, PixelSize{60, -5}}) {
+    for (Size empty : {Size{0, 0}, Size{0, 5}, Size{60, -5}}) {
         AllocPixels(buffer, empty);
         EXPECT_EQ(buffer.width, empty.width);
         EXPECT_EQ(buffer.height, empty.height);
@@ -205,7 +206,7 @@ TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
 {
     // Every channel sum is an exact multiple of the box size; white fills every channel to
     // its limit, also in boxes of 8,224 and 8,225 cells.
-    const PixelSize sizes[][2] = {
+    const Size sizes[][2] = {
         {{8224, 1}, {1, 1}}, {{8225, 1}, {1, 1}},   {{91, 91}, {1, 1}}, {{100, 100}, {3, 7}},
         {{7, 5}, {3, 2}},    {{960, 800}, {792, 660}}, {{2, 3}, {9, 4}},
     };
@@ -226,8 +227,7 @@ TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
 TEST(FillDisplayBitmap, ClientAreasWithinTheMarginsGiveEmptyBitmaps)
 {
     const PixelBuffer image = ImageOf(2, 1, {0xFFFFFF, 0x000000});
-    for (PixelSize client : {PixelSize{40, 40}, PixelSize{140, 40}, PixelSize{30, 30},
-                             PixelSize{30, 140}}) {
+    for (Size client : {Size{40, 40}, Size{140, 40}, Size{30, 30}, Size{30, 140}}) {
         EXPECT_EQ(Resampled(image, client).pixels, nullptr);
         EXPECT_EQ(Resampled(PixelBuffer{}, client).pixels, nullptr);
     }

@@ -1,7 +1,7 @@
 #include "app_window_fixture.h"
 #include "label_image.h"
+#include "render/region_label.h"
 #include "res/resource.h"
-#include "view/region_label.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ TEST_F(MainFrame, ShowsTheFramedPlaceholderBeforeAnyCalculation)
     EXPECT_EQ(bitmap.width, bitmap.height);  // the placeholder is square
     EXPECT_EQ(pixels.pixel(place.left, place.bottom - 1), 0xFF000000u);       // black square
     EXPECT_EQ(pixels.pixel(place.left + 10, place.bottom - 1), 0xFF404040u);  // grey square
-    EXPECT_EQ(app.m_workers.size(), 0u);
+    EXPECT_EQ(app.WorkerCount(), 0);
 }
 
 // The label font's pixel size: 7 points, 9 pixels at 96 dots per inch, twice that on a
@@ -84,12 +84,10 @@ int LabelPixelSize(const CDiagramView& view)
     return view.logicalDpiY() * static_cast<int>(view.devicePixelRatio()) * 70 / 720;
 }
 
-// Where the view's label is painted, over everything painted before it.
-QRect LabelRect(const CDiagramView& view)
+// Where the view's label of the region is painted, over everything painted before it.
+QRect LabelRect(const CDiagramView& view, const CalcRegion& region)
 {
-    CalcRegion region;
-    CurrentApp().GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
-    const PixelSize client = view.ClientSize();
+    const Size client = view.ClientSize();
     const QImage label = LabelImage(QString::fromStdString(FormatRegionLabel(region, client.width, client.height)),
                                     LabelPixelSize(view));
     const ImagePlacement place = view.Placement();
@@ -97,7 +95,7 @@ QRect LabelRect(const CDiagramView& view)
 }
 
 // The painted view equals the display bitmap 1:1, bottom-up, framed in white, on black.
-void ExpectPaintedPicture(const QImage& pixels, const CDiagramView& view)
+void ExpectPaintedPicture(const QImage& pixels, const CDiagramView& view, const CalcRegion& region)
 {
     const ImagePlacement place = view.Placement();
     const PixelBuffer& bitmap = view.DisplayBitmap();
@@ -111,7 +109,7 @@ void ExpectPaintedPicture(const QImage& pixels, const CDiagramView& view)
     }
     EXPECT_EQ(mismatches, 0);
     // On a scaled screen the label, painted last, reaches down over the top of the frame.
-    const QRect label = LabelRect(view);
+    const QRect label = LabelRect(view, region);
     for (int32_t x = place.left - 1; x <= place.right; ++x) {
         if (!label.contains(x, place.top - 1)) {
             EXPECT_EQ(pixels.pixel(x, place.top - 1), 0xFFFFFFFFu);
@@ -134,25 +132,30 @@ TEST_F(MainFrame, StartFromTheMenuPaintsTheDiagram)
     QMenu* calcMenu = frame->menuBar()->actions()[2]->menu();
     ASSERT_TRUE(QTest::qWaitFor([calcMenu] { return calcMenu->isVisible(); }, 2000));
     QTest::keyClick(calcMenu, Qt::Key_S);
-    ASSERT_FALSE(app.m_workers.empty());
-    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+    ASSERT_GT(app.WorkerCount(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
     View().repaint();
-    EXPECT_EQ(View().ColorizedImage().width, app.m_nGridWidth);
-    ExpectPaintedPicture(ViewPixels(), View());
+    EXPECT_EQ(View().ColorizedImage().width, GridSize().width);
+    ExpectPaintedPicture(ViewPixels(), View(), Region());
 }
 
 TEST_F(MainFrame, ResizeResamplesWithoutRecolouring)
 {
     RunCalculation();
-    const uint32_t* image = View().ColorizedImage().pixels.get();
+    const PixelBuffer& image = View().ColorizedImage();
+    const std::vector<uint32_t> colours(image.pixels.get(), image.pixels.get() + image.PixelCount());
+    // A new start of a slow region leaves a grid of zeros, which a recolouring would show; its
+    // first tick is a second away.
+    app.SetRegion(0.5, 3.7, 0.5001, 3.7001);
+    app.OnCalcStart();
     const int32_t seen = app.m_nDisplayCount;
     frame->resize(300, 400);
     frame->resize(320, 410);  // two resizes before a paint: one resample
     View().repaint();
-    EXPECT_EQ(View().ColorizedImage().pixels.get(), image);
+    EXPECT_EQ(std::vector<uint32_t>(image.pixels.get(), image.pixels.get() + image.PixelCount()), colours);
     EXPECT_EQ(app.m_nDisplayCount, seen);
     EXPECT_EQ(View().DisplayBitmap().width, View().ClientSize().width - 40);
-    ExpectPaintedPicture(ViewPixels(), View());
+    ExpectPaintedPicture(ViewPixels(), View(), Region());
 }
 
 TEST_F(MainFrame, TheRefreshTickRepaintsTheViewThroughTheFrame)
@@ -181,7 +184,7 @@ TEST_F(MainFrame, AcceleratorsDoNothing)
     }
     QApplication::processEvents();
     EXPECT_EQ(app.m_nDisplayCount, count);
-    EXPECT_EQ(app.m_nTimerId, 0u);
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
     EXPECT_TRUE(frame->isVisible());
     View().repaint();
     EXPECT_EQ(ViewPixels(), before);
@@ -210,18 +213,18 @@ TEST_F(MainFrame, ExitClosesTheWindowWhileWorkersCompute)
 {
     app.SetRegion(0.5, 3.7, 0.5001, 3.7001);
     app.OnCalcStart();
-    ASSERT_GE(CountRunning(app.m_workers), 1);
+    ASSERT_GE(app.RunningWorkerCount(), 1);
     EXPECT_TRUE(frame->OnCmdMsg(ID_APP_EXIT));
     EXPECT_TRUE(QTest::qWaitFor([this] { return frame.isNull(); }, 2000));
     EXPECT_EQ(app.m_pMainWnd, nullptr);
-    EXPECT_GE(CountRunning(app.m_workers), 1);  // the workers end with the application object
+    EXPECT_GE(app.RunningWorkerCount(), 1);  // the workers end with the application object
 }
 
 TEST_F(MainFrame, LabelNamesTheStoredRegionAtTheCornerOfTheMarginBox)
 {
     app.SetRegion(0.75, 3.875, 0.25, 3.5);
     View().repaint();
-    const PixelSize client = View().ClientSize();
+    const Size client = View().ClientSize();
     const std::string text = FormatRegionLabel({0.25, 3.5, 0.75, 3.875}, client.width, client.height);
     const ImagePlacement place = View().Placement();
     const QImage expected = LabelImage(QString::fromStdString(text), LabelPixelSize(View()));

@@ -1,5 +1,5 @@
-#include "calc/orbit_density.h"
-#include "calc/truncate.h"
+#include "core/orbit_density.h"
+#include "core/truncate.h"
 #include "literal_orbit_density.h"
 
 #include <gtest/gtest.h>

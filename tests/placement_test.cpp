@@ -1,4 +1,4 @@
-#include "view/placement.h"
+#include "render/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 namespace {
 
 constexpr Margins kMargins{20, 20};
-constexpr PixelSize kNoImage{0, 0};
+constexpr Size kNoImage{0, 0};
 
-void ExpectSize(PixelSize size, int32_t width, int32_t height)
+void ExpectSize(Size size, int32_t width, int32_t height)
 {
     EXPECT_EQ(size.width, width);
     EXPECT_EQ(size.height, height);

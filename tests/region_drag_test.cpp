@@ -107,15 +107,15 @@ TEST_F(RegionDrag, OnlyTheLeftButtonDrags)
 TEST_F(RegionDrag, AcceptingStoresTheRegionAndStartsTheFirstCalculation)
 {
     SetClientSize(552, 552);
-    EXPECT_TRUE(app.m_workers.empty());
+    EXPECT_EQ(app.WorkerCount(), 0);
     Drag({148, 84}, {404, 340}, Qt::Key_Return);
     const CalcRegion region = Region();
     EXPECT_EQ(region.xmin, 0.25);
     EXPECT_EQ(region.ymin, 3.375);
     EXPECT_EQ(region.xmax, 0.75);
     EXPECT_EQ(region.ymax, 3.875);
-    EXPECT_FALSE(app.m_workers.empty());
-    EXPECT_NE(app.m_nTimerId, 0u);
+    EXPECT_GT(app.WorkerCount(), 0);
+    EXPECT_NE(app.RefreshTimerId(), 0u);
 }
 
 TEST_F(RegionDrag, CancelLeavesTheRunningCalculationAlone)
@@ -123,9 +123,10 @@ TEST_F(RegionDrag, CancelLeavesTheRunningCalculationAlone)
     SetClientSize(552, 552);
     app.SetRegion(0.5, 3.7, 0.5001, 3.7001);  // rows of a second or more
     app.OnCalcStart();
-    const CWinThreadCalc* worker = app.m_workers[0].get();
+    const int32_t started = app.CalculationsStarted();
     Drag({148, 84}, {404, 340}, Qt::Key_Escape);
-    EXPECT_EQ(app.m_workers[0].get(), worker);
+    EXPECT_EQ(app.CalculationsStarted(), started);
+    EXPECT_GE(app.RunningWorkerCount(), 1);
     EXPECT_EQ(Region().xmin, 0.5);
 }
 
@@ -155,7 +156,7 @@ TEST_F(RegionDrag, TheBandInvertsExactlyItsOutlineAndLeavesNothingBehind)
     SetClientSize(552, 552);
     app.SetRegion(0.0, 3.0, 4.0, 4.0);
     app.OnCalcStart();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nTimerId == 0; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
     View().repaint();
     const QImage picture = ViewPixels();
 
@@ -165,9 +166,9 @@ TEST_F(RegionDrag, TheBandInvertsExactlyItsOutlineAndLeavesNothingBehind)
     View().repaint();
     const std::vector<QPoint> changed = Differences(picture, ViewPixels());
     std::vector<QPoint> outline;
-    for (const PixelRect& r : BandOutline(100, 120, 250, 400)) {
-        for (int y = r.top; y < r.top + r.height; ++y) {
-            for (int x = r.left; x < r.left + r.width; ++x) {
+    for (const Rect& r : BandOutline(100, 120, 250, 400)) {
+        for (int y = r.y; y < r.y + r.height; ++y) {
+            for (int x = r.x; x < r.x + r.width; ++x) {
                 outline.emplace_back(x, y);
             }
         }

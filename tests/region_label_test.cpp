@@ -1,4 +1,4 @@
-#include "view/region_label.h"
+#include "render/region_label.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "dialogs/color_dlg.h"
 #include "dialogs/region_dlg.h"
+#include "render/color_scale.h"
 #include "res/resource.h"
-#include "view/color_scale.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -75,8 +75,8 @@ TEST_F(SettingsDialogs, RegionDialogShowsTheRegionAndStoresTheTypedOneOrderedPer
     ExpectRegion(Region(), 0.25, 3.5, 0.75, 3.875);
     // Only the region changed: nothing is calculated or repainted.
     EXPECT_EQ(app.m_nDisplayCount, 0);
-    EXPECT_TRUE(app.m_workers.empty());
-    EXPECT_EQ(app.m_nTimerId, 0u);
+    EXPECT_EQ(app.WorkerCount(), 0);
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
 
     WhenModalOpens([&shown](QWidget* modal) {
         shown = EditTexts(dynamic_cast<CDialog*>(modal));
@@ -152,8 +152,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
 {
     app.SetRegion(0.0, 3.5, 1.0, 4.0);
     RunCalculation();
-    const int32_t* grid = app.m_pLevels;
-    const CWinThreadCalc* worker = app.m_workers.front().get();
+    const int32_t started = app.CalculationsStarted();
     const int32_t count = app.m_nDisplayCount;
 
     bool opened = false;
@@ -175,12 +174,12 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     ASSERT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, 2000));
 
     // The same grid, the same workers, no timer: only the colours changed.
-    EXPECT_EQ(app.m_pLevels, grid);
-    EXPECT_EQ(app.m_workers.front().get(), worker);
-    EXPECT_EQ(app.m_nTimerId, 0u);
+    EXPECT_EQ(app.CalculationsStarted(), started);
+    EXPECT_EQ(app.WorkerCount(), app.m_nProcessors);
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
     const ColorTable table = MakeColorTable(3, 1);
     const PixelBuffer& image = View().ColorizedImage();
-    ASSERT_EQ(image.PixelCount(), int64_t{app.m_nGridWidth} * app.m_nGridHeight);
+    ASSERT_EQ(image.PixelCount(), int64_t{GridSize().width} * GridSize().height);
     int64_t mismatches = 0;
     for (int64_t i = 0; i < image.PixelCount(); ++i) {
         mismatches += image.pixels[i] != table[app.GetLevel(i)];
@@ -290,7 +289,7 @@ TEST_F(SettingsDialogs, WorkersAndRefreshTicksGoOnWhileADialogIsOpen)
     app.m_nProcessors = 1;
     app.SetRegion(0.5, 3.7, 0.51, 3.71);
     app.OnCalcStart();
-    const int64_t rows = RowsDone(app.m_workers);
+    const int64_t rows = app.RowsDone();
     for (const auto& open : {&SettingsDialogs::OpenRegionDialog, &SettingsDialogs::OpenColorDialog,
                              &SettingsDialogs::OpenAboutBox}) {
         const int32_t ticks = app.m_nDisplayCount;
@@ -301,8 +300,8 @@ TEST_F(SettingsDialogs, WorkersAndRefreshTicksGoOnWhileADialogIsOpen)
         (this->*open)();
         EXPECT_GE(app.m_nDisplayCount, ticks + 1);
     }
-    EXPECT_GT(RowsDone(app.m_workers), rows);
-    EXPECT_GE(CountRunning(app.m_workers), 1);
+    EXPECT_GT(app.RowsDone(), rows);
+    EXPECT_GE(app.RunningWorkerCount(), 1);
 }
 
 }  // namespace

@@ -1,34 +1,40 @@
-#include "platform/timer.h"
+#include "framework/timer.h"
 
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 namespace {
 
-int g_ticks = 0;
-uint32_t g_selfKillingId = 0;
-
-void CountTick(void*, uint32_t message, uintptr_t, uint32_t)
+// Counts the ticks in the int its context points at.
+void CountTick(void* context, uint32_t message, uintptr_t, uint32_t)
 {
     EXPECT_EQ(message, WM_TIMER);
-    ++g_ticks;
+    ++*static_cast<int*>(context);
 }
 
-void KillOwnTimer(void*, uint32_t, uintptr_t id, uint32_t)
+struct SelfKilling {
+    int ticks = 0;
+    uint32_t id = 0;
+};
+
+void KillOwnTimer(void* context, uint32_t, uintptr_t id, uint32_t)
 {
-    ++g_ticks;
-    EXPECT_EQ(id, g_selfKillingId);
+    auto* timer = static_cast<SelfKilling*>(context);
+    ++timer->ticks;
+    EXPECT_EQ(id, timer->id);
     EXPECT_TRUE(KillTimer(static_cast<uint32_t>(id)));
 }
 
 TEST(Timer, IdsAreNonzeroAndDistinct)
 {
+    int ticks = 0;
     std::set<uint32_t> ids;
     for (int i = 0; i < 5; ++i) {
-        const uint32_t id = SetTimer(1000, &CountTick);
+        const uint32_t id = SetTimer(&ticks, 1000, &CountTick);
         EXPECT_NE(id, 0u);
         ids.insert(id);
     }
@@ -39,33 +45,38 @@ TEST(Timer, IdsAreNonzeroAndDistinct)
     }
 }
 
-TEST(Timer, TicksRepeatUntilKilled)
+TEST(Timer, TicksReachTheirContextUntilKilled)
 {
-    g_ticks = 0;
-    const uint32_t id = SetTimer(10, &CountTick);
-    ASSERT_TRUE(QTest::qWaitFor([] { return g_ticks >= 3; }, 5000));
+    int ticks = 0;
+    int otherTicks = 0;
+    const uint32_t id = SetTimer(&ticks, 10, &CountTick);
+    const uint32_t other = SetTimer(&otherTicks, 10, &CountTick);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3 && otherTicks >= 3; }, 5000));
     KillTimer(id);
-    const int ticks = g_ticks;
+    const int counted = ticks;
     QTest::qWait(60);
-    EXPECT_EQ(g_ticks, ticks);
+    EXPECT_EQ(ticks, counted);
+    EXPECT_GT(otherTicks, 3);
+    KillTimer(other);
 }
 
 TEST(Timer, ATickMayKillItsOwnTimer)
 {
-    g_ticks = 0;
-    g_selfKillingId = SetTimer(10, &KillOwnTimer);
-    ASSERT_TRUE(QTest::qWaitFor([] { return g_ticks >= 1; }, 5000));
+    SelfKilling timer;
+    timer.id = SetTimer(&timer, 10, &KillOwnTimer);
+    ASSERT_TRUE(QTest::qWaitFor([&timer] { return timer.ticks >= 1; }, 5000));
     QTest::qWait(60);
-    EXPECT_EQ(g_ticks, 1);
+    EXPECT_EQ(timer.ticks, 1);
 }
 
 TEST(Timer, NoTimerOffTheUserInterfaceThread)
 {
+    int ticks = 0;
     uint32_t id = 1;
-    std::thread other([&id] { id = SetTimer(10, &CountTick); });
+    std::thread other([&] { id = SetTimer(&ticks, 10, &CountTick); });
     other.join();
     EXPECT_EQ(id, 0u);
-    EXPECT_EQ(SetTimer(10, nullptr), 0u);
+    EXPECT_EQ(SetTimer(&ticks, 10, nullptr), 0u);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-#include "calc/win_thread_calc.h"
+#include "core/win_thread_calc.h"
 #include "literal_orbit_density.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -33,36 +34,36 @@ TEST(CWinThreadCalc, ConstructedRunningAndNotCancelled)
 TEST(CWinThreadCalc, SuspendedWorkerComputesNothingUntilResumed)
 {
     std::vector<int32_t> cells(8 * 4, -1);
-    CWinThreadCalc worker;
-    worker.SetStripe(cells.data(), 8, 4, 0.0, 3.0, 1.0, 1.0);
-    ASSERT_TRUE(worker.CreateSuspended());
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(cells.data(), 8, 4, 0.0, 3.0, 1.0, 1.0);
     std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(worker.m_bRunning.load(), 1);
+    EXPECT_EQ(worker->m_bRunning.load(), 1);
     EXPECT_EQ(cells[0], -1);
 
-    worker.ResumeThread();
-    ASSERT_TRUE(WaitUntilFinished(worker));
+    worker->ResumeThread();
+    ASSERT_TRUE(WaitUntilFinished(*worker));
     std::vector<int32_t> expected(8 * 4, -1);
     literal::ComputeStripe(expected.data(), 8, 4, 0.0, 3.0, 1.0, 1.0);
     EXPECT_EQ(cells, expected);
 
     // Finished, the thread waits in its message loop until WM_CALC_QUIT.
-    EXPECT_TRUE(worker.Joinable());
-    worker.PostThreadMessage(WM_CALC_QUIT, 0, 0);
-    worker.Join();
-    EXPECT_FALSE(worker.Joinable());
+    EXPECT_TRUE(worker->Joinable());
+    worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
+    worker->Join();
+    EXPECT_FALSE(worker->Joinable());
 }
 
 TEST(CWinThreadCalc, QuitPostedWhileComputingWaitsForTheComputation)
 {
     std::vector<int32_t> cells(50 * 6, -1);
-    CWinThreadCalc worker;
-    worker.SetStripe(cells.data(), 50, 6, 0.3, 3.6, 0.01, 0.3);
-    ASSERT_TRUE(worker.CreateSuspended());
-    worker.PostThreadMessage(WM_CALC_QUIT, 0, 0);
-    worker.ResumeThread();
-    worker.Join();
-    EXPECT_EQ(worker.m_bRunning.load(), 0);
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(cells.data(), 50, 6, 0.3, 3.6, 0.01, 0.3);
+    worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
+    worker->ResumeThread();
+    worker->Join();
+    EXPECT_EQ(worker->m_bRunning.load(), 0);
     std::vector<int32_t> expected(50 * 6, -1);
     literal::ComputeStripe(expected.data(), 50, 6, 0.3, 3.6, 0.01, 0.3);
     EXPECT_EQ(cells, expected);
@@ -71,24 +72,24 @@ TEST(CWinThreadCalc, QuitPostedWhileComputingWaitsForTheComputation)
 TEST(CWinThreadCalc, CancelledBeforeStartWritesNothingAndStillFinishes)
 {
     std::vector<int32_t> cells(10 * 10, -1);
-    CWinThreadCalc worker;
-    worker.SetStripe(cells.data(), 10, 10, 0.0, 3.0, 1.0, 1.0);
-    worker.m_bCancel.store(1);
-    ASSERT_TRUE(worker.CreateSuspended());
-    worker.ResumeThread();
-    ASSERT_TRUE(WaitUntilFinished(worker));
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(cells.data(), 10, 10, 0.0, 3.0, 1.0, 1.0);
+    worker->m_bCancel.store(1);
+    worker->ResumeThread();
+    ASSERT_TRUE(WaitUntilFinished(*worker));
     EXPECT_EQ(cells, std::vector<int32_t>(10 * 10, -1));
-    worker.PostThreadMessage(WM_CALC_QUIT, 0, 0);
-    worker.Join();
+    worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
+    worker->Join();
 }
 
 TEST(CWinThreadCalc, EmptyStripeFinishesAtOnce)
 {
-    CWinThreadCalc worker;
-    worker.SetStripe(nullptr, 0, 0, 0.0, 3.0, 1.0, 1.0);
-    ASSERT_TRUE(worker.CreateSuspended());
-    worker.ResumeThread();
-    EXPECT_TRUE(WaitUntilFinished(worker));
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(nullptr, 0, 0, 0.0, 3.0, 1.0, 1.0);
+    worker->ResumeThread();
+    EXPECT_TRUE(WaitUntilFinished(*worker));
 }
 
 TEST(CWinThreadCalc, DestroyingAComputingWorkerEndsItPromptly)
@@ -97,10 +98,10 @@ TEST(CWinThreadCalc, DestroyingAComputingWorkerEndsItPromptly)
     std::vector<int32_t> cells(1000 * 2, -1);
     auto started = std::chrono::steady_clock::now();
     {
-        CWinThreadCalc worker;
-        worker.SetStripe(cells.data(), 1000, 2, 0.5, 3.7, 1e-6, 0.1);
-        ASSERT_TRUE(worker.CreateSuspended());
-        worker.ResumeThread();
+        const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+        ASSERT_NE(worker, nullptr);
+        worker->SetStripe(cells.data(), 1000, 2, 0.5, 3.7, 1e-6, 0.1);
+        worker->ResumeThread();
         std::this_thread::sleep_for(20ms);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
@@ -111,9 +112,9 @@ TEST(CWinThreadCalc, NeverResumedWorkerCanBeDestroyed)
 {
     std::vector<int32_t> cells(4, -1);
     {
-        CWinThreadCalc worker;
-        worker.SetStripe(cells.data(), 2, 2, 0.0, 3.0, 1.0, 1.0);
-        ASSERT_TRUE(worker.CreateSuspended());
+        const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+        ASSERT_NE(worker, nullptr);
+        worker->SetStripe(cells.data(), 2, 2, 0.0, 3.0, 1.0, 1.0);
     }
     EXPECT_EQ(cells, std::vector<int32_t>(4, -1));
 }

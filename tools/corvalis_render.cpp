@@ -1,11 +1,12 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
-#include "calc/calc_workers.h"
+#include "core/calc_workers.h"
+#include "core/level_grid.h"
 #include "platform/system_info.h"
+#include "render/image_pipeline.h"
 #include "tools/output_file.h"
 #include "tools/png_file.h"
 #include "tools/progress.h"
 #include "tools/render_options.h"
-#include "view/image_pipeline.h"
 
 #include <chrono>
 #include <csignal>
@@ -42,7 +43,7 @@ enum class RunResult { Finished, Interrupted, NoThreads };
 
 // Runs the workers over the grid, split into the same stripes as the window splits it, and
 // waits for them, showing progress on a terminal and stopping them on Ctrl+C.
-RunResult ComputeGrid(std::vector<int32_t>& levels, GridSize grid, const CalcRegion& region,
+RunResult ComputeGrid(std::vector<int32_t>& levels, Size grid, const CalcRegion& region,
                       int32_t threads, bool showProgress)
 {
     const auto started = std::chrono::steady_clock::now();
@@ -78,7 +79,7 @@ PixelBuffer ColouredPicture(std::vector<int32_t>& levels, const RenderOptions& o
     if (options.clientWidth == 0) {
         return image;
     }
-    const PixelSize client{options.clientWidth, options.clientHeight};
+    const Size client{options.clientWidth, options.clientHeight};
     PixelBuffer bitmap;
     AllocPixels(bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, {image.width, image.height}));
     FillDisplayBitmap(image, bitmap);
@@ -125,7 +126,7 @@ int main(int argc, char** argv)
         }
     }
     std::signal(SIGINT, OnInterrupt);
-    const GridSize grid{options.gridWidth, options.gridHeight};
+    const Size grid{options.gridWidth, options.gridHeight};
     const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
     const bool showProgress = !options.quiet && isatty(fileno(stderr));
     std::vector<int32_t> levels;

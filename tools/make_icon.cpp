@@ -2,7 +2,8 @@
 // as the window does it, and writes it into the resource folder as corvalis.ico (48, 32 and 16
 // pixels, each in 16 colours, 256 colours and 24-bit colour) and as corvalis-SIZE.png for the
 // Linux desktop. Usage: corvalis-make-icon RES_DIR
-#include "calc/calc_workers.h"
+#include "core/calc_workers.h"
+#include "core/level_grid.h"
 #include "platform/system_info.h"
 #include "tools/icon_files.h"
 #include "tools/output_file.h"
@@ -26,7 +27,7 @@ constexpr int32_t kPngSizes[] = {16, 32, 48, 64, 128, 256};
 // size, as the window computes a picture of that size, so that the densities stay bold.
 PixelBuffer DrawDiagram(int32_t size)
 {
-    const GridSize grid{size, size};
+    const Size grid{size, size};
     std::vector<int32_t> levels(static_cast<size_t>(size) * size, 0);
     WorkerList workers = StartWorkers(levels.data(), grid, kIconRegion, ProcessorCount());
     while (CountRunning(workers) > 0) {

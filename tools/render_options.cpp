@@ -1,6 +1,6 @@
 #include "tools/render_options.h"
 
-#include "calc/calc_layout.h"
+#include "core/calc_layout.h"
 
 #include <charconv>
 #include <cmath>
@@ -175,7 +175,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
         return fail("give either --grid or --fit, not both");
     }
     if (options.clientWidth != 0) {
-        const GridSize grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
+        const Size grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
         options.gridWidth = grid.width;
         options.gridHeight = grid.height;
         if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {

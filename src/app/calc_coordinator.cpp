@@ -1,6 +1,7 @@
-// The coordinator of CDiagramApp: starting a calculation and the refresh tick.
+// The coordinator of CDiagramApp: starting and stopping a calculation and the refresh tick.
 #include "app/diagram_app.h"
-#include "platform/timer.h"
+
+#include "framework/timer.h"
 
 void CDiagramApp::OnCalcStart()
 {
@@ -9,23 +10,29 @@ void CDiagramApp::OnCalcStart()
     if (m_pMainWnd != nullptr) {
         m_pMainWnd->GetViewClientSize(clientWidth, clientHeight);
     }
-    const std::optional<GridSize> grid = FitGridToClient(clientWidth, clientHeight, m_region);
+    const std::optional<Size> grid = FitGridToClient(clientWidth, clientHeight, m_region);
     if (!grid) {
         return;  // no room for a picture: the current calculation and grid stay as they are
     }
     StopCalc();
 
+    ++m_nCalcStarts;
     if (!ReplaceGrid(*grid)) {
         return;
     }
-    m_workers = StartWorkers(m_pLevels, *grid, m_region, m_nProcessors);
+    m_workers = StartWorkers(m_pLevels.get(), *grid, m_region, m_nProcessors);
     if (m_workers.empty()) {
         ReleaseGrid();
         return;
     }
     if (m_nTimerId == 0) {
-        m_nTimerId = SetTimer(kRefreshIntervalMs, &CDiagramApp::RefreshTimerProc);
+        m_nTimerId = SetTimer(this, kRefreshIntervalMs, &CDiagramApp::RefreshTimerProc);
     }
+}
+
+void CDiagramApp::StopCalc()
+{
+    StopWorkers(m_workers);
 }
 
 void CDiagramApp::OnRefreshTimer()
@@ -43,7 +50,7 @@ void CDiagramApp::OnRefreshTimer()
     }
 }
 
-void CDiagramApp::RefreshTimerProc(void*, uint32_t, uintptr_t, uint32_t)
+void CDiagramApp::RefreshTimerProc(void* context, uint32_t, uintptr_t, uint32_t)
 {
-    CurrentApp().OnRefreshTimer();
+    static_cast<CDiagramApp*>(context)->OnRefreshTimer();
 }

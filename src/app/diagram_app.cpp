@@ -1,24 +1,9 @@
 #include "app/diagram_app.h"
 
+#include "framework/timer.h"
 #include "platform/system_info.h"
 
-#include <cstdlib>
-
-CDiagramApp theApp;
-
-namespace {
-CDiagramApp* g_currentApp = nullptr;
-}
-
-CDiagramApp& CurrentApp()
-{
-    return g_currentApp != nullptr ? *g_currentApp : theApp;
-}
-
-void SetCurrentApp(CDiagramApp* app)
-{
-    g_currentApp = app;
-}
+#include <new>
 
 CDiagramApp::CDiagramApp()
 {
@@ -30,6 +15,9 @@ CDiagramApp::~CDiagramApp()
 {
     StopCalc();
     ReleaseGrid();
+    if (m_nTimerId != 0) {
+        KillTimer(m_nTimerId);  // nothing left to kill once the QApplication is gone
+    }
 }
 
 void CDiagramApp::GetRegion(double& xmin, double& ymin, double& xmax, double& ymax) const
@@ -57,17 +45,21 @@ void CDiagramApp::GetColorSettings(int& scheme, int& reverse) const
     reverse = m_bReverse;
 }
 
-void CDiagramApp::StopCalc()
+std::vector<StripeSpec> CDiagramApp::WorkerStripes() const
 {
-    StopWorkers(m_workers);
+    std::vector<StripeSpec> stripes;
+    for (const auto& worker : m_workers) {
+        stripes.push_back(worker->Stripe());
+    }
+    return stripes;
 }
 
-bool CDiagramApp::ReplaceGrid(GridSize grid)
+bool CDiagramApp::ReplaceGrid(Size grid)
 {
     ReleaseGrid();
     const size_t cells = static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height);
-    m_pLevels = static_cast<int32_t*>(std::calloc(cells, sizeof(int32_t)));
-    if (cells > 0 && m_pLevels == nullptr) {
+    m_pLevels.reset(new (std::nothrow) int32_t[cells]());
+    if (m_pLevels == nullptr) {
         return false;
     }
     m_nGridWidth = grid.width;
@@ -77,8 +69,7 @@ bool CDiagramApp::ReplaceGrid(GridSize grid)
 
 void CDiagramApp::ReleaseGrid()
 {
-    std::free(m_pLevels);
-    m_pLevels = nullptr;
+    m_pLevels.reset();
     m_nGridWidth = 0;
     m_nGridHeight = 0;
 }

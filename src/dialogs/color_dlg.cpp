@@ -1,6 +1,6 @@
 #include "dialogs/color_dlg.h"
 
-#include "platform/data_exchange.h"
+#include "framework/data_exchange.h"
 #include "res/resource.h"
 
 CColorDlg::CColorDlg(QWidget* pParent) : CDialog(IDD_COLOR, pParent)

@@ -1,6 +1,6 @@
 #include "dialogs/region_dlg.h"
 
-#include "platform/data_exchange.h"
+#include "framework/data_exchange.h"
 #include "res/resource.h"
 
 CRegionDlg::CRegionDlg(QWidget* pParent) : CDialog(IDD_CALC_REGION, pParent)

@@ -30,7 +30,7 @@ DialogBaseUnits BaseUnitsOf(int32_t lettersWidth, int32_t fontHeight)
     return {(lettersWidth + letters / 2) / letters, fontHeight};
 }
 
-DialogRect DialogUnitsToPixels(DialogRect units, DialogBaseUnits base)
+Rect DialogUnitsToPixels(Rect units, DialogBaseUnits base)
 {
     return {MulDiv(units.x, base.cx, 4), MulDiv(units.y, base.cy, 8),
             MulDiv(units.width, base.cx, 4), MulDiv(units.height, base.cy, 8)};

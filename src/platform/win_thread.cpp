@@ -2,11 +2,6 @@
 
 #include <system_error>
 
-CWinThread::~CWinThread()
-{
-    EndThread();
-}
-
 void CWinThread::EndThread()
 {
     if (m_thread.joinable()) {

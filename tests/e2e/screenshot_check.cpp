@@ -3,8 +3,8 @@
 // margin box, pixel for pixel as the label font draws it. With --label-after-drag it prints
 // the label that a drag over the window of the screenshot must lead to.
 #include "label_image.h"
-#include "view/drag_selection.h"
-#include "view/region_label.h"
+#include "render/drag_selection.h"
+#include "render/region_label.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -82,7 +82,7 @@ QImage LoadShot(const char* path)
 // menu-bar height whose placement of the picture puts it where the screenshot shows it.
 int MenuBarHeight(const QImage& shot, const Frame& frame)
 {
-    const PixelSize bitmap{frame.right - frame.left, frame.bottom - frame.top};
+    const Size bitmap{frame.right - frame.left, frame.bottom - frame.top};
     for (int menu = 0; menu < shot.height() / 4; ++menu) {
         const ImagePlacement place = PlaceImage({shot.width(), shot.height() - menu}, {kMargin, kMargin}, bitmap);
         if (place.left == frame.left && place.top + menu == frame.top) {
@@ -102,13 +102,12 @@ int PrintLabelAfterDrag(char** argv)
         return 1;
     }
     const CalcRegion region{std::stod(argv[3]), std::stod(argv[4]), std::stod(argv[5]), std::stod(argv[6])};
-    const ClientPoint start{std::stoi(argv[7]), std::stoi(argv[8]) - menu};
-    const ClientPoint end{std::stoi(argv[9]), std::stoi(argv[10]) - menu};
-    const PixelSize client{shot.width(), shot.height() - menu};
+    const Point start{std::stoi(argv[7]), std::stoi(argv[8]) - menu};
+    const Point end{std::stoi(argv[9]), std::stoi(argv[10]) - menu};
+    const Size client{shot.width(), shot.height() - menu};
     const auto dragged = MapDragToRegion(start, end, client, {kMargin, kMargin},
                                          {frame.right - frame.left, frame.bottom - frame.top}, region);
-    const CalcRegion zoomed{dragged->startX, dragged->startY, dragged->endX, dragged->endY};
-    std::printf("%s\n", FormatRegionLabel(zoomed, client.width, client.height).c_str());
+    std::printf("%s\n", FormatRegionLabel(*dragged, client.width, client.height).c_str());
     return 0;
 }
 

@@ -1,6 +1,0 @@
-// The lane kernel for every processor: plain C++, several independent orbits interleaved so
-// that their steps overlap in the processor's pipelines.
-#include "calc/orbit_lanes_step.h"
-#include "calc/scalar_lanes.h"
-
-constinit const LaneKernel kPortableLaneKernel = MakeLaneKernel<ScalarOps, 4>();

@@ -1,0 +1,278 @@
+#include "stripe_lanes.h"
+
+#include "core/level_grid.h"
+
+#include "orbit_lanes_step.h"
+#include "scalar_lanes.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Rows whose sub-samples may be in the lanes at once. Rows are stored in order, so a row that
+// finishes early waits here for the ones before it.
+constexpr int32_t kRowWindow = 8;
+
+bool Cancelled(const std::atomic<int32_t>& cancel)
+{
+    return cancel.load(std::memory_order_relaxed) != 0;
+}
+
+// Whether the column quotient ((x − xmin) ÷ xr) × W is finite for every iterate that passes the
+// divergence test, with a wide margin for rounding. Only stripes with a non-finite xmin or
+// quotients near the largest double need the kernels' handling of infinite and NaN quotients.
+bool QuotientsStayFinite(const StripeSpec& stripe)
+{
+    const double largest = ((std::fabs(stripe.xMin) + 2 * kEscapeBound) / stripe.xRange) * stripe.width;
+    return std::isfinite(stripe.xMin) && stripe.xRange > 0.0 && largest < 1e300;
+}
+
+// The sub-sample a lane follows. Brent's cycle test: the lane's saved iterate is the one of step
+// 0, 1, 2, 4, 8, …; an orbit that becomes periodic meets its saved iterate again within about
+// three times its pre-period plus period.
+struct LaneJob {
+    int32_t row = 0;
+    int64_t step = 0;       // iterates made so far
+    int64_t savedStep = 0;  // step of the saved iterate
+
+    int64_t NextSaveStep() const { return savedStep == 0 ? 1 : 2 * savedStep; }
+};
+
+class StripeRun {
+public:
+    StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+              std::atomic<int32_t>* rowsDone);
+
+    StripeResult Run();
+
+private:
+    int64_t NextEventStep(const LaneJob& job) const { return std::min(job.NextSaveStep(), m_iterations); }
+    int64_t StepsToNextEvent() const;
+    bool HandleLane(int lane);
+    bool CountRemainingPeriods(int lane);
+    bool IssueJobs();
+    void StartJob(int lane, int32_t row, int subSample);
+    void FinishJob(int lane);
+    void StoreFinishedRows();
+    int64_t* RowCounts(int32_t row) { return m_rowCounts.data() + (row % kRowWindow) * int64_t{m_stripe.width}; }
+
+    const StripeSpec& m_stripe;
+    const std::atomic<int32_t>& m_cancel;
+    std::atomic<int32_t>* const m_rowsDone;
+    const LaneKernel& m_kernel;
+    const LaneKernelFunction m_advance;
+    const int64_t m_iterations;
+    const int64_t m_jobCount;
+    std::vector<uint32_t> m_laneCounts;  // each lane's hits of its current sub-sample
+    std::vector<int64_t> m_rowCounts;    // each window row's hits of its finished sub-samples
+    std::array<int32_t, kRowWindow> m_finishedJobs{};
+    std::array<LaneJob, kMaxLanes> m_jobs{};
+    OrbitLanes m_lanes;
+    LaneCounting m_counting;
+    int64_t m_nextJob = 0;  // row × kSubSamples + sub-sample of the next sub-sample to start
+    int32_t m_nextRowToStore = 0;
+};
+
+StripeRun::StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+                     std::atomic<int32_t>* rowsDone)
+    : m_stripe(stripe),
+      m_cancel(cancel),
+      m_rowsDone(rowsDone),
+      m_kernel(kernel),
+      m_advance(QuotientsStayFinite(stripe) ? kernel.advanceFiniteQuotients : kernel.advanceAnyQuotients),
+      m_iterations(IterationCount(stripe.width, stripe.xRange)),
+      m_jobCount(int64_t{stripe.rows} * kSubSamples)
+{
+    // Each lane's counts and spare take a whole number of 64-byte lines, an odd number of them,
+    // so that the lanes' same columns do not all fall into the same cache set.
+    const int64_t stride = (((int64_t{stripe.width} + 1 + 15) / 16) * 16) | 16;
+    m_laneCounts.resize(static_cast<size_t>(stride * kernel.lanes));
+    m_rowCounts.resize(static_cast<size_t>(int64_t{stripe.width} * kRowWindow));
+    m_counting = {stripe.xMin, stripe.xRange, static_cast<double>(stripe.width), m_laneCounts.data(), stride};
+}
+
+StripeResult StripeRun::Run()
+{
+    if (!IssueJobs()) {
+        return StripeResult::Cancelled;
+    }
+    while (m_lanes.active != 0) {
+        uint32_t events = 0;
+        const int64_t steps = m_advance(m_lanes, m_counting, StepsToNextEvent(), events);
+        if (Cancelled(m_cancel)) {
+            return StripeResult::Cancelled;
+        }
+        for (int lane = 0; lane < m_kernel.lanes; ++lane) {
+            if ((m_lanes.active >> lane) & 1u) {
+                LaneJob& job = m_jobs[lane];
+                job.step += steps;
+                if (((events >> lane) & 1u) || job.step == NextEventStep(job)) {
+                    if (!HandleLane(lane)) {
+                        return StripeResult::Cancelled;
+                    }
+                }
+            }
+        }
+        if (!IssueJobs()) {
+            return StripeResult::Cancelled;
+        }
+    }
+    return StripeResult::Completed;
+}
+
+// At most kCancelCheckInterval iterations of all lanes together pass between two reads of the
+// cancel flag.
+int64_t StripeRun::StepsToNextEvent() const
+{
+    int64_t steps = kCancelCheckInterval / m_kernel.lanes;
+    for (int lane = 0; lane < m_kernel.lanes; ++lane) {
+        if ((m_lanes.active >> lane) & 1u) {
+            steps = std::min(steps, NextEventStep(m_jobs[lane]) - m_jobs[lane].step);
+        }
+    }
+    return steps;
+}
+
+// Returns false when the cancel flag was found set.
+bool StripeRun::HandleLane(int lane)
+{
+    LaneJob& job = m_jobs[lane];
+    const double x = m_lanes.x[lane];
+    if (!BoundedWhere<ScalarOps>(true, x)) {
+        FinishJob(lane);  // escaped; the kernel did not count that iterate
+    } else if (std::bit_cast<int64_t>(x) == m_lanes.saved[lane]) {
+        if (!CountRemainingPeriods(lane)) {
+            return false;
+        }
+        FinishJob(lane);
+    } else if (job.step == m_iterations) {
+        FinishJob(lane);
+    } else {
+        m_lanes.saved[lane] = std::bit_cast<int64_t>(x);
+        job.savedStep = job.step;
+    }
+    return true;
+}
+
+// The lane's iterate equals its saved one, so from the saved step on the orbit repeats with
+// period p = step − savedStep, and each remaining iterate falls where the one p steps before it
+// fell. Following one more period therefore gives every remaining column: the k-th iterate of
+// that period recurs once per whole period left, and once more if it lies within the partial
+// period that ends the sub-sample. Returns false when the cancel flag was found set.
+bool StripeRun::CountRemainingPeriods(int lane)
+{
+    const LaneJob& job = m_jobs[lane];
+    const int64_t period = job.step - job.savedStep;
+    const int64_t remaining = m_iterations - job.step;
+    const int64_t wholePeriods = remaining / period;
+    const int64_t partialPeriod = remaining % period;
+    const int64_t steps = std::min(period, remaining);
+    int64_t* counts = RowCounts(job.row);
+    const double a = m_lanes.a[lane];
+    double x = m_lanes.x[lane];
+    for (int64_t k = 1; k <= steps; ++k) {
+        if (k % kCancelCheckInterval == 0 && Cancelled(m_cancel)) {
+            return false;
+        }
+        x = MapStep<ScalarOps>(x, a);
+        const int32_t column = ColumnOf(x, m_stripe);
+        if (column >= 0 && column < m_stripe.width) {
+            counts[column] += wholePeriods + (k <= partialPeriod ? 1 : 0);
+        }
+    }
+    // Read again at the end, so that passes of several lanes in a row stay within the bound.
+    return !Cancelled(m_cancel);
+}
+
+// Starts sub-samples in idle lanes, in row order, while their rows fit the window. Returns false
+// when the cancel flag, read before the first sub-sample of every row, was found set.
+bool StripeRun::IssueJobs()
+{
+    for (int lane = 0; lane < m_kernel.lanes; ++lane) {
+        while (!((m_lanes.active >> lane) & 1u) && m_nextJob < m_jobCount) {
+            const auto row = static_cast<int32_t>(m_nextJob / kSubSamples);
+            const auto subSample = static_cast<int>(m_nextJob % kSubSamples);
+            if (row >= m_nextRowToStore + kRowWindow) {
+                return true;
+            }
+            if (subSample == 0 && Cancelled(m_cancel)) {
+                return false;
+            }
+            ++m_nextJob;
+            StartJob(lane, row, subSample);
+        }
+    }
+    return true;
+}
+
+// A sub-sample without iterations is finished at once and leaves the lane idle.
+void StripeRun::StartJob(int lane, int32_t row, int subSample)
+{
+    if (m_iterations <= 0) {
+        ++m_finishedJobs[row % kRowWindow];
+        StoreFinishedRows();
+        return;
+    }
+    m_jobs[lane] = LaneJob{row, 0, 0};
+    m_lanes.x[lane] = kOrbitStart;
+    m_lanes.a[lane] = SubSampleParameter(m_stripe, row, subSample);
+    m_lanes.saved[lane] = std::bit_cast<int64_t>(kOrbitStart);
+    m_lanes.active |= 1u << lane;
+}
+
+void StripeRun::FinishJob(int lane)
+{
+    const int32_t row = m_jobs[lane].row;
+    uint32_t* laneCounts = m_laneCounts.data() + lane * m_counting.stride;
+    int64_t* rowCounts = RowCounts(row);
+    for (int32_t column = 0; column < m_stripe.width; ++column) {
+        rowCounts[column] += laneCounts[column];
+        laneCounts[column] = 0;
+    }
+    // An idle lane steps 0 to 0: no NaN, infinity or subnormal to slow its vector down.
+    m_lanes.x[lane] = 0.0;
+    m_lanes.a[lane] = 0.0;
+    m_lanes.active &= ~(1u << lane);
+    ++m_finishedJobs[row % kRowWindow];
+    StoreFinishedRows();
+}
+
+// Stores every complete row that has no unstored row before it; a row's cells are all written
+// after all of its sub-samples have been counted.
+void StripeRun::StoreFinishedRows()
+{
+    while (m_nextRowToStore < m_stripe.rows && m_finishedJobs[m_nextRowToStore % kRowWindow] == kSubSamples) {
+        int64_t* counts = RowCounts(m_nextRowToStore);
+        int32_t* cells = m_stripe.cells + int64_t{m_nextRowToStore} * m_stripe.width;
+        for (int32_t column = 0; column < m_stripe.width; ++column) {
+            StoreLevel(cells, column, LevelFromHits(counts[column]));
+            counts[column] = 0;
+        }
+        m_finishedJobs[m_nextRowToStore % kRowWindow] = 0;
+        ++m_nextRowToStore;
+        if (m_rowsDone != nullptr) {
+            m_rowsDone->fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+}
+
+}  // namespace
+
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                                  const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
+{
+    if (stripe.rows <= 0 || stripe.width <= 0) {
+        return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
+    }
+    try {
+        StripeRun run(stripe, cancel, kernel, rowsDone);
+        return run.Run();
+    } catch (const std::bad_alloc&) {
+        return StripeResult::OutOfMemory;
+    }
+}

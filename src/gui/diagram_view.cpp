@@ -1,0 +1,271 @@
+#include "gui/diagram_view.h"
+
+#include "render/region_label.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+
+#include <cmath>
+
+CDiagramView::CDiagramView(CDiagramApp& app, QWidget* parent) : QWidget(parent), m_app(app)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);  // every paint covers the whole client area
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    setMouseTracking(true);  // a drag whose capture was lost follows the pointer unpressed
+}
+
+Size CDiagramView::ClientSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int32_t>(std::lround(width() * ratio)),
+            static_cast<int32_t>(std::lround(height() * ratio))};
+}
+
+bool CDiagramView::OnCmdMsg(uint32_t)
+{
+    return false;
+}
+
+void CDiagramView::BuildColorTable()
+{
+    int scheme = 0;
+    int reverse = 0;
+    m_app.GetColorSettings(scheme, reverse);
+    m_colorTable = MakeColorTable(scheme, reverse);
+}
+
+void CDiagramView::AllocImage()
+{
+    int width = 0;
+    int height = 0;
+    m_app.GetGridSize(width, height);
+    AllocPixels(m_image, {width, height});
+}
+
+void CDiagramView::Colorize()
+{
+    AllocImage();
+    BuildColorTable();
+    ColorizeLevels([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_image);
+}
+
+void CDiagramView::FitBitmap()
+{
+    const Size image{m_image.PixelCount() > 0 ? m_image.width : 0,
+                     m_image.PixelCount() > 0 ? m_image.height : 0};
+    AllocPixels(m_bitmap, FitBitmapSize(ClientSize(), {m_nMarginX, m_nMarginY}, image));
+}
+
+void CDiagramView::Resample()
+{
+    FitBitmap();
+    FillDisplayBitmap(m_image, m_bitmap);
+    PrepareShownImage();
+}
+
+void CDiagramView::PrepareShownImage()
+{
+    const int64_t pixels = m_bitmap.PixelCount();
+    if (pixels == 0) {
+        m_shownImage = QImage();
+        return;
+    }
+    m_shownImage = QImage(m_bitmap.width, m_bitmap.height, QImage::Format_RGB32);
+    const uint32_t* source = m_bitmap.pixels.get();
+    for (int32_t row = 0; row < m_bitmap.height; ++row) {
+        auto* line = reinterpret_cast<uint32_t*>(m_shownImage.scanLine(m_bitmap.height - 1 - row));
+        const uint32_t* sourceRow = source + static_cast<int64_t>(row) * m_bitmap.width;
+        for (int32_t column = 0; column < m_bitmap.width; ++column) {
+            line[column] = sourceRow[column] | 0xFF000000u;
+        }
+    }
+}
+
+ImagePlacement CDiagramView::Placement() const
+{
+    return PlaceImage(ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height});
+}
+
+void CDiagramView::paintEvent(QPaintEvent*)
+{
+    OnPaint();
+}
+
+void CDiagramView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    OnSize();
+}
+
+void CDiagramView::OnPaint()
+{
+    const int32_t displayCount = m_app.m_nDisplayCount;
+    if (displayCount != m_nDisplaySeen) {
+        m_nDisplaySeen = displayCount;
+        m_bLayoutChanged = false;
+        Colorize();
+        Resample();
+    }
+    if (m_bLayoutChanged) {
+        m_bLayoutChanged = false;
+        Resample();
+    }
+
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1.0 / ratio, 1.0 / ratio);  // one unit is one device pixel
+    const Size client = ClientSize();
+    const ImagePlacement placement = Placement();
+
+    // Black everywhere but the picture and its frame.
+    const QRect framed(placement.left - 1, placement.top - 1, m_bitmap.width + 2, m_bitmap.height + 2);
+    painter.setClipRegion(QRegion(0, 0, client.width, client.height).subtracted(QRegion(framed)));
+    painter.fillRect(0, 0, client.width, client.height, Qt::black);
+    painter.setClipping(false);
+
+    if (!m_shownImage.isNull()) {
+        painter.drawImage(placement.left, placement.top, m_shownImage);
+    }
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(placement.left - 1, placement.top - 1, m_bitmap.width + 1, m_bitmap.height + 1);
+
+    DrawLabel(painter, placement, client);
+    if (m_bDragging) {
+        InvertBand(painter);
+    }
+}
+
+void CDiagramView::InvertBand(QPainter& painter) const
+{
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    for (const Rect& rect : BandOutline(m_rcBand.start.x, m_rcBand.start.y, m_rcBand.end.x, m_rcBand.end.y)) {
+        painter.fillRect(rect.x, rect.y, rect.width, rect.height, Qt::white);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void CDiagramView::DrawLabel(QPainter& painter, const ImagePlacement& placement, Size client)
+{
+    // 7 points: the screen's vertical dots per inch × 70 ÷ 720 pixels.
+    const int dotsPerInch = static_cast<int>(std::lround(logicalDpiY() * devicePixelRatioF()));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(dotsPerInch * 70 / 720);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.setBackground(Qt::black);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    CalcRegion region;
+    m_app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
+    const QString label = QString::fromStdString(FormatRegionLabel(region, client.width, client.height));
+    painter.drawText(QPoint(placement.offX, placement.offY + QFontMetrics(font).ascent()), label);
+}
+
+void CDiagramView::OnSize()
+{
+    m_bLayoutChanged = true;
+    update();
+}
+
+Point CDiagramView::DevicePoint(const QMouseEvent* event) const
+{
+    const QPointF device = event->position() * devicePixelRatioF();
+    return {static_cast<int32_t>(std::floor(device.x())), static_cast<int32_t>(std::floor(device.y()))};
+}
+
+void CDiagramView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonDown(DevicePoint(event));
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CDiagramView::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(DevicePoint(event));
+    QWidget::mouseMoveEvent(event);
+}
+
+void CDiagramView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonUp(DevicePoint(event));
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CDiagramView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double-click starts no drag.
+    event->ignore();
+}
+
+void CDiagramView::OnLButtonDown(Point point)
+{
+    if (!m_bDragging) {
+        m_ptDragStart = point;
+        m_bDragging = true;
+        grabMouse();
+        UpdateBand(Begin, point);
+    }
+}
+
+void CDiagramView::OnMouseMove(Point point)
+{
+    if (m_bDragging) {
+        UpdateBand(Move, point);
+    }
+}
+
+void CDiagramView::OnLButtonUp(Point point)
+{
+    if (!m_bDragging) {
+        return;
+    }
+    m_bDragging = false;
+    releaseMouse();
+    UpdateBand(End, point);
+    if (point != m_ptDragStart) {
+        SelectRegionFromDrag(m_ptDragStart, point);
+    }
+}
+
+void CDiagramView::UpdateBand(BandAction action, Point point)
+{
+    if (action == Move || action == End) {
+        DrawBandOutline(m_rcBand.start.x, m_rcBand.start.y, m_rcBand.end.x, m_rcBand.end.y);
+    }
+    if (action == Begin || action == Move) {
+        DrawBandOutline(m_ptDragStart.x, m_ptDragStart.y, point.x, point.y);
+        m_rcBand = {m_ptDragStart, point};
+    }
+}
+
+void CDiagramView::DrawBandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    const qreal ratio = devicePixelRatioF();
+    QRegion logical;
+    for (const Rect& rect : BandOutline(x1, y1, x2, y2)) {
+        const int left = static_cast<int>(std::floor(rect.x / ratio));
+        const int top = static_cast<int>(std::floor(rect.y / ratio));
+        const int right = static_cast<int>(std::ceil((rect.x + rect.width) / ratio));
+        const int bottom = static_cast<int>(std::ceil((rect.y + rect.height) / ratio));
+        logical += QRect(left, top, right - left, bottom - top);
+    }
+    update(logical);
+}
+
+void CDiagramView::SelectRegionFromDrag(Point start, Point end)
+{
+    CalcRegion region;
+    m_app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
+    const std::optional<CalcRegion> dragged = MapDragToRegion(
+        start, end, ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height}, region);
+    if (dragged) {  // otherwise there is no picture to map the corners through
+        m_app.OnRegionDragged(*dragged);
+    }
+}

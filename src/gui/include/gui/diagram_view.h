@@ -1,0 +1,95 @@
+// CDiagramView: the child window that shows the diagram. It colourises the level grid when the
+// application's display counter moves, fits the picture to its client area and paints it with
+// its frame and coordinate label. It works in device pixels throughout.
+#pragma once
+
+#include "app/diagram_app.h"
+#include "platform/geometry.h"
+#include "render/color_scale.h"
+#include "render/drag_selection.h"
+#include "render/image_pipeline.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+class CDiagramView : public QWidget {
+public:
+    // The view of the given application, whose grid, settings and region it shows.
+    explicit CDiagramView(CDiagramApp& app, QWidget* parent = nullptr);
+
+    // Size of the client area in device pixels: the size every computation here works in.
+    Size ClientSize() const;
+
+    // The view has no commands of its own: every id is passed on.
+    bool OnCmdMsg(uint32_t id);
+
+    // Rebuilds the colour table from the application's colour settings.
+    void BuildColorTable();
+    // Reallocates the colourised image at the application's grid size.
+    void AllocImage();
+    // Colourises every cell of the level grid through a fresh colour table.
+    void Colorize();
+    // Reallocates the display bitmap at the size that fits the client area.
+    void FitBitmap();
+    // Fits the display bitmap and fills it from the colourised image, or with the placeholder.
+    void Resample();
+
+    // The mouse handlers, with client positions in device pixels.
+    void OnLButtonDown(Point point);
+    void OnMouseMove(Point point);
+    void OnLButtonUp(Point point);
+
+    enum BandAction { Begin = 1, Move = 2, End = 3 };
+    // Takes the band drawn last off the screen (Move, End) and draws it to the point (Begin, Move).
+    void UpdateBand(BandAction action, Point point);
+    // Has the outline with the corners (x1, y1) and (x2, y2) inverted or restored: the pixels are
+    // repainted, and the paint inverts the outline of the band while a drag lasts.
+    void DrawBandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    // Maps the dragged corners to region values and hands them to the application, which lets
+    // the user confirm them in the region dialog.
+    void SelectRegionFromDrag(Point start, Point end);
+
+    bool IsDragging() const { return m_bDragging; }
+
+    const PixelBuffer& ColorizedImage() const { return m_image; }
+    const PixelBuffer& DisplayBitmap() const { return m_bitmap; }
+    ImagePlacement Placement() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void OnPaint();
+    void OnSize();
+    // The bitmap as it goes to the screen: rows top-down and every pixel opaque.
+    void PrepareShownImage();
+    void DrawLabel(class QPainter& painter, const ImagePlacement& placement, Size client);
+    void InvertBand(class QPainter& painter) const;
+    Point DevicePoint(const QMouseEvent* event) const;
+
+    // The band drawn last: from the drag's start to the point it was drawn to; not normalised.
+    struct Band {
+        Point start;
+        Point end;
+    };
+
+    CDiagramApp& m_app;
+    PixelBuffer m_image;  // the colourised image: m_nImageWidth × m_nImageHeight colour values
+    ColorTable m_colorTable{};
+    PixelBuffer m_bitmap;  // the display bitmap, row 0 shown at the bottom
+    QImage m_shownImage;
+    bool m_bDragging = false;
+    Point m_ptDragStart;
+    Band m_rcBand;
+    bool m_bLayoutChanged = false;
+    int32_t m_nDisplaySeen = 0;
+    const int32_t m_nMarginX = kViewMargin;
+    const int32_t m_nMarginY = kViewMargin;
+};

@@ -1,0 +1,243 @@
+#include "render/image_pipeline.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+int64_t PixelBuffer::PixelCount() const
+{
+    return pixels != nullptr ? int64_t{width} * height : 0;
+}
+
+void AllocPixels(PixelBuffer& buffer, Size size)
+{
+    buffer.pixels.reset();
+    buffer.width = size.width;
+    buffer.height = size.height;
+    if (size.width <= 0 || size.height <= 0) {
+        return;
+    }
+    const int64_t count = int64_t{size.width} * size.height;
+    if (count <= kMaxBufferPixels) {
+        buffer.pixels.reset(new (std::nothrow) uint32_t[static_cast<size_t>(count)]);
+    }
+    if (buffer.pixels == nullptr) {
+        buffer.width = 0;
+        buffer.height = 0;
+    }
+}
+
+namespace {
+
+constexpr uint32_t kPlaceholderGrey = 0x404040;
+constexpr int32_t kPlaceholderSquare = 10;
+
+// Squares of 10 × 10 pixels, black at buffer position (0, 0).
+void FillPlaceholder(PixelBuffer& bitmap)
+{
+    for (int32_t y = 0; y < bitmap.height; ++y) {
+        uint32_t* row = bitmap.pixels.get() + int64_t{y} * bitmap.width;
+        for (int32_t x = 0; x < bitmap.width; ++x) {
+            const bool grey = (x / kPlaceholderSquare + y / kPlaceholderSquare) % 2 == 1;
+            row[x] = grey ? kPlaceholderGrey : 0x000000;
+        }
+    }
+}
+
+// Image cells [first, last) behind one bitmap pixel along one axis.
+struct Span {
+    int32_t first = 0;
+    int32_t last = 0;
+
+    bool operator==(const Span&) const = default;
+};
+
+// The cells (index × cells) / pixels up to ((index + 1) × cells) / pixels, at least one. When
+// there are fewer pixels than cells the spans tile the cells exactly; when there are more,
+// each span is the one cell at or below the pixel's scaled position.
+Span SpanOf(int32_t index, int32_t cells, int32_t pixels)
+{
+    const auto first = static_cast<int32_t>((int64_t{index} * cells) / pixels);
+    const auto last = static_cast<int32_t>((int64_t{index + 1} * cells) / pixels);
+    return {first, last == first ? first + 1 : last};
+}
+
+// The spans of every pixel along one axis, worked out once per resample, each with the index
+// of its length among the distinct span lengths (at most two: integer division shares the
+// cells out as evenly as it can).
+struct AxisSpans {
+    struct PixelSpan {
+        Span cells;
+        uint32_t lengthIndex = 0;
+    };
+    std::vector<PixelSpan> spans;
+    std::vector<uint32_t> lengths;
+
+    AxisSpans(int32_t cells, int32_t pixels) : spans(static_cast<size_t>(pixels))
+    {
+        for (int32_t i = 0; i < pixels; ++i) {
+            const Span span = SpanOf(i, cells, pixels);
+            const auto length = static_cast<uint32_t>(span.last - span.first);
+            const auto known = std::find(lengths.begin(), lengths.end(), length);
+            spans[i] = {span, static_cast<uint32_t>(known - lengths.begin())};
+            if (known == lengths.end()) {
+                lengths.push_back(length);
+            }
+        }
+    }
+
+    uint32_t LongestLength() const { return *std::max_element(lengths.begin(), lengths.end()); }
+};
+
+// Channel sums as three 21-bit lanes of one 64-bit integer (red at bit 42, green at 21, blue
+// at 0): one addition sums all three. Running sums may carry from lane to lane, but the
+// difference of two is the exact packed sum of the cells between them as long as no lane of
+// it exceeds 21 bits, which holds for boxes of up to kMaxBoxCells cells (255 × 8224 < 2^21).
+struct PackedChannels {
+    static constexpr uint64_t kMaxBoxCells = 8224;
+    using Sum = uint64_t;
+
+    static Sum Of(uint32_t color)
+    {
+        return uint64_t{color & 0xFF0000} << 26 | uint64_t{color & 0x00FF00} << 13 | (color & 0xFF);
+    }
+
+    // Division by n as a multiplication by ceil(2^40 / n), exact for every dividend up to
+    // 255 × n when n is at most kMaxBoxCells: no integer division per pixel.
+    class Divisor {
+    public:
+        explicit Divisor(uint64_t n) : m_reciprocal(((uint64_t{1} << 40) + n - 1) / n) {}
+        uint32_t Divide(uint64_t sum) const
+        {
+            return static_cast<uint32_t>((sum * m_reciprocal) >> 40);
+        }
+
+    private:
+        uint64_t m_reciprocal;
+    };
+
+    static uint32_t Mean(Sum box, const Divisor& divisor)
+    {
+        constexpr uint64_t kLane = (uint64_t{1} << 21) - 1;
+        return divisor.Divide(box >> 42) << 16 | divisor.Divide((box >> 21) & kLane) << 8 |
+               divisor.Divide(box & kLane);
+    }
+};
+
+// Channel sums in three 64-bit integers, for boxes too large for the packed lanes.
+struct WideChannels {
+    struct Sum {
+        uint64_t red = 0;
+        uint64_t green = 0;
+        uint64_t blue = 0;
+
+        Sum& operator+=(const Sum& other)
+        {
+            red += other.red;
+            green += other.green;
+            blue += other.blue;
+            return *this;
+        }
+        Sum operator-(const Sum& other) const
+        {
+            return {red - other.red, green - other.green, blue - other.blue};
+        }
+    };
+
+    static Sum Of(uint32_t color)
+    {
+        return {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF};
+    }
+
+    class Divisor {
+    public:
+        explicit Divisor(uint64_t n) : m_n(n) {}
+        uint32_t Divide(uint64_t sum) const { return static_cast<uint32_t>(sum / m_n); }
+
+    private:
+        uint64_t m_n;
+    };
+
+    static uint32_t Mean(const Sum& box, const Divisor& divisor)
+    {
+        return divisor.Divide(box.red) << 16 | divisor.Divide(box.green) << 8 |
+               divisor.Divide(box.blue);
+    }
+};
+
+// Sums of the image cells in one span of rows, accumulated from the left: entry c holds the
+// sums over columns 0..c-1, so a column span's sums take one subtraction. The column sums go
+// to entries 1..w row by row, in a loop the compiler can vectorise, before one pass
+// accumulates them.
+template <typename Channels>
+void SumRowSpan(const PixelBuffer& image, Span rows, std::vector<typename Channels::Sum>& sums)
+{
+    std::fill(sums.begin(), sums.end(), typename Channels::Sum{});
+    for (int32_t row = rows.first; row < rows.last; ++row) {
+        const uint32_t* cells = image.pixels.get() + int64_t{row} * image.width;
+        for (int32_t column = 0; column < image.width; ++column) {
+            sums[column + 1] += Channels::Of(cells[column]);
+        }
+    }
+    for (int32_t column = 1; column <= image.width; ++column) {
+        sums[column] += sums[column - 1];
+    }
+}
+
+// Each pixel is the channel-wise integer mean of the cells in its column span × row span.
+// The sums of a row span are reused by the following bitmap rows with the same span (an
+// enlarged image repeats rows); there is one divisor per pair of span lengths.
+template <typename Channels>
+void BoxAverageWith(const PixelBuffer& image, PixelBuffer& bitmap, const AxisSpans& columns,
+                    const AxisSpans& rows)
+{
+    using Divisor = typename Channels::Divisor;
+    std::vector<Divisor> divisors;
+    for (uint32_t height : rows.lengths) {
+        for (uint32_t width : columns.lengths) {
+            divisors.emplace_back(uint64_t{width} * height);
+        }
+    }
+    std::vector<typename Channels::Sum> sums(static_cast<size_t>(image.width) + 1);
+    Span summedRows;  // empty: equal to no row span
+    for (int32_t y = 0; y < bitmap.height; ++y) {
+        const AxisSpans::PixelSpan& row = rows.spans[y];
+        if (row.cells != summedRows) {
+            SumRowSpan<Channels>(image, row.cells, sums);
+            summedRows = row.cells;
+        }
+        const Divisor* rowDivisors = divisors.data() + row.lengthIndex * columns.lengths.size();
+        uint32_t* out = bitmap.pixels.get() + int64_t{y} * bitmap.width;
+        for (int32_t x = 0; x < bitmap.width; ++x) {
+            const AxisSpans::PixelSpan& column = columns.spans[x];
+            out[x] = Channels::Mean(sums[column.cells.last] - sums[column.cells.first],
+                                    rowDivisors[column.lengthIndex]);
+        }
+    }
+}
+
+void BoxAverage(const PixelBuffer& image, PixelBuffer& bitmap)
+{
+    const AxisSpans columns(image.width, bitmap.width);
+    const AxisSpans rows(image.height, bitmap.height);
+    const uint64_t largestBox = uint64_t{columns.LongestLength()} * rows.LongestLength();
+    if (largestBox <= PackedChannels::kMaxBoxCells) {
+        BoxAverageWith<PackedChannels>(image, bitmap, columns, rows);
+    } else {
+        BoxAverageWith<WideChannels>(image, bitmap, columns, rows);
+    }
+}
+
+}  // namespace
+
+void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap)
+{
+    if (bitmap.PixelCount() == 0) {
+        return;
+    }
+    if (image.PixelCount() == 0) {
+        FillPlaceholder(bitmap);
+    } else {
+        BoxAverage(image, bitmap);
+    }
+}
