@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Corvalis need.
+# Installs the Debian packages that building, running and testing Corvalis need; with
+# "windows", also those of the Windows checks (MinGW-w64, Wine, GoogleTest's sources).
 # Only missing packages are installed; with nothing missing it returns at once.
+# Usage: scripts/install-deps.sh [windows]
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,9 @@ packages=(
   locales file
   binutils-mingw-w64-x86-64 desktop-file-utils icoutils
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest)
+fi
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
   echo "install-deps: this system has no apt/dpkg. Install these packages (or their equivalents) by hand:" >&2

@@ -6,17 +6,17 @@
 
 namespace {
 
-TEST(MulDiv, RoundsHalfAwayFromZeroAndFailsWithMinusOne)
+TEST(MulDivRound, RoundsHalfAwayFromZeroAndFailsWithMinusOne)
 {
-    EXPECT_EQ(MulDiv(309, 7, 4), 541);  // 540.75
-    EXPECT_EQ(MulDiv(50, 7, 4), 88);    // 87.5
-    EXPECT_EQ(MulDiv(10, 1, 4), 3);     // 2.5
-    EXPECT_EQ(MulDiv(9, 1, 4), 2);      // 2.25
-    EXPECT_EQ(MulDiv(-1, 1, 2), -1);
-    EXPECT_EQ(MulDiv(5, 3, -2), -8);    // -7.5
-    EXPECT_EQ(MulDiv(1 << 30, 1 << 30, 1 << 30), 1 << 30);  // the product may exceed 32 bits
-    EXPECT_EQ(MulDiv(1, 1, 0), -1);
-    EXPECT_EQ(MulDiv(1 << 30, 8, 2), -1);  // the result may not
+    EXPECT_EQ(MulDivRound(309, 7, 4), 541);  // 540.75
+    EXPECT_EQ(MulDivRound(50, 7, 4), 88);    // 87.5
+    EXPECT_EQ(MulDivRound(10, 1, 4), 3);     // 2.5
+    EXPECT_EQ(MulDivRound(9, 1, 4), 2);      // 2.25
+    EXPECT_EQ(MulDivRound(-1, 1, 2), -1);
+    EXPECT_EQ(MulDivRound(5, 3, -2), -8);    // -7.5
+    EXPECT_EQ(MulDivRound(1 << 30, 1 << 30, 1 << 30), 1 << 30);  // the product may exceed 32 bits
+    EXPECT_EQ(MulDivRound(1, 1, 0), -1);
+    EXPECT_EQ(MulDivRound(1 << 30, 8, 2), -1);  // the result may not
 }
 
 TEST(DialogUnits, NinePointsAtCommonScreenResolutions)

@@ -1,10 +1,10 @@
 #include "platform/number_text.h"
+#include "decimal_comma_locale.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <chrono>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -129,25 +129,12 @@ TEST(DoubleToText, WritesWhatPercentG15Writes)
     }
 }
 
-// Sets the C library's numeric locale for the lifetime of the object.
-class NumericLocale {
-public:
-    explicit NumericLocale(const char* name) : m_previous(std::setlocale(LC_NUMERIC, nullptr))
-    {
-        m_set = std::setlocale(LC_NUMERIC, name) != nullptr;
-    }
-    ~NumericLocale() { std::setlocale(LC_NUMERIC, m_previous.c_str()); }
-    bool IsSet() const { return m_set; }
-
-private:
-    std::string m_previous;
-    bool m_set = false;
-};
-
 TEST(NumberText, IgnoresTheLocale)
 {
-    const NumericLocale german("de_DE.UTF-8");
-    ASSERT_TRUE(german.IsSet()) << "the de_DE.UTF-8 locale is missing (LOCPATH)";
+    const DecimalCommaLocale german;
+    if (!german.IsSet()) {
+        GTEST_SKIP() << "this system has no locale with a decimal comma";
+    }
     ASSERT_EQ(PrintfG15(2.5), "2,5");  // the locale is in effect
     EXPECT_EQ(DoubleToText(2.5), "2.5");
     EXPECT_EQ(TextToDouble(u"2.5"), 2.5);

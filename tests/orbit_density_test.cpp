@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -135,6 +136,16 @@ TEST(OrbitDensity, ColumnsTruncateTowardZero)
     EXPECT_EQ(ColumnOf(-1.5 / 660, stripe), -1);
     const StripeSpec narrow{nullptr, 1000, 1, 0.5, 3.0, 1e-12, 1.0};
     EXPECT_EQ(ColumnOf(10.0, narrow), 2147483647);  // far outside: saturates, never wraps
+}
+
+TEST(OrbitDensity, TheProcessorCheckFindsTheKernelTheSystemReports)
+{
+    // Named by the test run from the system's own account of the processor (Linux's).
+    const char* expected = std::getenv("CORVALIS_EXPECTED_KERNEL");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "the test run names no expected kernel";
+    }
+    EXPECT_STREQ(OrbitKernelName(FastestOrbitKernel()), expected);
 }
 
 TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnTheDefaultRegion)

@@ -10,8 +10,12 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 res="$source_dir/src/res"
-if x86_64-w64-mingw32-windres --preprocessor=cpp -I "$res" -i "$res/corvalis.rc" -O coff -o "$work/corvalis.res"; then
-  for text in "Corvalis.EXE" "1, 0, 0, 1" "Microsoft.Windows.Common-Controls"; do
+if x86_64-w64-mingw32-windres --preprocessor=cpp -I "$res" -I "$build_dir/src/res" -i "$res/corvalis.rc" \
+     -O coff -o "$work/corvalis.res"; then
+  # A 64-bit program names its own architecture and asks for the Common Controls of any.
+  for text in "Corvalis.EXE" "1, 0, 0, 1" "Microsoft.Windows.Common-Controls" \
+              'version="1.0.0.0" processorArchitecture="amd64"' 'version="6.0.0.0"' \
+              'processorArchitecture="\*" publicKeyToken'; do
     # Version strings are stored as UTF-16, the manifest as it is written.
     if ! grep -q -a -e "$text" "$work/corvalis.res" &&
        ! grep -q -a -P "$(printf '%s' "$text" | sed 's/./&\\x00/g')" "$work/corvalis.res"; then

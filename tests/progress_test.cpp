@@ -12,4 +12,17 @@ TEST(Progress, ShowsRowsPercentElapsedAndTimeLeft)
     EXPECT_EQ(FormatProgress(0, 0, 0.0), "rows 0/0  100%  elapsed 0:00  left ?");
 }
 
+TEST(Progress, ALineCoversTheOneBeforeWithOrWithoutTerminalSequences)
+{
+    ProgressLine sequences(true);
+    EXPECT_EQ(sequences.Redraw("rows 10/20"), "\rrows 10/20\033[K");
+    EXPECT_EQ(sequences.Clear(), "\r\033[K");
+
+    ProgressLine plain(false);  // a console that would print the sequences as text
+    EXPECT_EQ(plain.Redraw("rows 10/20  left 1:00:00"), "\rrows 10/20  left 1:00:00");
+    EXPECT_EQ(plain.Redraw("rows 19/20  left 0:01"), "\rrows 19/20  left 0:01   ");
+    EXPECT_EQ(plain.Clear(), "\r" + std::string(24, ' ') + "\r");
+    EXPECT_EQ(plain.Redraw("x").find('\033'), std::string::npos);
+}
+
 }  // namespace

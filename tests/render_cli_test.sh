@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs corvalis-render as a user would: a good run, bad input, an unwritable path.
+# Usage: render_cli_test.sh [EMULATOR] CORVALIS-RENDER (the emulator runs a cross-built one)
 set -u
-render=$1
+render=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -14,20 +15,20 @@ check() {  # description, expected status, command...
   fi
 }
 
-check "help" 0 "$render" --help
+check "help" 0 "${render[@]}" --help
 grep -q -- "--levels" "$work/out" || { echo "FAIL: help does not explain --levels"; failures=$((failures + 1)); }
 
-check "default region" 0 "$render" --region 0 3 1 4 --grid 66x40 --levels "$work/d.pgm"
+check "default region" 0 "${render[@]}" --region 0 3 1 4 --grid 66x40 --levels "$work/d.pgm"
 head -c 15 "$work/d.pgm" | grep -q "^P5" || { echo "FAIL: not a P5 PGM"; failures=$((failures + 1)); }
 size=$(stat -c %s "$work/d.pgm")
 [ "$size" -eq $((13 + 66 * 40)) ] || { echo "FAIL: PGM has $size bytes"; failures=$((failures + 1)); }
 
-check "fitted grid" 0 "$render" --region 0 3 1 4 --fit 1000x700 --threads 3 --quiet --levels "$work/f.pgm"
+check "fitted grid" 0 "${render[@]}" --region 0 3 1 4 --fit 1000x700 --threads 3 --quiet --levels "$work/f.pgm"
 [ "$(head -c 15 "$work/f.pgm" | sed -n 2p)" = "660 660" ] || { echo "FAIL: --fit 1000x700 is not 660 x 660"; failures=$((failures + 1)); }
 rm -f "$work/f.pgm"
 
 # Ctrl+C during a deep zoom stops the workers promptly and writes nothing.
-"$render" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels "$work/i.pgm" 2>"$work/err" &
+"${render[@]}" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels "$work/i.pgm" 2>"$work/err" &
 pid=$!
 sleep 0.5
 kill -INT "$pid"
@@ -36,19 +37,22 @@ status=$?
 [ "$status" -eq 130 ] || { echo "FAIL: interrupted run exited $status"; failures=$((failures + 1)); }
 [ ! -e "$work/i.pgm" ] || { echo "FAIL: interrupted run wrote a file"; failures=$((failures + 1)); }
 
-check "coloured picture of the fitted grid" 0 "$render" --fit 1000x700 --scheme red --levels "$work/c.pgm" -o "$work/c.png" --quiet
+check "coloured picture of the fitted grid" 0 "${render[@]}" --fit 1000x700 --scheme red --levels "$work/c.pgm" -o "$work/c.png" --quiet
 file "$work/c.png" | grep -q "PNG image data, 660 x 660, 8-bit/color RGB" || { echo "FAIL: -o with --fit: $(file "$work/c.png")"; failures=$((failures + 1)); }
-check "coloured grid one pixel a cell" 0 "$render" --grid 70x30 --scheme mono --reverse -o "$work/g.png" --quiet
+check "coloured grid one pixel a cell" 0 "${render[@]}" --grid 70x30 --scheme mono --reverse -o "$work/g.png" --quiet
 file "$work/g.png" | grep -q "PNG image data, 70 x 30" || { echo "FAIL: -o with --grid: $(file "$work/g.png")"; failures=$((failures + 1)); }
-check "unknown scheme" 2 "$render" --grid 10x10 --scheme purple -o "$work/e.png"
-rm -f "$work/c.pgm" "$work/c.png" "$work/g.png"
+check "unknown scheme" 2 "${render[@]}" --grid 10x10 --scheme purple -o "$work/e.png"
+# File names beyond any single code page.
+check "Japanese file names" 0 "${render[@]}" --grid 40x30 --levels "$work/計算.pgm" -o "$work/軌道密度図.png" --quiet
+[ -s "$work/計算.pgm" ] && [ -s "$work/軌道密度図.png" ] || { echo "FAIL: no files with Japanese names"; failures=$((failures + 1)); }
+rm -f "$work/c.pgm" "$work/c.png" "$work/g.png" "$work/計算.pgm" "$work/軌道密度図.png"
 
-check "non-numeric value" 2 "$render" --region 0 3 one 4 --grid 10x10 --levels "$work/e.pgm"
-check "zero grid" 2 "$render" --grid 0x10 --levels "$work/e.pgm"
-check "missing value" 2 "$render" --grid
-check "no room in the client area" 2 "$render" --fit 40x700 --levels "$work/e.pgm"
-check "zero threads" 2 "$render" --grid 10x10 --threads 0 --levels "$work/e.pgm"
-check "unwritable path" 2 "$render" --grid 10x10 --levels "$work/no/such/dir/e.pgm"
+check "non-numeric value" 2 "${render[@]}" --region 0 3 one 4 --grid 10x10 --levels "$work/e.pgm"
+check "zero grid" 2 "${render[@]}" --grid 0x10 --levels "$work/e.pgm"
+check "missing value" 2 "${render[@]}" --grid
+check "no room in the client area" 2 "${render[@]}" --fit 40x700 --levels "$work/e.pgm"
+check "zero threads" 2 "${render[@]}" --grid 10x10 --threads 0 --levels "$work/e.pgm"
+check "unwritable path" 2 "${render[@]}" --grid 10x10 --levels "$work/no/such/dir/e.pgm"
 [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL: error is not one line"; failures=$((failures + 1)); }
 grep -q "cannot write" "$work/err" || { echo "FAIL: error does not name the problem"; failures=$((failures + 1)); }
 [ -z "$(ls "$work" | grep -v -e '^d.pgm$' -e '^out$' -e '^err$')" ] || { echo "FAIL: leftover files: $(ls "$work")"; failures=$((failures + 1)); }

@@ -1,6 +1,8 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
 #include "core/calc_workers.h"
 #include "core/level_grid.h"
+#include "platform/command_line.h"
+#include "platform/console.h"
 #include "platform/system_info.h"
 #include "render/image_pipeline.h"
 #include "tools/output_file.h"
@@ -15,14 +17,6 @@
 #include <string_view>
 #include <thread>
 #include <vector>
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -46,6 +40,7 @@ enum class RunResult { Finished, Interrupted, NoThreads };
 RunResult ComputeGrid(std::vector<int32_t>& levels, Size grid, const CalcRegion& region,
                       int32_t threads, bool showProgress)
 {
+    ProgressLine progress(showProgress && EnableTerminalSequences(stderr));
     const auto started = std::chrono::steady_clock::now();
     WorkerList workers = StartWorkers(levels.data(), grid, region, threads);
     if (workers.empty()) {
@@ -58,11 +53,11 @@ RunResult ComputeGrid(std::vector<int32_t>& levels, Size grid, const CalcRegion&
         if (showProgress && now - lastReport >= std::chrono::seconds(1)) {
             lastReport = now;
             const double elapsed = std::chrono::duration<double>(now - started).count();
-            std::fprintf(stderr, "\r%s\033[K", FormatProgress(RowsDone(workers), grid.height, elapsed).c_str());
+            std::fputs(progress.Redraw(FormatProgress(RowsDone(workers), grid.height, elapsed)).c_str(), stderr);
         }
     }
     if (showProgress && lastReport != started) {
-        std::fputs("\r\033[K", stderr);
+        std::fputs(progress.Clear().c_str(), stderr);
     }
     const bool interrupted = CountRunning(workers) > 0;
     StopWorkers(workers);
@@ -110,8 +105,8 @@ std::string WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& opti
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const ParseResult parsed = ParseRenderOptions(args);
+    const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    const ParseResult parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
     if (!parsed.error.empty()) {
         return Fail(parsed.error);
     }
@@ -128,7 +123,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnInterrupt);
     const Size grid{options.gridWidth, options.gridHeight};
     const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
-    const bool showProgress = !options.quiet && isatty(fileno(stderr));
+    const bool showProgress = !options.quiet && IsTerminal(stderr);
     std::vector<int32_t> levels;
     RunResult result = RunResult::NoThreads;
     try {

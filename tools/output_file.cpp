@@ -1,5 +1,7 @@
 #include "tools/output_file.h"
 
+#include "platform/file_path.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,33 +40,36 @@ std::string CannotWrite(const std::string& path, const std::string& reason)
 std::string CheckWritable(const std::string& path)
 {
     const std::string temporary = TemporaryPath(path);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::FILE* file = OpenUtf8File(temporary, "wb");
     if (file == nullptr) {
         return CannotWrite(path, std::strerror(errno));
     }
     std::fclose(file);
-    std::remove(temporary.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(PathFromUtf8(temporary), ignored);
     return {};
 }
 
 std::string WriteFileWhole(const std::string& path, std::string_view bytes)
 {
     const std::string temporary = TemporaryPath(path);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::FILE* file = OpenUtf8File(temporary, "wb");
     if (file == nullptr) {
         return CannotWrite(path, std::strerror(errno));
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int savedErrno = errno;
     const bool closed = std::fclose(file) == 0;
+    std::error_code ignored;
     if (!written || !closed) {
-        std::remove(temporary.c_str());
-        return CannotWrite(path, std::strerror(written ? errno : savedErrno));
+        const std::string reason = std::strerror(written ? errno : savedErrno);
+        std::filesystem::remove(PathFromUtf8(temporary), ignored);
+        return CannotWrite(path, reason);
     }
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
+    std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), error);
     if (error) {
-        std::remove(temporary.c_str());
+        std::filesystem::remove(PathFromUtf8(temporary), ignored);
         return CannotWrite(path, error.message());
     }
     return {};

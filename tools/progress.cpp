@@ -1,5 +1,6 @@
 #include "tools/progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -30,4 +31,27 @@ std::string FormatProgress(int64_t rowsDone, int64_t totalRows, double elapsedSe
     }
     return "rows " + std::to_string(rowsDone) + "/" + std::to_string(totalRows) + "  " +
            std::to_string(percent) + "%  elapsed " + FormatDuration(elapsedSeconds) + "  left " + left;
+}
+
+std::string ProgressLine::Redraw(const std::string& text)
+{
+    std::string out = "\r" + text;
+    if (m_terminalSequences) {
+        out += "\033[K";
+    } else if (text.size() < m_shownLength) {
+        out.append(m_shownLength - text.size(), ' ');
+    }
+    m_shownLength = std::max(m_shownLength, text.size());
+    return out;
+}
+
+std::string ProgressLine::Clear()
+{
+    if (m_terminalSequences) {
+        return "\r\033[K";
+    }
+    std::string blank(m_shownLength + 2, ' ');
+    blank.front() = '\r';
+    blank.back() = '\r';
+    return blank;
 }

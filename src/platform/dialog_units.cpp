@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
-int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+int32_t MulDivRound(int32_t a, int32_t b, int32_t c)
 {
     if (c == 0) {
         return -1;
@@ -21,7 +21,7 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 
 int32_t PointsToPixels(int32_t points, int32_t dotsPerInch)
 {
-    return MulDiv(points, dotsPerInch, 72);
+    return MulDivRound(points, dotsPerInch, 72);
 }
 
 DialogBaseUnits BaseUnitsOf(int32_t lettersWidth, int32_t fontHeight)
@@ -32,6 +32,6 @@ DialogBaseUnits BaseUnitsOf(int32_t lettersWidth, int32_t fontHeight)
 
 Rect DialogUnitsToPixels(Rect units, DialogBaseUnits base)
 {
-    return {MulDiv(units.x, base.cx, 4), MulDiv(units.y, base.cy, 8),
-            MulDiv(units.width, base.cx, 4), MulDiv(units.height, base.cy, 8)};
+    return {MulDivRound(units.x, base.cx, 4), MulDivRound(units.y, base.cy, 8),
+            MulDivRound(units.width, base.cx, 4), MulDivRound(units.height, base.cy, 8)};
 }

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#ifndef WM_TIMER  // <windows.h> defines it as the same number
 inline constexpr uint32_t WM_TIMER = 0x0113;
+#endif
 
 // Called on the user-interface thread at every tick with (context, WM_TIMER, id, time).
 using TimerProc = void (*)(void* context, uint32_t message, uintptr_t id, uint32_t time);

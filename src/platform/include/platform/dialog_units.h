@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-// a × b ÷ c rounded half away from zero; -1 when c is 0 or the result leaves the 32-bit range.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+// a × b ÷ c rounded half away from zero, as the system's MulDiv; -1 when c is 0 or the result
+// leaves the 32-bit range.
+int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
 
 // Pixel height of a font of the given points on a screen of the given dots per inch.
 int32_t PointsToPixels(int32_t points, int32_t dotsPerInch);

@@ -12,7 +12,12 @@
 #include <thread>
 #include <type_traits>
 
+#ifndef WM_USER  // <windows.h> defines it as the same number
 inline constexpr uint32_t WM_USER = 0x0400;
+#endif
+// <windows.h> makes this name a macro for its own function; in this program it names the
+// stand-in's member, in every file, whatever was included before.
+#undef PostThreadMessage
 
 template <class T>
 class CThreadObject;

@@ -20,10 +20,19 @@ enum class ControlKind {
 };
 
 // Styles, with the system's values.
+// Where <windows.h> came first, its macros of the same names and values stand in for these.
+#ifndef WS_GROUP
 inline constexpr uint32_t WS_GROUP = 0x00020000;    // starts a group, ending the one before
+#endif
+#ifndef WS_TABSTOP
 inline constexpr uint32_t WS_TABSTOP = 0x00010000;  // reached by Tab
+#endif
+#ifndef BS_DEFPUSHBUTTON
 inline constexpr uint32_t BS_DEFPUSHBUTTON = 0x0001;  // the default button, pressed by Enter
+#endif
+#ifndef WS_EX_STATICEDGE
 inline constexpr uint32_t WS_EX_STATICEDGE = 0x00020000;  // extended style: thin sunken edge
+#endif
 
 struct DialogControl {
     ControlKind kind;

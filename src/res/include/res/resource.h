@@ -8,10 +8,14 @@ inline constexpr uint32_t IDD_ABOUTBOX = 100;
 inline constexpr uint32_t IDD_CALC_REGION = 101;
 inline constexpr uint32_t IDD_COLOR = 102;
 
-// Controls of the dialogs.
+// Controls of the dialogs. IDOK and IDCANCEL are <windows.h> macros where it came first.
 inline constexpr int32_t IDC_STATIC = -1;
+#ifndef IDOK
 inline constexpr int32_t IDOK = 1;
+#endif
+#ifndef IDCANCEL
 inline constexpr int32_t IDCANCEL = 2;
+#endif
 inline constexpr int32_t IDC_START_X = 1001;
 inline constexpr int32_t IDC_START_Y = 1002;
 inline constexpr int32_t IDC_END_X = 1003;

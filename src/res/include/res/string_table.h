@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+// <windows.h> makes this name a macro for its own function; here it names the table's.
+#undef LoadString
+
 // The string with the given id; empty for an id the table does not hold.
 std::string_view LoadString(uint32_t id);
 

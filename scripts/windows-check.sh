@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The Windows build, checked on this Linux machine:
+#   1. a build without Qt on Linux (the pure libraries, the command-line programs, the
+#      benchmarks and every test that needs no Qt), with its tests;
+#   2. the same cross-built for 64-bit Windows with MinGW-w64, its test programs and the
+#      command-line tests run under Wine;
+#   3. corvalis-render's --levels and -o files from Windows and Linux compared byte for byte.
+# Installs what it needs through the install step first. Wine runs in a prefix of its own in a
+# scratch folder, removed at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh windows
+noqt=${BUILD_NOQT_DIR:-build-noqt}
+windows=${BUILD_WINDOWS_DIR:-build-windows}
+now() { date +%s.%N; }
+since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.1f s", end - start }'; }
+
+echo "== Linux without Qt (Qt hidden from CMake)"
+cmake -S . -B "$noqt" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVALIS_BUILD_GUI=OFF \
+  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE --no-warn-unused-cli >/dev/null
+cmake --build "$noqt"
+ctest --test-dir "$noqt" --output-on-failure -j "$(nproc)" | tail -n 3
+
+echo "== Windows, cross-built with MinGW-w64"
+started=$(now)
+cmake -S . -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCORVALIS_BUILD_GUI=OFF \
+  -DCORVALIS_BUILD_BENCH=OFF -DCORVALIS_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+cmake --build "$windows"
+echo "cross-build: $(since "$started")"
+echo "the application manifest as compiled into the resources of corvalis.exe:"
+tr -d '\000' <"$windows/src/res/CMakeFiles/corvalis_resources.dir/corvalis.rc.res" |
+  sed -n '/<assembly /,/<\/assembly>/p' | grep -A1 '<assemblyIdentity'
+
+WINE_ROOT=$(mktemp -d)
+export WINE_ROOT
+source scripts/wine-env.sh
+trap 'wine_stop; rm -rf "$WINE_ROOT"' EXIT
+started=$(now)
+wine_start
+echo "Wine prefix made and started: $(since "$started")"
+
+started=$(now)
+ctest --test-dir "$windows" --output-on-failure -j "$(nproc)" | tail -n 3
+awk '/tests? from .* test suites? ran/ { programs++; tests += $2 }
+     END { printf "under Wine: %d test programs ran %d tests\n", programs, tests }' \
+  "$windows/Testing/Temporary/LastTest.log"
+echo "tests under Wine: $(since "$started")"
+
+echo "== corvalis-render on Windows and on Linux, byte for byte"
+linux_render=$noqt/bin/corvalis-render
+windows_render=$windows/bin/corvalis-render.exe
+compare=$WINE_ROOT/compare
+mkdir -p "$compare"
+regions=(
+  "default:0 3 1 4"
+  "chaotic zoom:0.4 3.8 0.6 3.9"
+  "above 4:-0.2 4 1.2 4.3"
+  "negative x:-0.5 3 0.5 4"
+  "deep zoom:0.4897 3.8384 0.4898 3.8386"
+)
+differences=0
+row() { printf '%-13s %-30s %-13s %-8s %-10s %s\n' "$@"; }
+row region "" size threads levels picture
+for entry in "${regions[@]}"; do
+  name=${entry%%:*}
+  region=${entry#*:}
+  for size in "--fit 640x480" "--grid 301x157"; do
+    for threads in 1 3; do
+      results=()
+      for system in linux windows; do
+        if [ $system = linux ]; then run=("$linux_render"); else run=("$WINE" "$windows_render"); fi
+        # shellcheck disable=SC2086  # the region and the size are lists of words
+        "${run[@]}" --region $region $size --threads $threads --scheme red --quiet \
+          --levels "$compare/$system.pgm" -o "$compare/$system.png"
+      done
+      for kind in pgm png; do
+        if cmp -s "$compare/linux.$kind" "$compare/windows.$kind"; then
+          results+=(identical)
+        else
+          results+=(DIFFERENT)
+          differences=$((differences + 1))
+        fi
+      done
+      row "$name" "$region" "${size#--}" "$threads" "${results[0]}" "${results[1]}"
+    done
+  done
+done
+[ "$differences" -eq 0 ] || { echo "windows-check: $differences files differ" >&2; exit 1; }
+echo "windows-check: passed"

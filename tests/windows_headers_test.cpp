@@ -1,0 +1,56 @@
+// <windows.h> first, then every header of the pure floors: the system's macros take the names
+// of some of their constants, which must then stand for the same values.
+#include <windows.h>
+
+#include "core/calc_layout.h"
+#include "core/calc_region.h"
+#include "core/calc_workers.h"
+#include "core/level_grid.h"
+#include "core/orbit_density.h"
+#include "core/truncate.h"
+#include "core/win_thread_calc.h"
+#include "platform/cpu_features.h"
+#include "platform/dialog_units.h"
+#include "platform/geometry.h"
+#include "platform/number_text.h"
+#include "platform/system_info.h"
+#include "platform/win_thread.h"
+#include "render/color_scale.h"
+#include "render/drag_selection.h"
+#include "render/image_pipeline.h"
+#include "render/placement.h"
+#include "render/region_label.h"
+#include "res/dialog_template.h"
+#include "res/menu_table.h"
+#include "res/resource.h"
+#include "res/string_table.h"
+#include "tools/output_file.h"
+#include "tools/png_file.h"
+#include "tools/progress.h"
+#include "tools/render_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WindowsHeaders, TheSystemsNamesKeepTheProgramsValues)
+{
+    EXPECT_EQ(WM_CALC_QUIT, 1125u);
+    EXPECT_EQ(IDOK, 1);
+    EXPECT_EQ(IDCANCEL, 2);
+    EXPECT_EQ(WS_GROUP, 0x00020000);
+    EXPECT_EQ(WS_TABSTOP, 0x00010000);
+    EXPECT_EQ(BS_DEFPUSHBUTTON, 0x0001);
+    EXPECT_EQ(WS_EX_STATICEDGE, 0x00020000);
+    EXPECT_EQ(VK_F6, 0x75);
+    EXPECT_EQ(FCONTROL, 0x08);
+    // The program's own functions are still reached under names the system also uses.
+    EXPECT_EQ(LoadString(IDR_MAINFRAME), "Corvalis");
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
+    worker->ResumeThread();
+    worker->Join();
+}
+
+}  // namespace
