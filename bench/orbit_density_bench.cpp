@@ -2,6 +2,7 @@
 // kernel this processor can run, on the same stripes. After the runs it prints, per region, how
 // many times faster each kernel is than the literal algorithm (the best run of each).
 #include "core/orbit_density.h"
+#include "best_time_reporter.h"
 #include "literal_orbit_density.h"
 
 #include <benchmark/benchmark.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -56,42 +56,19 @@ void Fast(benchmark::State& state, const Region& r, OrbitKernel kernel)
     }
 }
 
-// Console output as usual, keeping the fastest time of every benchmark for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            // Single runs, or the means where only aggregates of repetitions are reported.
-            const bool single = run.run_type == Run::RT_Iteration;
-            if ((single || run.aggregate_name == "mean") && !run.error_occurred) {
-                const std::string name = run.run_name.str();
-                const double time = run.GetAdjustedCPUTime();
-                const auto found = m_best.find(name);
-                m_best[name] = found == m_best.end() ? time : std::min(found->second, time);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios(const std::vector<OrbitKernel>& kernels) const
-    {
-        std::printf("\nliteral / kernel, one thread (CPU time, fastest run or mean of each):\n");
-        for (const Region& region : kRegions) {
-            const auto literal = m_best.find(BenchmarkName(region, kLiteral));
-            for (OrbitKernel kernel : kernels) {
-                const auto fast = m_best.find(BenchmarkName(region, OrbitKernelName(kernel)));
-                if (literal != m_best.end() && fast != m_best.end()) {
-                    std::printf("  %-14s %-9s %7.1fx\n", region.name, OrbitKernelName(kernel),
-                                literal->second / fast->second);
-                }
+void PrintRatios(const BestTimeReporter& reporter, const std::vector<OrbitKernel>& kernels)
+{
+    std::printf("\nliteral / kernel, one thread (CPU time, fastest run or mean of each):\n");
+    for (const Region& region : kRegions) {
+        const auto literal = reporter.Best(BenchmarkName(region, kLiteral));
+        for (OrbitKernel kernel : kernels) {
+            const auto fast = reporter.Best(BenchmarkName(region, OrbitKernelName(kernel)));
+            if (literal && fast) {
+                std::printf("  %-14s %-9s %7.1fx\n", region.name, OrbitKernelName(kernel), *literal / *fast);
             }
         }
     }
-
-private:
-    std::map<std::string, double> m_best;
-};
+}
 
 }  // namespace
 
@@ -113,9 +90,9 @@ int main(int argc, char** argv)
         }
     }
     std::printf("fastest kernel on this processor: %s\n", OrbitKernelName(FastestOrbitKernel()));
-    RatioReporter reporter;
+    BestTimeReporter reporter(BestTimeReporter::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios(kernels);
+    PrintRatios(reporter, kernels);
     benchmark::Shutdown();
     return 0;
 }

@@ -5,15 +5,19 @@
 
 namespace {
 
-TEST(PngFile, DecodesToTheBufferWithRowZeroAtTheBottom)
+TEST(PngFile, DecodesToTheBufferWithRowZeroAtTheBottomAndCarriesItsTexts)
 {
     PixelBuffer buffer;
     AllocPixels(buffer, {3, 2});
     const uint32_t pixels[] = {0x000000, 0x0011FF, 0xFF0000,   // row 0: bottom
                                0x11BBFF, 0xFFFFFF, 0x7F7F7F};  // row 1: top
     std::copy(std::begin(pixels), std::end(pixels), buffer.pixels.get());
-    const DecodedPng decoded = DecodePng(EncodePng(buffer));
+    const std::vector<PngText> texts = {{"Software", "corvalis-render 1"}, {"Command", "corvalis-render --grid 3x2"}};
+    const DecodedPng decoded = DecodePng(EncodePng(buffer, texts));
     ASSERT_EQ(decoded.error, "");
+    const std::vector<std::pair<std::string, std::string>> expectedTexts = {
+        {"Software", "corvalis-render 1"}, {"Command", "corvalis-render --grid 3x2"}};
+    EXPECT_EQ(decoded.texts, expectedTexts);
     ASSERT_EQ(decoded.width, 3);
     ASSERT_EQ(decoded.height, 2);
     const std::vector<uint32_t> topFirst = {0x11BBFF, 0xFFFFFF, 0x7F7F7F, 0x000000, 0x0011FF, 0xFF0000};

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs corvalis-render as a user would: a good run, bad input, an unwritable path.
-# Usage: render_cli_test.sh [EMULATOR] CORVALIS-RENDER (the emulator runs a cross-built one)
+# Runs corvalis-render as a user would: a good run, bad input, an unwritable path, a picture
+# made again from the command it carries.
+# Usage: render_cli_test.sh CORVALIS-RENDER PNG-TEXT; CORVALIS_EMULATOR runs cross-built ones.
 set -u
-render=("$@")
+render=(${CORVALIS_EMULATOR:+"$CORVALIS_EMULATOR"} "$1")
+png_text=(${CORVALIS_EMULATOR:+"$CORVALIS_EMULATOR"} "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -47,6 +49,25 @@ check "Japanese file names" 0 "${render[@]}" --grid 40x30 --levels "$work/計算
 [ -s "$work/計算.pgm" ] && [ -s "$work/軌道密度図.png" ] || { echo "FAIL: no files with Japanese names"; failures=$((failures + 1)); }
 rm -f "$work/c.pgm" "$work/c.png" "$work/g.png" "$work/計算.pgm" "$work/軌道密度図.png"
 
+# Standard output takes the same bytes as a file.
+"${render[@]}" --region 0 3 1 4 --grid 66x40 --levels - >"$work/s.pgm" 2>"$work/err"
+cmp -s "$work/s.pgm" "$work/d.pgm" || { echo "FAIL: --levels - differs from the file"; failures=$((failures + 1)); }
+
+# A picture carries the command that makes it again, byte for byte, with other threads.
+check "a picture that names its command" 0 "${render[@]}" --region 0.4 3.8 0.6 3.9 --fit 300x200 \
+  --stripes 3 --threads 2 --scheme green --reverse -o "$work/s.png" --quiet
+command=$("${png_text[@]}" "$work/s.png" Command)
+read -r -a words <<<"$command"
+[ "${words[0]:-}" = corvalis-render ] || { echo "FAIL: no command in the picture: '$command'"; failures=$((failures + 1)); }
+"${render[@]}" "${words[@]:1}" --threads 1 --quiet -o "$work/again.png" 2>"$work/err"
+cmp -s "$work/s.png" "$work/again.png" || { echo "FAIL: '$command' made another picture"; failures=$((failures + 1)); }
+"${png_text[@]}" "$work/s.png" Software | grep -q '^corvalis-render [0-9.]*$' || { echo "FAIL: no version in the picture"; failures=$((failures + 1)); }
+rm -f "$work/s.pgm" "$work/s.png" "$work/again.png"
+
+check "an option given twice" 2 "${render[@]}" --grid 10x10 -o "$work/a.png" -o "$work/b.png"
+check "a region without width, on a grid" 2 "${render[@]}" --region 0.5 3 0.5 4 --grid 10x10 -o "$work/e.png"
+check "a region without height, fitted" 2 "${render[@]}" --region 0 3.5 1 3.5 --fit 100x100 -o "$work/e.png"
+
 check "non-numeric value" 2 "${render[@]}" --region 0 3 one 4 --grid 10x10 --levels "$work/e.pgm"
 check "zero grid" 2 "${render[@]}" --grid 0x10 --levels "$work/e.pgm"
 check "missing value" 2 "${render[@]}" --grid
@@ -55,7 +76,7 @@ check "zero threads" 2 "${render[@]}" --grid 10x10 --threads 0 --levels "$work/e
 check "unwritable path" 2 "${render[@]}" --grid 10x10 --levels "$work/no/such/dir/e.pgm"
 [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL: error is not one line"; failures=$((failures + 1)); }
 grep -q "cannot write" "$work/err" || { echo "FAIL: error does not name the problem"; failures=$((failures + 1)); }
-[ -z "$(ls "$work" | grep -v -e '^d.pgm$' -e '^out$' -e '^err$')" ] || { echo "FAIL: leftover files: $(ls "$work")"; failures=$((failures + 1)); }
+[ -z "$(ls -A "$work" | grep -v -e '^d.pgm$' -e '^out$' -e '^err$')" ] || { echo "FAIL: leftover files: $(ls -A "$work")"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "render_cli: all checks passed"
 exit "$failures"

@@ -50,6 +50,12 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
         {{"--levels", "a"}, "no grid size"},
         {{"--grid", "2x2"}, "no output"},
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
+        {{"--grid", "2x2", "-o", "a.png", "--output", "b.png"}, "-o is given twice"},
+        {{"--grid", "2x2", "--grid", "3x3", "--levels", "a"}, "--grid is given twice"},
+        {{"--reverse", "--reverse", "--grid", "2x2", "-o", "a"}, "--reverse is given twice"},
+        {{"--region", "0.5", "3", "0.5", "4", "--grid", "2x2", "--levels", "a"}, "has no width"},
+        {{"--region", "0", "3.5", "1", "3.5", "--fit", "100x100", "--levels", "a"}, "has no height"},
+        {{"--stripes", "0", "--grid", "2x2", "--levels", "a"}, "'0' is not a whole number from 1 to 1024"},
     };
     for (const auto& [args, message] : bad) {
         const ParseResult r = Parse(args);
@@ -97,6 +103,35 @@ TEST(RenderOptions, AcceptsTheLargestGrids)
 {
     EXPECT_EQ(Parse({"--grid", "65536x8192", "--levels", "a"}).error, "");
     EXPECT_EQ(Parse({"--grid", "1x65536", "--levels", "a"}).error, "");
+}
+
+TEST(RenderOptions, StripesAndThreadsAreApart)
+{
+    const ParseResult r = Parse({"--grid", "2x2", "--stripes", "7", "--threads", "3", "--levels", "-"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.stripes, 7);
+    EXPECT_EQ(r.options.threads, 3);
+    EXPECT_EQ(r.options.levelsPath, "-");
+}
+
+TEST(RenderOptions, TheReproducingCommandReadsBackToTheSamePicture)
+{
+    const ParseResult r = Parse({"--region", "0.4", "3.8", "0.6", "3.9", "--fit", "300x200", "--threads", "2",
+                                 "--scheme", "green", "--reverse", "-o", "z.png"});
+    ASSERT_EQ(r.error, "");
+    const std::string command = ReproducingCommand(r.options, 3);
+    EXPECT_EQ(command, "corvalis-render --region 0.40000000000000002 3.7999999999999998 0.59999999999999998 "
+                       "3.8999999999999999 --fit 300x200 --stripes 3 --scheme green --reverse");
+    std::vector<std::string> words;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = command.find(' ', start);
+        words.push_back(command.substr(start, end - start));
+    }
+    std::vector<std::string_view> args(words.begin() + 1, words.end());
+    args.insert(args.end(), {"-o", "again.png"});
+    const ParseResult again = Parse(args);
+    ASSERT_EQ(again.error, "");
+    EXPECT_EQ(ReproducingCommand(again.options, again.options.stripes), command);
 }
 
 TEST(RenderOptions, HelpNeedsNothingElse)

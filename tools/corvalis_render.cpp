@@ -1,31 +1,30 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
-#include "core/calc_workers.h"
+#include "core/calc_layout.h"
 #include "core/level_grid.h"
+#include "core/stripe_pool.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "platform/system_info.h"
 #include "render/image_pipeline.h"
 #include "tools/output_file.h"
+#include "tools/pgm_file.h"
 #include "tools/png_file.h"
 #include "tools/progress.h"
 #include "tools/render_options.h"
 
+#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <new>
-#include <string_view>
+#include <optional>
+#include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int)
-{
-    g_interrupted = 1;
-}
 
 int Fail(const std::string& message)
 {
@@ -33,78 +32,155 @@ int Fail(const std::string& message)
     return 2;
 }
 
-enum class RunResult { Finished, Interrupted, NoThreads };
+int Interrupted()
+{
+    std::fputs("corvalis-render: interrupted; nothing written, old files left as they were\n", stderr);
+    return InterruptedExitStatus();
+}
 
-// Runs the workers over the grid, split into the same stripes as the window splits it, and
-// waits for them, showing progress on a terminal and stopping them on Ctrl+C.
-RunResult ComputeGrid(std::vector<int32_t>& levels, Size grid, const CalcRegion& region,
+// Where the outputs go, every one checked before anything is computed.
+struct Outputs {
+    std::optional<OutputTarget> levels;
+    std::optional<OutputTarget> picture;
+};
+
+// The targets of the outputs asked for, or why one of them cannot be written.
+std::variant<Outputs, std::string> FindOutputs(const RenderOptions& options)
+{
+    Outputs outputs;
+    for (const auto& [name, target] : {std::pair{&options.levelsPath, &outputs.levels},
+                                       std::pair{&options.picturePath, &outputs.picture}}) {
+        if (name->empty()) {
+            continue;
+        }
+        auto found = FindOutputTarget(*name);
+        if (const std::string* error = std::get_if<std::string>(&found)) {
+            return *error;
+        }
+        *target = std::get<OutputTarget>(std::move(found));
+    }
+    if (outputs.levels && outputs.picture && SameTarget(*outputs.levels, *outputs.picture)) {
+        return "--levels '" + options.levelsPath + "' and -o '" + options.picturePath + "' are the same file";
+    }
+    return outputs;
+}
+
+enum class RunResult { Finished, Interrupted, NoThreads, OutOfMemory };
+
+// Computes the grid's rows with the values of a split into `stripes` stripes, on `threads`
+// threads that share the rows out, showing progress on a terminal and stopping on an interrupt.
+RunResult ComputeGrid(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes,
                       int32_t threads, bool showProgress)
 {
-    ProgressLine progress(showProgress && EnableTerminalSequences(stderr));
-    const auto started = std::chrono::steady_clock::now();
-    WorkerList workers = StartWorkers(levels.data(), grid, region, threads);
-    if (workers.empty()) {
+    const Size grid{options.gridWidth, options.gridHeight};
+    std::vector<StripeSpec> specs;
+    for (int32_t i = 0; i < stripes; ++i) {
+        specs.push_back(StripeFor(levels.data(), grid, options.region, StripeBounds(i, stripes, grid.height)));
+    }
+    const std::unique_ptr<StripePool> pool = StripePool::Start(std::move(specs), threads);
+    if (pool == nullptr) {
         return RunResult::NoThreads;
     }
+    ProgressLine progress(showProgress && EnableTerminalSequences(stderr));
+    const auto started = std::chrono::steady_clock::now();
     auto lastReport = started;
-    while (CountRunning(workers) > 0 && g_interrupted == 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!pool->Finished() && InterruptSignal() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         const auto now = std::chrono::steady_clock::now();
         if (showProgress && now - lastReport >= std::chrono::seconds(1)) {
             lastReport = now;
             const double elapsed = std::chrono::duration<double>(now - started).count();
-            std::fputs(progress.Redraw(FormatProgress(RowsDone(workers), grid.height, elapsed)).c_str(), stderr);
+            std::fputs(progress.Redraw(FormatProgress(pool->RowsDone(), grid.height, elapsed)).c_str(), stderr);
         }
     }
     if (showProgress && lastReport != started) {
         std::fputs(progress.Clear().c_str(), stderr);
     }
-    const bool interrupted = CountRunning(workers) > 0;
-    StopWorkers(workers);
-    return interrupted ? RunResult::Interrupted : RunResult::Finished;
+    if (InterruptSignal() != 0) {
+        return RunResult::Interrupted;  // the pool cancels and joins its threads as it goes
+    }
+    return pool->Complete() ? RunResult::Finished : RunResult::OutOfMemory;
 }
 
-// The coloured picture: the colourised grid itself, or with a client area the display bitmap
-// the window would show there.
-PixelBuffer ColouredPicture(std::vector<int32_t>& levels, const RenderOptions& options)
+// Writes the levels as a PGM.
+bool WriteLevels(const std::vector<int32_t>& levels, const RenderOptions& options, ByteSink& sink)
 {
+    return WritePgm(levels, {options.gridWidth, options.gridHeight}, sink);
+}
+
+// Writes the coloured picture as a PNG that names the command making it again: with --grid the
+// grid coloured a row at a time, with --fit the display bitmap the window shows in that area.
+bool WritePicture(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, ByteSink& sink)
+{
+    const std::vector<PngText> texts = {{"Software", "corvalis-render " CORVALIS_VERSION},
+                                        {"Command", ReproducingCommand(options, stripes)}};
+    const ColorTable table = MakeColorTable(options.scheme, options.reverse);
+    if (options.clientWidth == 0) {
+        PixelBuffer row;
+        AllocPixels(row, {options.gridWidth, 1});
+        if (row.PixelCount() == 0) {
+            throw std::bad_alloc();
+        }
+        const PixelRows colourRow = [&](int32_t index, uint32_t* colours) {
+            const int64_t first = int64_t{index} * options.gridWidth;
+            ColorizeLevels([&](int64_t column) { return LoadLevel(levels.data(), first + column); }, table, row);
+            std::copy(row.pixels.get(), row.pixels.get() + row.width, colours);
+        };
+        return WritePng({options.gridWidth, options.gridHeight}, colourRow, texts, sink);
+    }
     PixelBuffer image;
     AllocPixels(image, {options.gridWidth, options.gridHeight});
-    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(options.scheme, options.reverse), image);
-    if (options.clientWidth == 0) {
-        return image;
-    }
-    const Size client{options.clientWidth, options.clientHeight};
     PixelBuffer bitmap;
+    const Size client{options.clientWidth, options.clientHeight};
     AllocPixels(bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, {image.width, image.height}));
+    if (image.PixelCount() == 0 || bitmap.PixelCount() == 0) {
+        throw std::bad_alloc();
+    }
+    ColorizeLevels(SharedLevels{levels.data()}, table, image);
     FillDisplayBitmap(image, bitmap);
-    return bitmap;
+    const PixelRows bitmapRow = [&bitmap](int32_t index, uint32_t* colours) {
+        const uint32_t* first = bitmap.pixels.get() + int64_t{index} * bitmap.width;
+        std::copy(first, first + bitmap.width, colours);
+    };
+    return WritePng({bitmap.width, bitmap.height}, bitmapRow, texts, sink);
 }
 
-// Writes every output asked for; returns the first error.
-std::string WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options)
+// Writes the outputs as one transaction: the files that are replaced first, each into a new
+// file beside it; then the streams, in place; and only then the new files renamed over the old
+// ones. A failure or an interrupt before the end leaves every old file as it was.
+int WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, const Outputs& outputs)
 {
-    if (!options.levelsPath.empty()) {
-        const std::string error = WriteFileWhole(
-            options.levelsPath, EncodePgm(levels, options.gridWidth, options.gridHeight));
-        if (!error.empty()) {
-            return error;
+    struct Output {
+        const OutputTarget* target;
+        std::function<bool(ByteSink&)> encode;
+    };
+    std::vector<Output> writes;
+    if (outputs.levels) {
+        writes.push_back({&*outputs.levels, [&](ByteSink& sink) { return WriteLevels(levels, options, sink); }});
+    }
+    if (outputs.picture) {
+        writes.push_back({&*outputs.picture, [&](ByteSink& sink) { return WritePicture(levels, options, stripes, sink); }});
+    }
+    std::stable_partition(writes.begin(), writes.end(),
+                          [](const Output& output) { return output.target->kind == OutputTarget::Kind::Replace; });
+    OutputTransaction transaction;
+    std::string error;
+    for (const Output& output : writes) {
+        if (!transaction.Write(*output.target, output.encode, error) || InterruptSignal() != 0) {
+            return error.empty() ? Interrupted() : Fail(error);
         }
     }
-    if (!options.picturePath.empty()) {
-        const PixelBuffer picture = ColouredPicture(levels, options);
-        if (picture.PixelCount() == 0) {
-            return "not enough memory for the picture";
-        }
-        return WriteFileWhole(options.picturePath, EncodePng(picture));
+    if (!transaction.Commit(error)) {
+        return Fail(error);
     }
-    return {};
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    CatchInterrupts();
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     const ParseResult parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
     if (!parsed.error.empty()) {
@@ -115,37 +191,27 @@ int main(int argc, char** argv)
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
-    for (const std::string& path : {options.levelsPath, options.picturePath}) {
-        if (const std::string error = path.empty() ? "" : CheckWritable(path); !error.empty()) {
-            return Fail(error);
-        }
+    auto outputs = FindOutputs(options);
+    if (const std::string* error = std::get_if<std::string>(&outputs)) {
+        return Fail(*error);
     }
-    std::signal(SIGINT, OnInterrupt);
-    const Size grid{options.gridWidth, options.gridHeight};
+    const int32_t stripes = options.stripes > 0 ? options.stripes : ProcessorCount();
     const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
     const bool showProgress = !options.quiet && IsTerminal(stderr);
-    std::vector<int32_t> levels;
-    RunResult result = RunResult::NoThreads;
     try {
-        levels.assign(static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height), 0);
-        result = ComputeGrid(levels, grid, options.region, threads, showProgress);
-    } catch (const std::bad_alloc&) {
-        return Fail("not enough memory for a " + std::to_string(grid.width) + "x" +
-                    std::to_string(grid.height) + " grid");
-    }
-    if (result == RunResult::NoThreads) {
-        return Fail("cannot start " + std::to_string(threads) + " worker threads");
-    }
-    if (result == RunResult::Interrupted) {
-        std::fputs("corvalis-render: interrupted; nothing written\n", stderr);
-        return 130;
-    }
-    try {
-        if (const std::string error = WriteOutputs(levels, options); !error.empty()) {
-            return Fail(error);
+        std::vector<int32_t> levels(static_cast<size_t>(options.gridWidth) * static_cast<size_t>(options.gridHeight), 0);
+        switch (ComputeGrid(levels, options, stripes, threads, showProgress)) {
+        case RunResult::Finished:
+            return WriteOutputs(levels, options, stripes, std::get<Outputs>(outputs));
+        case RunResult::Interrupted:
+            return Interrupted();
+        case RunResult::NoThreads:
+            return Fail("cannot start " + std::to_string(threads) + " threads");
+        case RunResult::OutOfMemory:
+            break;
         }
     } catch (const std::bad_alloc&) {
-        return Fail("not enough memory to encode the outputs");
     }
-    return 0;
+    return Fail("not enough memory for a " + std::to_string(options.gridWidth) + "x" +
+                std::to_string(options.gridHeight) + " grid and its outputs");
 }

@@ -40,9 +40,20 @@ PixelBuffer DrawDiagram(int32_t size)
     return image;
 }
 
+// Replaces the file with the bytes, whole or not at all.
 bool Write(const std::string& path, const std::string& bytes)
 {
-    const std::string error = WriteFileWhole(path, bytes);
+    std::string error;
+    auto target = FindOutputTarget(path);
+    if (const std::string* refusal = std::get_if<std::string>(&target)) {
+        error = *refusal;
+    } else {
+        OutputTransaction transaction;
+        const auto copy = [&bytes](ByteSink& sink) { return sink.Write(bytes); };
+        if (transaction.Write(std::get<OutputTarget>(target), copy, error)) {
+            transaction.Commit(error);
+        }
+    }
     if (!error.empty()) {
         std::fprintf(stderr, "corvalis-make-icon: %s\n", error.c_str());
     }

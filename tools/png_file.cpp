@@ -2,13 +2,16 @@
 
 #include <zlib.h>
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <string_view>
 #include <vector>
 
 namespace {
+
+// Compressed bytes gathered before they go out as one IDAT chunk.
+constexpr size_t kChunkBytes = size_t{1} << 16;
 
 void AppendBigEndian(std::string& out, uint32_t value)
 {
@@ -17,55 +20,108 @@ void AppendBigEndian(std::string& out, uint32_t value)
     }
 }
 
-void AppendChunk(std::string& out, std::string_view type, std::string_view data)
+bool WriteChunk(ByteSink& sink, std::string_view type, std::string_view data)
 {
-    AppendBigEndian(out, static_cast<uint32_t>(data.size()));
-    const size_t typeStart = out.size();
-    out.append(type);
-    out.append(data);
-    const auto* checked = reinterpret_cast<const Bytef*>(out.data() + typeStart);
-    AppendBigEndian(out, static_cast<uint32_t>(crc32(0L, checked, static_cast<uInt>(out.size() - typeStart))));
+    std::string chunk;
+    chunk.reserve(data.size() + 12);
+    AppendBigEndian(chunk, static_cast<uint32_t>(data.size()));
+    chunk.append(type);
+    chunk.append(data);
+    const auto* checked = reinterpret_cast<const Bytef*>(chunk.data() + 4);
+    AppendBigEndian(chunk, static_cast<uint32_t>(crc32(0L, checked, static_cast<uInt>(chunk.size() - 4))));
+    return sink.Write(chunk);
 }
 
-// The filtered scanlines: each row, top row first, a filter byte 0 then R, G, B per pixel.
-std::vector<Bytef> Scanlines(const PixelBuffer& buffer)
+// Deflates the scanlines as they come and sends the compressed bytes out as IDAT chunks.
+class ImageData {
+public:
+    ImageData()
+    {
+        if (deflateInit(&m_stream, Z_DEFAULT_COMPRESSION) != Z_OK) {
+            throw std::bad_alloc();
+        }
+    }
+    ~ImageData() { deflateEnd(&m_stream); }
+    ImageData(const ImageData&) = delete;
+    ImageData& operator=(const ImageData&) = delete;
+
+    bool Add(const std::vector<Bytef>& scanline, ByteSink& sink) { return Deflate(scanline, Z_NO_FLUSH, sink); }
+    bool Finish(ByteSink& sink) { return Deflate({}, Z_FINISH, sink); }
+
+private:
+    bool Deflate(const std::vector<Bytef>& input, int flush, ByteSink& sink)
+    {
+        m_stream.next_in = const_cast<Bytef*>(input.data());
+        m_stream.avail_in = static_cast<uInt>(input.size());
+        for (;;) {
+            m_stream.next_out = m_buffer.data() + m_filled;
+            m_stream.avail_out = static_cast<uInt>(m_buffer.size() - m_filled);
+            const int result = deflate(&m_stream, flush);
+            if (result == Z_STREAM_ERROR) {
+                throw std::bad_alloc();
+            }
+            m_filled = m_buffer.size() - m_stream.avail_out;
+            const bool finished = result == Z_STREAM_END;
+            if (m_filled == m_buffer.size() || (finished && m_filled > 0)) {
+                const std::string_view data(reinterpret_cast<const char*>(m_buffer.data()), m_filled);
+                if (!WriteChunk(sink, "IDAT", data)) {
+                    return false;
+                }
+                m_filled = 0;
+            }
+            if (finished || (flush == Z_NO_FLUSH && m_stream.avail_in == 0)) {
+                return true;
+            }
+        }
+    }
+
+    z_stream m_stream{};
+    std::vector<Bytef> m_buffer = std::vector<Bytef>(kChunkBytes);
+    size_t m_filled = 0;
+};
+
+}  // namespace
+
+bool WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink)
 {
-    const size_t rowBytes = 1 + static_cast<size_t>(buffer.width) * 3;
-    std::vector<Bytef> raw(rowBytes * static_cast<size_t>(buffer.height));
-    Bytef* out = raw.data();
-    for (int64_t row = buffer.height - 1; row >= 0; --row) {
-        *out++ = 0;
-        const uint32_t* pixels = buffer.pixels.get() + row * buffer.width;
-        for (int32_t column = 0; column < buffer.width; ++column) {
+    std::string header;
+    AppendBigEndian(header, static_cast<uint32_t>(size.width));
+    AppendBigEndian(header, static_cast<uint32_t>(size.height));
+    header += std::string{'\x08', '\x02', '\x00', '\x00', '\x00'};  // 8 bits, RGB, deflate, no interlace
+    if (!sink.Write("\x89PNG\r\n\x1a\n") || !WriteChunk(sink, "IHDR", header)) {
+        return false;
+    }
+    for (const PngText& text : texts) {
+        if (!WriteChunk(sink, "tEXt", text.keyword + '\0' + text.text)) {
+            return false;
+        }
+    }
+    // Each scanline, top row first: a filter byte 0, then R, G, B per pixel.
+    ImageData data;
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.width));
+    std::vector<Bytef> scanline(1 + static_cast<size_t>(size.width) * 3);
+    for (int32_t row = size.height - 1; row >= 0; --row) {
+        rows(row, pixels.data());
+        Bytef* out = scanline.data() + 1;
+        for (int32_t column = 0; column < size.width; ++column) {
             *out++ = static_cast<Bytef>(pixels[column] >> 16);
             *out++ = static_cast<Bytef>(pixels[column] >> 8);
             *out++ = static_cast<Bytef>(pixels[column]);
         }
+        if (!data.Add(scanline, sink)) {
+            return false;
+        }
     }
-    return raw;
+    return data.Finish(sink) && WriteChunk(sink, "IEND", {});
 }
 
-}  // namespace
-
-std::string EncodePng(const PixelBuffer& buffer)
+std::string EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts)
 {
-    const std::vector<Bytef> raw = Scanlines(buffer);
-    uLongf compressedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string compressed(compressedSize, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &compressedSize, raw.data(),
-                  static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw std::bad_alloc();
-    }
-    compressed.resize(compressedSize);
-
-    std::string header;
-    AppendBigEndian(header, static_cast<uint32_t>(buffer.width));
-    AppendBigEndian(header, static_cast<uint32_t>(buffer.height));
-    header += std::string{'\x08', '\x02', '\x00', '\x00', '\x00'};  // 8 bits, RGB, deflate, no interlace
-
-    std::string png = "\x89PNG\r\n\x1a\n";
-    AppendChunk(png, "IHDR", header);
-    AppendChunk(png, "IDAT", compressed);
-    AppendChunk(png, "IEND", {});
-    return png;
+    StringSink sink;
+    const PixelRows rows = [&buffer](int32_t row, uint32_t* colours) {
+        const uint32_t* first = buffer.pixels.get() + int64_t{row} * buffer.width;
+        std::copy(first, first + buffer.width, colours);
+    };
+    WritePng({buffer.width, buffer.height}, rows, texts, sink);
+    return sink.Bytes();
 }

@@ -4,23 +4,28 @@
 
 #include <charconv>
 #include <cmath>
+#include <set>
 
 const char* const kRenderUsage =
     "usage: corvalis-render [--region XMIN YMIN XMAX YMAX] (--grid WxH | --fit CWxCH)\n"
-    "                       [--threads N] [--quiet] [--levels OUT.pgm]\n"
+    "                       [--stripes S] [--threads T] [--quiet] [--levels OUT.pgm]\n"
     "                       [-o OUT.png [--scheme blue|red|green|mono] [--reverse]]\n"
     "\n"
     "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
     "\n"
     "  --region XMIN YMIN XMAX YMAX  the region: x (orbit value) from XMIN to XMAX,\n"
     "                                parameter a from YMIN to YMAX (default 0 3 1 4);\n"
-    "                                each axis is ordered, so the corners may come in any order\n"
+    "                                each axis is ordered, so the corners may come in any\n"
+    "                                order; both axes need an extent\n"
     "  --grid WxH                    compute a grid of W columns and H rows (1..65536 each,\n"
     "                                at most 536870912 cells)\n"
     "  --fit CWxCH                   size the grid as the window does for a view client\n"
     "                                area of CW x CH pixels (margins of 20 pixels each side)\n"
-    "  --threads N                   split the grid into N stripes, one worker each\n"
-    "                                (1..1024; default: one per processor, as the window)\n"
+    "  --stripes S                   compute the rows' parameters as the window does with S\n"
+    "                                workers, each on its stripe of rows (1..1024; default:\n"
+    "                                one per processor, so the picture is the window's here)\n"
+    "  --threads T                   how many threads share the rows out (1..1024; default:\n"
+    "                                one per processor); the levels never depend on it\n"
     "  --quiet                       no progress line (it shows only on a terminal)\n"
     "  --levels OUT.pgm              write the density levels 0..255 as a binary PGM,\n"
     "                                the largest parameter in the top row\n"
@@ -31,7 +36,15 @@ const char* const kRenderUsage =
     "  --reverse                     run the colour scale in reverse order\n"
     "  --help                        show this text\n"
     "\n"
-    "Ctrl+C stops the workers and writes nothing.\n";
+    "An output named - goes to standard output (not to a terminal). A FIFO or a device is\n"
+    "written in place; a symbolic link is followed; a file is replaced only once every\n"
+    "output is complete. Every output is checked before the computation starts.\n"
+    "Every PNG carries the program's version (Software) and the command that makes it again\n"
+    "byte for byte (Command: add -o FILE) in its text chunks.\n"
+    "\n"
+    "Ctrl+C or SIGTERM stops the program at once and writes nothing: old files stay as they\n"
+    "were. Exit status: 0 done, 2 bad input or an output that cannot be written, 130 or 143\n"
+    "stopped by Ctrl+C or SIGTERM.\n";
 
 std::optional<double> ParseFiniteNumber(std::string_view text)
 {
@@ -81,6 +94,25 @@ std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
     return std::pair{*width, *height};
 }
 
+namespace {
+
+// The option's own name for the spellings that mean it.
+std::string_view CanonicalOption(std::string_view arg)
+{
+    if (arg == "-h") {
+        return "--help";
+    }
+    if (arg == "--output") {
+        return "-o";
+    }
+    if (arg == "-q") {
+        return "--quiet";
+    }
+    return arg;
+}
+
+}  // namespace
+
 ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
 {
     ParseResult result;
@@ -89,10 +121,27 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
         result.error = std::move(message);
         return result;
     };
+    std::set<std::string_view> given;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
+        const std::string_view arg = CanonicalOption(args[i]);
         const size_t valuesLeft = args.size() - i - 1;
-        if (arg == "--help" || arg == "-h") {
+        if (arg.starts_with("-") && !given.insert(arg).second) {
+            return fail(std::string(arg) + " is given twice");
+        }
+        // The value of a whole-number option from 1 to `most`.
+        auto count = [&](int32_t most) -> std::optional<int32_t> {
+            if (valuesLeft < 1) {
+                fail(std::string(arg) + " needs a number");
+                return std::nullopt;
+            }
+            const auto value = ParseWholeNumber(args[++i], 1, most);
+            if (!value) {
+                fail(std::string(arg) + ": '" + std::string(args[i]) + "' is not a whole number from 1 to " +
+                     std::to_string(most));
+            }
+            return value;
+        };
+        if (arg == "--help") {
             options.help = true;
         } else if (arg == "--region") {
             if (valuesLeft < 4) {
@@ -131,17 +180,19 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
             }
             options.clientWidth = size->first;
             options.clientHeight = size->second;
+        } else if (arg == "--stripes") {
+            const auto stripes = count(kMaxStripes);
+            if (!stripes) {
+                return result;
+            }
+            options.stripes = *stripes;
         } else if (arg == "--threads") {
-            if (valuesLeft < 1) {
-                return fail("--threads needs a number");
+            const auto threads = count(kMaxThreads);
+            if (!threads) {
+                return result;
             }
-            const auto count = ParseWholeNumber(args[++i], 1, kMaxThreads);
-            if (!count) {
-                return fail("--threads: '" + std::string(args[i]) +
-                            "' is not a whole number from 1 to 1024");
-            }
-            options.threads = *count;
-        } else if (arg == "-o" || arg == "--output") {
+            options.threads = *threads;
+        } else if (arg == "-o") {
             if (valuesLeft < 1 || args[i + 1].empty()) {
                 return fail("-o needs a file name");
             }
@@ -157,7 +208,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
             options.scheme = *scheme;
         } else if (arg == "--reverse") {
             options.reverse = 1;
-        } else if (arg == "--quiet" || arg == "-q") {
+        } else if (arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "--levels") {
             if (valuesLeft < 1 || args[i + 1].empty()) {
@@ -170,6 +221,13 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
     }
     if (options.help) {
         return result;
+    }
+    // A region without extent on an axis has no picture, whatever sizes the grid.
+    if (!(options.region.xmax > options.region.xmin)) {
+        return fail("--region: XMIN and XMAX are equal, so the region has no width");
+    }
+    if (!(options.region.ymax > options.region.ymin)) {
+        return fail("--region: YMIN and YMAX are equal, so the region has no height");
     }
     if (options.gridWidth != 0 && options.clientWidth != 0) {
         return fail("give either --grid or --fit, not both");
@@ -193,4 +251,26 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
         return fail("no output: give --levels OUT.pgm or -o OUT.png");
     }
     return result;
+}
+
+std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)
+{
+    constexpr const char* kSchemes[] = {"blue", "red", "green", "mono"};
+    std::string command = "corvalis-render --region";
+    for (double value : {options.region.xmin, options.region.ymin, options.region.xmax, options.region.ymax}) {
+        char text[32];
+        const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+        command += ' ';
+        command.append(text, written.ptr);
+    }
+    if (options.clientWidth != 0) {
+        command += " --fit " + std::to_string(options.clientWidth) + "x" + std::to_string(options.clientHeight);
+    } else {
+        command += " --grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight);
+    }
+    command += " --stripes " + std::to_string(stripes) + " --scheme " + kSchemes[options.scheme];
+    if (options.reverse != 0) {
+        command += " --reverse";
+    }
+    return command;
 }

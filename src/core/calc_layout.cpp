@@ -32,7 +32,7 @@ std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
     return FitGridToArea(availableWidth, availableHeight, region);
 }
 
-StripeRows StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight)
+RowRange StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight)
 {
     const int64_t height = gridHeight;
     return {static_cast<int32_t>((worker * height) / workers),
@@ -54,7 +54,7 @@ double GridY(int32_t r, Size grid, const CalcRegion& region)
 
 }  // namespace
 
-StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, StripeRows rows)
+StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, RowRange rows)
 {
     StripeSpec stripe;
     stripe.cells = levels + static_cast<int64_t>(rows.first) * grid.width;

@@ -98,5 +98,11 @@ StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>&
 StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
                                const std::atomic<int32_t>& cancel, std::atomic<int32_t>* rowsDone)
 {
-    return ComputeStripeOnLanes(stripe, cancel, LaneKernelFor(kernel), rowsDone);
+    return ComputeStripeOnLanes(stripe, {0, stripe.rows}, cancel, LaneKernelFor(kernel), rowsDone);
+}
+
+StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
+                               std::atomic<int32_t>* rowsDone)
+{
+    return ComputeStripeOnLanes(stripe, rows, cancel, LaneKernelFor(FastestOrbitKernel()), rowsDone);
 }

@@ -45,8 +45,8 @@ struct LaneJob {
 
 class StripeRun {
 public:
-    StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
-              std::atomic<int32_t>* rowsDone);
+    StripeRun(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
+              const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);
 
     StripeResult Run();
 
@@ -67,26 +67,30 @@ private:
     const LaneKernel& m_kernel;
     const LaneKernelFunction m_advance;
     const int64_t m_iterations;
-    const int64_t m_jobCount;
+    const int32_t m_lastRow;  // one past the last row to compute
+    const int64_t m_endJob;  // row × kSubSamples + sub-sample past the last sub-sample
     std::vector<uint32_t> m_laneCounts;  // each lane's hits of its current sub-sample
     std::vector<int64_t> m_rowCounts;    // each window row's hits of its finished sub-samples
     std::array<int32_t, kRowWindow> m_finishedJobs{};
     std::array<LaneJob, kMaxLanes> m_jobs{};
     OrbitLanes m_lanes;
     LaneCounting m_counting;
-    int64_t m_nextJob = 0;  // row × kSubSamples + sub-sample of the next sub-sample to start
-    int32_t m_nextRowToStore = 0;
+    int64_t m_nextJob;  // row × kSubSamples + sub-sample of the next sub-sample to start
+    int32_t m_nextRowToStore;
 };
 
-StripeRun::StripeRun(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
-                     std::atomic<int32_t>* rowsDone)
+StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
+                     const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
     : m_stripe(stripe),
       m_cancel(cancel),
       m_rowsDone(rowsDone),
       m_kernel(kernel),
       m_advance(QuotientsStayFinite(stripe) ? kernel.advanceFiniteQuotients : kernel.advanceAnyQuotients),
       m_iterations(IterationCount(stripe.width, stripe.xRange)),
-      m_jobCount(int64_t{stripe.rows} * kSubSamples)
+      m_lastRow(rows.last),
+      m_endJob(int64_t{rows.last} * kSubSamples),
+      m_nextJob(int64_t{rows.first} * kSubSamples),
+      m_nextRowToStore(rows.first)
 {
     // Each lane's counts and spare take a whole number of 64-byte lines, an odd number of them,
     // so that the lanes' same columns do not all fall into the same cache set.
@@ -194,7 +198,7 @@ bool StripeRun::CountRemainingPeriods(int lane)
 bool StripeRun::IssueJobs()
 {
     for (int lane = 0; lane < m_kernel.lanes; ++lane) {
-        while (!((m_lanes.active >> lane) & 1u) && m_nextJob < m_jobCount) {
+        while (!((m_lanes.active >> lane) & 1u) && m_nextJob < m_endJob) {
             const auto row = static_cast<int32_t>(m_nextJob / kSubSamples);
             const auto subSample = static_cast<int>(m_nextJob % kSubSamples);
             if (row >= m_nextRowToStore + kRowWindow) {
@@ -246,7 +250,7 @@ void StripeRun::FinishJob(int lane)
 // after all of its sub-samples have been counted.
 void StripeRun::StoreFinishedRows()
 {
-    while (m_nextRowToStore < m_stripe.rows && m_finishedJobs[m_nextRowToStore % kRowWindow] == kSubSamples) {
+    while (m_nextRowToStore < m_lastRow && m_finishedJobs[m_nextRowToStore % kRowWindow] == kSubSamples) {
         int64_t* counts = RowCounts(m_nextRowToStore);
         int32_t* cells = m_stripe.cells + int64_t{m_nextRowToStore} * m_stripe.width;
         for (int32_t column = 0; column < m_stripe.width; ++column) {
@@ -263,14 +267,14 @@ void StripeRun::StoreFinishedRows()
 
 }  // namespace
 
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                   const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
 {
-    if (stripe.rows <= 0 || stripe.width <= 0) {
+    if (rows.first >= rows.last || stripe.width <= 0) {
         return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
     }
     try {
-        StripeRun run(stripe, cancel, kernel, rowsDone);
+        StripeRun run(stripe, rows, cancel, kernel, rowsDone);
         return run.Run();
     } catch (const std::bad_alloc&) {
         return StripeResult::OutOfMemory;

@@ -7,6 +7,6 @@
 
 #include <atomic>
 
-// rowsDone, when given, counts the stored rows.
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+// Computes the given rows of the stripe; rowsDone, when given, counts the stored rows.
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                   const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);

@@ -1,18 +1,57 @@
-// Writing corvalis-render's outputs: whole files or nothing.
+// Where corvalis-render's outputs go, found before anything is computed, and their writing as
+// one transaction: a file that is replaced is written to a new file of its own beside it and
+// renamed over it only once every output is complete, so that a failure or an interrupt leaves
+// every old file as it was and nothing of the program's behind.
 #pragma once
 
-#include <cstdint>
+#include "tools/byte_sink.h"
+
+#include <filesystem>
+#include <functional>
 #include <string>
-#include <string_view>
+#include <variant>
 #include <vector>
 
-// Binary PGM (P5, maxval 255) of a width × height level grid, grid row 0 at the bottom.
-std::string EncodePgm(const std::vector<int32_t>& levels, int32_t width, int32_t height);
+struct OutputTarget {
+    enum class Kind {
+        StandardOutput,  // the name "-"
+        InPlace,         // an existing FIFO or device, written where it is
+        Replace,         // a file of data, or a new one: replaced whole, never in part
+    };
+    std::string name;  // as given on the command line (UTF-8)
+    Kind kind = Kind::Replace;
+    std::filesystem::path file;  // what is written or replaced, symbolic links followed
+};
 
-// Writes the bytes to a temporary file beside `path` and renames it into place, so a failed
-// or interrupted write leaves no half-written file. Returns an empty string or the error.
-std::string WriteFileWhole(const std::string& path, std::string_view bytes);
+// The target of an output name, or why it cannot be written: standard output on a terminal, a
+// folder, a folder that does not exist or takes no new file, a device that cannot be opened.
+std::variant<OutputTarget, std::string> FindOutputTarget(const std::string& name);
 
-// Tells before a long computation whether its output can be written: an empty string or the
-// error that WriteFileWhole would give.
-std::string CheckWritable(const std::string& path);
+// Whether the two targets would write the same file.
+bool SameTarget(const OutputTarget& a, const OutputTarget& b);
+
+// The outputs of one run.
+class OutputTransaction {
+public:
+    OutputTransaction() = default;
+    // Removes the new files that were not renamed over their targets.
+    ~OutputTransaction();
+    OutputTransaction(const OutputTransaction&) = delete;
+    OutputTransaction& operator=(const OutputTransaction&) = delete;
+
+    // Writes what `encode` puts into its sink: for a replaced file into a new file beside it,
+    // kept until Commit; for a stream at once, where it is. False with `error` set when the
+    // output cannot be written; false with `error` empty when a caught interrupt stopped it.
+    bool Write(const OutputTarget& target, const std::function<bool(ByteSink&)>& encode, std::string& error);
+
+    // Renames every new file over its target, in the order they were written.
+    bool Commit(std::string& error);
+
+private:
+    struct Pending {
+        std::string name;
+        std::filesystem::path file;
+        std::filesystem::path replacement;
+    };
+    std::vector<Pending> m_pending;
+};

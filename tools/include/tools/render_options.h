@@ -12,6 +12,7 @@
 inline constexpr int32_t kMaxGridSide = 65536;
 inline constexpr int64_t kMaxGridCells = int64_t{1} << 29;
 inline constexpr int32_t kMaxThreads = 1024;
+inline constexpr int32_t kMaxStripes = 1024;
 
 struct RenderOptions {
     CalcRegion region{0.0, 3.0, 1.0, 4.0};
@@ -19,9 +20,10 @@ struct RenderOptions {
     int32_t gridHeight = 0;
     int32_t clientWidth = 0;  // from --fit; 0 when the grid is given directly
     int32_t clientHeight = 0;
-    int32_t threads = 0;  // 0: one worker per processor
-    std::string levelsPath;
-    std::string picturePath;  // -o: the coloured picture as PNG
+    int32_t stripes = 0;  // the split whose row values the levels have; 0: one per processor
+    int32_t threads = 0;  // how many threads share the rows; 0: one per processor
+    std::string levelsPath;   // "-": standard output
+    std::string picturePath;  // -o: the coloured picture as PNG; "-": standard output
     int32_t scheme = 0;       // 0 blue, 1 red, 2 green, 3 monochrome
     int32_t reverse = 0;
     bool quiet = false;
@@ -33,7 +35,12 @@ struct ParseResult {
     std::string error;  // empty when the command line is valid
 };
 
+// Reads the command line. Every option may be given once; a region must have width and height.
 ParseResult ParseRenderOptions(const std::vector<std::string_view>& args);
+
+// The command that computes and colours the same picture again, byte for byte: the region with
+// every digit a double holds, the grid or the client area, the stripes, the colour scale.
+std::string ReproducingCommand(const RenderOptions& options, int32_t stripes);
 
 // Parses a whole string as a finite decimal number; nothing else is accepted.
 std::optional<double> ParseFiniteNumber(std::string_view text);

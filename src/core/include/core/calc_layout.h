@@ -21,13 +21,8 @@ Size FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRe
 std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
                                     const CalcRegion& region);
 
-struct StripeRows {
-    int32_t first = 0;  // first row of the stripe
-    int32_t last = 0;   // one past its last row
-};
-
 // Rows of worker `worker` of `workers`: [(i × H) ÷ N, ((i + 1) × H) ÷ N).
-StripeRows StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight);
+RowRange StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight);
 
 // The SetStripe values of the given rows of a width × height grid over the region.
-StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, StripeRows rows);
+StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, RowRange rows);

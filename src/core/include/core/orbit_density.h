@@ -33,6 +33,12 @@ int32_t ColumnOf(double x, const StripeSpec& stripe);
 // Level of a column with the given number of hits in one row: trunc(hits × 0.02), at most 255.
 int32_t LevelFromHits(int64_t hits);
 
+// Rows first to last − 1 of a grid or of a stripe.
+struct RowRange {
+    int32_t first = 0;
+    int32_t last = 0;  // one past the last row
+};
+
 enum class StripeResult { Completed, Cancelled, OutOfMemory };
 
 // The instruction sets the computation has a kernel for. Every kernel gives the same levels.
@@ -59,4 +65,10 @@ StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>&
 // run it.
 StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
                                const std::atomic<int32_t>& cancel,
+                               std::atomic<int32_t>* rowsDone = nullptr);
+
+// Only the given rows of the stripe, each with the values the whole stripe gives it, so that
+// computing a stripe in parts stores the same levels as computing it at once. Runs on the
+// fastest kernel this processor can run.
+StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone = nullptr);

@@ -1,0 +1,70 @@
+// Writing files as a command-line program does, on every system: what a path names, a new file
+// that is surely one's own, a file written in place, standard output, and a file renamed over
+// another in one step.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+enum class FileKind {
+    Missing,  // nothing by that name
+    Folder,
+    Regular,  // a file of data
+    Stream,   // a FIFO, a device, a socket: written in place, never replaced
+};
+
+// What the path names, following symbolic links; with `error` set when it cannot be told.
+FileKind KindOf(const std::filesystem::path& path, std::string& error);
+
+// Where a chain of symbolic links ends: the path itself when it is no link. The file there may
+// not exist. Empty, with `error` set, for a loop or a link that cannot be read.
+std::filesystem::path FollowLinks(const std::filesystem::path& path, std::string& error);
+
+// Whether the two paths name the same existing file.
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// An open file for writing. Every call that fails sets its `error` argument to a sentence of
+// the system's; a call stopped by a caught interrupt (see interrupt.h) fails with it empty.
+class WriteHandle {
+public:
+    WriteHandle() = default;
+    ~WriteHandle();
+    WriteHandle(WriteHandle&& other) noexcept;
+    WriteHandle& operator=(WriteHandle&& other) noexcept;
+
+    // The program's standard output, written as it is, byte for byte.
+    static WriteHandle StandardOutput();
+    // A file made anew; an existing file is never opened, its name is reported as taken.
+    static WriteHandle CreateNew(const std::filesystem::path& path, std::string& error, bool& taken);
+    // An existing file written in place; a FIFO waits here for its reader.
+    static WriteHandle OpenExisting(const std::filesystem::path& path, std::string& error);
+
+    bool IsOpen() const;
+    // Writes every byte, or fails.
+    bool Write(std::string_view bytes, std::string& error);
+    // Gives the file the permissions of the file it is going to replace.
+    void CopyPermissionsOf(const std::filesystem::path& other);
+    // Makes the written bytes durable and closes the file.
+    bool SyncAndClose(std::string& error);
+
+private:
+#ifdef _WIN32
+    using Native = void*;
+    static constexpr Native kClosed = nullptr;
+#else
+    using Native = int;
+    static constexpr Native kClosed = -1;
+#endif
+    explicit WriteHandle(Native native, bool owned) : m_native(native), m_owned(owned) {}
+    void Close();
+
+    Native m_native = kClosed;
+    bool m_owned = false;  // standard output is not closed
+};
+
+// Renames `from` over `to` in one step: whoever opens `to` finds the old file or the new one.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error);
+
+// Removes a file; nothing happens when that is not possible.
+void RemoveFile(const std::filesystem::path& path);

@@ -1,0 +1,13 @@
+// Ctrl+C, and SIGTERM where the system has it: caught instead of ending the program at once, so
+// that a program can stop its work and remove what it has begun before it exits.
+#pragma once
+
+// Catches the signals from now on. A system call that blocks (a write to a full pipe, the
+// opening of a FIFO without a reader) returns early when one arrives.
+void CatchInterrupts();
+
+// The signal that asked the program to stop, or 0.
+int InterruptSignal();
+
+// The exit status of a program that a signal stopped: 128 + the signal's number.
+int InterruptedExitStatus();

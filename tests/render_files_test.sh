@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# corvalis-render's outputs where they are not plain new files: a FIFO, devices, symbolic links,
+# a folder, one file named twice, a folder that takes no new file, a broken pipe, a terminal;
+# and Ctrl+C or SIGTERM during the computation and during the writing. In every failure the old
+# files must stay as they were, and nothing of the program's may stay behind. Everything happens
+# in a scratch folder: the device nodes are made there, never in /dev.
+set -u
+render=$1
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+small=(--grid 40x30 --quiet)
+# Runs the renderer with a time limit; its status in $status, its messages in err.
+run() { timeout 60 "$render" "$@" 2>err; status=$?; }
+# Names in the folder, hidden ones included, that are not among the given ones.
+strays() { ls -A | grep -v -x -F -e err "${@/#/-e}"; }
+
+printf 'old levels\n' >old.pgm
+printf 'old picture\n' >old.png
+run "${small[@]}" --levels ref.pgm -o ref.png
+[ "$status" -eq 0 ] || fail "the reference run: $status, $(cat err)"
+keep=(old.pgm old.png ref.pgm ref.png)
+
+echo "-- a FIFO is written in place"
+mkfifo fifo
+cat fifo >from-fifo &
+reader=$!
+run "${small[@]}" --levels fifo
+wait "$reader"
+[ "$status" -eq 0 ] && cmp -s from-fifo ref.pgm || fail "the FIFO did not carry the levels ($status)"
+[ -p fifo ] || fail "the FIFO was replaced"
+rm from-fifo
+
+echo "-- devices are written in place, and their errors are reported"
+if mknod null c 1 3 2>/dev/null && mknod full c 1 7 2>/dev/null; then
+  run "${small[@]}" -o null
+  [ "$status" -eq 0 ] || fail "writing to a null device: $status, $(cat err)"
+  run "${small[@]}" -o full
+  [ "$status" -eq 2 ] && grep -q "No space left on device" err || fail "a full device: $status, $(cat err)"
+  [ -c null ] && [ -c full ] || fail "a device node was replaced"
+  keep+=(null full)
+else
+  echo "(not run: no device nodes can be made here)"
+fi
+
+echo "-- a symbolic link is followed, never replaced"
+cp old.pgm target.pgm
+ln -s target.pgm link.pgm
+ln -s made.pgm dangling.pgm
+run "${small[@]}" --levels link.pgm
+[ "$status" -eq 0 ] && [ -L link.pgm ] && cmp -s target.pgm ref.pgm || fail "through a link: $status, $(cat err)"
+run "${small[@]}" --levels dangling.pgm
+[ "$status" -eq 0 ] && [ -L dangling.pgm ] && cmp -s made.pgm ref.pgm || fail "through a dangling link: $status"
+keep+=(target.pgm link.pgm dangling.pgm made.pgm)
+
+echo "-- a folder, and one file named twice, are refused before any work"
+mkdir folder
+run "${small[@]}" -o folder
+[ "$status" -eq 2 ] && grep -q "folder" err || fail "a folder as output: $status, $(cat err)"
+for pair in "same.pgm same.pgm" "target.pgm link.pgm" "- -"; do
+  read -r levels picture <<<"$pair"
+  run "${small[@]}" --levels "$levels" -o "$picture" >/dev/null
+  [ "$status" -eq 2 ] && grep -q "same file" err || fail "--levels $levels -o $picture: $status, $(cat err)"
+done
+cmp -s target.pgm ref.pgm || fail "a refused run changed a file"
+keep+=(folder)
+
+echo "-- standard output is refused on a terminal"
+script -qec "$render ${small[*]} -o -" /dev/null >out
+status=$?
+[ "$status" -eq 2 ] && grep -q "terminal" out || fail "standard output on a terminal: $status, $(cat out)"
+rm out
+
+echo "-- a folder that takes no new file leaves the old one"
+mkdir locked
+cp old.png locked/picture.png
+chmod 555 locked
+as_user=()
+[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+if "${as_user[@]}" "$render" --help >/dev/null 2>&1; then
+  "${as_user[@]}" timeout 60 "$render" "${small[@]}" -o locked/picture.png 2>err
+  status=$?
+  [ "$status" -eq 2 ] && grep -q "Permission denied" err || fail "an unwritable folder: $status, $(cat err)"
+  cmp -s locked/picture.png old.png && [ "$(ls -A locked)" = picture.png ] || fail "the unwritable folder changed"
+else
+  echo "(not run: no other user can run the renderer here)"
+fi
+keep+=(locked)
+
+echo "-- another's file named like a temporary one stays"
+printf 'theirs\n' >out.png.partial
+run "${small[@]}" -o out.png
+[ "$status" -eq 0 ] && [ "$(cat out.png.partial)" = theirs ] || fail "out.png.partial was touched"
+keep+=(out.png out.png.partial)
+
+echo "-- two runs to one file at once both end whole"
+"$render" "${small[@]}" -o both.png 2>/dev/null &
+first=$!
+run "${small[@]}" -o both.png
+wait "$first"
+first_status=$?
+[ "$status" -eq 0 ] && [ "$first_status" -eq 0 ] && cmp -s both.png ref.png ||
+  fail "two runs to one file: $first_status and $status, $(cat err)"
+keep+=(both.png)
+
+echo "-- a reader that goes away is reported"
+timeout 60 "$render" --grid 2000x2000 --quiet --levels - 2>err | head -c 100 >/dev/null
+status=${PIPESTATUS[0]}
+[ "$status" -eq 2 ] && grep -q "Broken pipe" err || fail "a broken pipe: $status, $(cat err)"
+
+echo "-- SIGTERM during the computation"
+cp old.pgm keep.pgm
+cp old.png keep.png
+keep+=(keep.pgm keep.png)
+"$render" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels keep.pgm -o keep.png 2>err &
+pid=$!
+sleep 0.5
+SECONDS=0
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+[ "$status" -eq 143 ] && [ "$SECONDS" -lt 5 ] || fail "SIGTERM while computing: $status after $SECONDS s"
+
+echo "-- Ctrl+C during the writing"
+# The picture goes to a new file first; then the levels wait for the FIFO's reader.
+"$render" "${small[@]}" -o keep.png --levels fifo 2>err &
+pid=$!
+for _ in $(seq 100); do
+  ls -A | grep -q '^\.keep\.png\.' && break
+  sleep 0.1
+done
+ls -A | grep -q '^\.keep\.png\.' || fail "no new file for keep.png while writing"
+SECONDS=0
+kill -INT "$pid"
+wait "$pid"
+status=$?
+[ "$status" -eq 130 ] && [ "$SECONDS" -lt 5 ] || fail "Ctrl+C while writing: $status after $SECONDS s"
+
+cmp -s keep.pgm old.pgm && cmp -s keep.png old.png || fail "an interrupted run changed an old file"
+[ -z "$(strays "${keep[@]}" fifo)" ] || fail "left behind: $(strays "${keep[@]}" fifo)"
+[ "$failures" -eq 0 ] && echo "render_files: all checks passed"
+exit "$failures"
