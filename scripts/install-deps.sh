@@ -9,7 +9,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev
-  qt6-base-dev qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   fonts-ipafont-gothic fonts-liberation
   xvfb xdotool imagemagick x11-utils
   locales file

@@ -24,12 +24,13 @@ public:
         width = m_width;
         height = m_height;
     }
-    void InvalidateFrame() override { ++invalidations; }
+    void InvalidateFrame() override { ++repaints; }
+    void RefreshFrame() override { ++repaints; }
     void CloseFrame() override {}
 
     int m_width;
     int m_height;
-    int invalidations = 0;
+    int repaints = 0;
 };
 
 // A fresh application object with a main window of its own.
@@ -95,12 +96,12 @@ TEST_F(CalcCoordinator, StartFitsTheGridAndRunsOneWorkerPerStripe)
     }
     EXPECT_NE(app.RefreshTimerId(), 0u);
     EXPECT_EQ(app.m_nDisplayCount, 0);  // the start itself repaints nothing
-    EXPECT_EQ(window.invalidations, 0);
+    EXPECT_EQ(window.repaints, 0);
 
     ASSERT_TRUE(WaitForTimerToStop());
     // Every tick, the last included, counted a change and repainted the frame.
     EXPECT_GE(app.m_nDisplayCount, 1);
-    EXPECT_EQ(window.invalidations, app.m_nDisplayCount);
+    EXPECT_EQ(window.repaints, app.m_nDisplayCount);
     EXPECT_EQ(Grid(), LiteralGrid());
     // Finished workers stay until the next start.
     EXPECT_EQ(app.WorkerCount(), 4);
@@ -181,7 +182,7 @@ TEST_F(CalcCoordinator, WithoutATimerTheCalculationStillRuns)
     // A tick reached with no timer counts and repaints but kills nothing.
     app.OnRefreshTimer();
     EXPECT_EQ(app.m_nDisplayCount, 1);
-    EXPECT_EQ(window.invalidations, 1);
+    EXPECT_EQ(window.repaints, 1);
     EXPECT_EQ(app.RefreshTimerId(), 0u);
 }
 

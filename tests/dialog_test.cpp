@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -101,6 +102,17 @@ TEST_F(DialogLayer, OpensModalCentredOverTheMainWindow)
     EXPECT_EQ(result, IDOK);
 }
 
+// The control with the keyboard focus, by identifier.
+int32_t FocusedId(const CDialog* dialog)
+{
+    for (const DialogControl& control : dialog->Template()->controls) {
+        if (dialog->GetDlgItem(control.id) == QApplication::focusWidget()) {
+            return control.id;
+        }
+    }
+    return 0;
+}
+
 // The controls that Tab (or Shift+Tab) reaches, from the one with the focus on.
 std::vector<int32_t> TabCycle(const CDialog* dialog, int presses,
                               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -108,11 +120,7 @@ std::vector<int32_t> TabCycle(const CDialog* dialog, int presses,
     std::vector<int32_t> ids;
     for (int n = 0; n < presses; ++n) {
         PressKey(Qt::Key_Tab, modifiers);
-        for (const DialogControl& control : dialog->Template()->controls) {
-            if (dialog->GetDlgItem(control.id) == QApplication::focusWidget()) {
-                ids.push_back(control.id);
-            }
-        }
+        ids.push_back(FocusedId(dialog));
     }
     return ids;
 }
@@ -141,6 +149,64 @@ TEST_F(DialogLayer, TabFollowsTheTemplateOrderAndSkipsControlsWithoutATabStop)
                   (std::vector<int32_t>{IDCANCEL, IDOK, IDC_REVERSE}));
         PressKey(Qt::Key_Escape);
     });
+}
+
+TEST_F(DialogLayer, ArrowKeysGoRoundTheFocusedButtonsGroupAndChooseRadioButtons)
+{
+    CColorDlg color;
+    color.m_nColorScheme = 1;
+    RunDialog(color, [](CDialog* dialog) {
+        const auto radio = [dialog](int32_t id) { return static_cast<QAbstractButton*>(dialog->GetDlgItem(id)); };
+        // OK and Cancel form the first group; the radio buttons and the check box the second.
+        PressKey(Qt::Key_Down);
+        EXPECT_EQ(FocusedId(dialog), IDCANCEL);
+        PressKey(Qt::Key_Right);
+        EXPECT_EQ(FocusedId(dialog), IDOK);
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Tab);
+        ASSERT_EQ(FocusedId(dialog), IDC_REVERSE);
+        PressKey(Qt::Key_Up);
+        EXPECT_EQ(FocusedId(dialog), IDC_COLOR_MONO);
+        EXPECT_TRUE(radio(IDC_COLOR_MONO)->isChecked());
+        EXPECT_FALSE(radio(IDC_COLOR_RED)->isChecked());
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Down);  // round from the check box to the first radio button
+        EXPECT_EQ(FocusedId(dialog), IDC_COLOR_BLUE);
+        EXPECT_TRUE(radio(IDC_COLOR_BLUE)->isChecked());
+        EXPECT_FALSE(radio(IDC_REVERSE)->isChecked());  // passing over it leaves the check box
+        PressKey(Qt::Key_Left);
+        EXPECT_EQ(FocusedId(dialog), IDC_REVERSE);
+        PressKey(Qt::Key_Escape);
+    });
+    CRegionDlg region;
+    RunDialog(region, [](CDialog* dialog) {
+        PressKey(Qt::Key_Down);  // an edit keeps its arrow keys
+        EXPECT_EQ(FocusedId(dialog), IDC_START_X);
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Down);  // OK and Cancel share their group with the static text before them
+        EXPECT_EQ(FocusedId(dialog), IDCANCEL);
+        PressKey(Qt::Key_Down);
+        EXPECT_EQ(FocusedId(dialog), IDOK);
+        PressKey(Qt::Key_Escape);
+    });
+}
+
+TEST_F(DialogLayer, TheToolkitsOwnTextsAreJapaneseWhateverTheSystemsLanguage)
+{
+    QLocale::setDefault(QLocale::c());
+    CRegionDlg dialog;
+    const std::unique_ptr<QMenu> menu(Edit(&dialog, IDC_START_X)->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text().section(QLatin1Char('\t'), 0, 0);  // without the shortcut
+        }
+    }
+    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("元に戻す(&U)"), QString::fromUtf8("やり直す(&R)"),
+                                  QString::fromUtf8("切り取り(&T)"), QString::fromUtf8("コピー(&C)"),
+                                  QString::fromUtf8("貼り付け(&P)"), QString::fromUtf8("削除"),
+                                  QString::fromUtf8("すべてを選択")}));
 }
 
 TEST_F(DialogLayer, EnterPressesTheDefaultOrFocusedButtonEscapeAndCloseCancel)

@@ -158,6 +158,37 @@ TEST_F(MainFrame, ResizeResamplesWithoutRecolouring)
     ExpectPaintedPicture(ViewPixels(), View(), Region());
 }
 
+TEST_F(MainFrame, TicksThatRecolourOnlyNewRowsShowWhatRecolouringEverythingShows)
+{
+    app.SetRegion(0.4, 3.6, 0.6, 4.0);  // chaotic rows, some milliseconds each
+    app.OnCalcStart();
+    const int64_t rows = GridSize().height;
+    int partialTicks = 0;
+    while (app.RunningWorkerCount() > 0) {
+        QTest::qWait(20);
+        const int64_t done = app.RowsDone();
+        app.OnRefreshTimer();
+        QApplication::processEvents();
+        partialTicks += done > 0 && done < rows;
+    }
+    app.OnRefreshTimer();
+    QApplication::processEvents();
+    EXPECT_GE(partialTicks, 3) << "the ticks should find rows stored and rows to come";
+    const PixelBuffer& image = View().ColorizedImage();
+    const PixelBuffer& bitmap = View().DisplayBitmap();
+    const auto copy = [](const PixelBuffer& buffer) {
+        return std::vector<uint32_t>(buffer.pixels.get(), buffer.pixels.get() + buffer.PixelCount());
+    };
+    const std::vector<uint32_t> tickedImage = copy(image);
+    const std::vector<uint32_t> tickedBitmap = copy(bitmap);
+    const QImage tickedPixels = ViewPixels();
+    View().Colorize();
+    View().Resample();
+    EXPECT_EQ(copy(image), tickedImage);
+    EXPECT_EQ(copy(bitmap), tickedBitmap);
+    EXPECT_EQ(ViewPixels(), tickedPixels);
+}
+
 TEST_F(MainFrame, TheRefreshTickRepaintsTheViewThroughTheFrame)
 {
     PaintCounter counter(&View());

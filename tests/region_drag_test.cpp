@@ -3,6 +3,7 @@
 #include "app_window_fixture.h"
 
 #include "dialogs/region_dlg.h"
+#include "platform/number_text.h"
 #include "res/resource.h"
 
 #include <QLineEdit>
@@ -135,6 +136,48 @@ TEST_F(RegionDrag, CornersMapWithTheStoredRegionNotTheComputedOne)
     SetClientSize(552, 552);
     app.SetRegion(2.0, 1.0, 4.0, 2.0);  // stored, as the region dialog does, without a calculation
     EXPECT_EQ(Drag({148, 84}, {404, 340}, Qt::Key_Escape), (QStringList{"2.5", "1.375", "3.5", "1.875"}));
+}
+
+QString Text(double value)
+{
+    return QString::fromStdString(DoubleToText(value));
+}
+
+TEST_F(RegionDrag, RegionsWithoutHeightOrWidthShowAFramedStripThatADragMapsThrough)
+{
+    constexpr QRgb kWhite = 0xFFFFFFFF;
+    SetClientSize(700, 541);  // 660 × 501 inside the margins
+    app.SetRegion(0.0, 3.5, 1.0, 3.5);
+    RunCalculation();
+    EXPECT_EQ(GridSize(), (Size{660, 0}));
+    // The bitmap has the aspect of 660 × 1: one row, as wide as the area, centred.
+    ASSERT_EQ(View().DisplayBitmap().width, 660);
+    ASSERT_EQ(View().DisplayBitmap().height, 1);
+    EXPECT_EQ(View().Placement().left, 20);
+    EXPECT_EQ(View().Placement().top, 270);  // (541 − 41) ÷ 2 + 20
+    QImage pixels = ViewPixels();
+    for (const QPoint frame : {QPoint(19, 270), QPoint(680, 270), QPoint(100, 269), QPoint(100, 271)}) {
+        EXPECT_EQ(pixels.pixel(frame), kWhite) << frame.x() << "," << frame.y();
+    }
+    EXPECT_EQ(pixels.pixel(25, 270), 0xFF000000u);  // the placeholder's squares: no cells to show
+    EXPECT_EQ(pixels.pixel(35, 270), 0xFF404040u);
+    // x grows from the strip's left edge, y keeps the region's one value.
+    EXPECT_EQ(Drag({120, 265}, {320, 280}, Qt::Key_Escape),
+              (QStringList{Text(0.0 + 100 * (1.0 / 660)), "3.5", Text(0.0 + 300 * (1.0 / 660)), "3.5"}));
+
+    app.SetRegion(0.5, 3.0, 0.5, 4.0);
+    RunCalculation();
+    EXPECT_EQ(GridSize(), (Size{0, 501}));
+    ASSERT_EQ(View().DisplayBitmap().width, 1);
+    ASSERT_EQ(View().DisplayBitmap().height, 501);
+    EXPECT_EQ(View().Placement().left, 349);  // (700 − 41) ÷ 2 + 20
+    pixels = ViewPixels();
+    EXPECT_EQ(pixels.pixel(348, 300), kWhite);
+    EXPECT_EQ(pixels.pixel(350, 300), kWhite);
+    EXPECT_EQ(pixels.pixel(349, 520), 0xFF000000u);  // buffer row 0, at the bottom
+    EXPECT_EQ(pixels.pixel(349, 510), 0xFF404040u);
+    EXPECT_EQ(Drag({340, 100}, {360, 300}, Qt::Key_Escape),
+              (QStringList{"0.5", Text(3.0 + 221 * (1.0 / 501)), "0.5", Text(3.0 + 421 * (1.0 / 501))}));
 }
 
 // The pixels where two pictures differ.

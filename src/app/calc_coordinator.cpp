@@ -38,8 +38,10 @@ void CDiagramApp::StopCalc()
 void CDiagramApp::OnRefreshTimer()
 {
     ++m_nDisplayCount;
+    // The picture shows the new levels as the whole frame's repaint would; on a large screen
+    // only the rows stored since the last tick are recoloured and repainted.
     if (m_pMainWnd != nullptr) {
-        m_pMainWnd->InvalidateFrame();
+        m_pMainWnd->RefreshFrame();
     }
     if (m_nTimerId == 0) {
         return;

@@ -52,6 +52,17 @@ int32_t CountRunning(const WorkerList& workers)
     return running;
 }
 
+std::vector<RowRange> StoredRows(const WorkerList& workers, int32_t gridHeight)
+{
+    std::vector<RowRange> rows;
+    const auto count = static_cast<int32_t>(workers.size());
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t first = StripeBounds(i, count, gridHeight).first;
+        rows.push_back({first, first + workers[i]->m_nRowsDone.load(std::memory_order_acquire)});
+    }
+    return rows;
+}
+
 int64_t RowsDone(const WorkerList& workers)
 {
     int64_t rows = 0;

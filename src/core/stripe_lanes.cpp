@@ -260,7 +260,8 @@ void StripeRun::StoreFinishedRows()
         m_finishedJobs[m_nextRowToStore % kRowWindow] = 0;
         ++m_nextRowToStore;
         if (m_rowsDone != nullptr) {
-            m_rowsDone->fetch_add(1, std::memory_order_relaxed);
+            // Release: whoever reads the count with acquire order sees the row's cells.
+            m_rowsDone->fetch_add(1, std::memory_order_release);
         }
     }
 }

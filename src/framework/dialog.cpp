@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -99,6 +100,14 @@ int WidthToShow(ControlKind kind, const QString& text, const QWidget* widget)
         break;
     }
     return 0;
+}
+
+// Buttons leave the arrow keys to the dialog, which moves the focus within their group; an edit
+// keeps them for its text.
+bool MovesInItsGroup(ControlKind kind)
+{
+    return kind == ControlKind::PushButton || kind == ControlKind::AutoRadioButton ||
+           kind == ControlKind::AutoCheckBox;
 }
 
 Qt::FocusPolicy FocusPolicyOf(const DialogControl& control)
@@ -199,6 +208,9 @@ QWidget* CDialog::CreateControl(const DialogControl& control)
         break;
     }
     widget->setFocusPolicy(FocusPolicyOf(control));
+    if (MovesInItsGroup(control.kind)) {
+        widget->installEventFilter(this);  // its arrow keys move the focus within its group
+    }
 
     const Rect rect = DialogUnitsToPixels(control.rect, m_baseUnits);
     if (control.kind == ControlKind::Icon) {
@@ -343,13 +355,57 @@ bool CDialog::focusNextPrevChild(bool next)
 
 std::optional<size_t> CDialog::TabStopFrom(size_t position, bool forward) const
 {
+    return NextControl(position, forward, {0, m_controls.size()},
+                       [](const DialogControl& control) { return (control.style & WS_TABSTOP) != 0; });
+}
+
+std::optional<size_t> CDialog::GroupItemFrom(size_t position, bool forward) const
+{
     const std::span<const DialogControl> controls = m_pTemplate->controls;
-    const size_t count = controls.size();
+    size_t first = position;
+    while (first > 0 && (controls[first].style & WS_GROUP) == 0) {
+        --first;
+    }
+    const size_t end = first + GroupFrom(*m_pTemplate, first).size();
+    return NextControl(position, forward, {first, end}, [](const DialogControl& control) {
+        return control.kind != ControlKind::Static && control.kind != ControlKind::Icon;
+    });
+}
+
+std::optional<size_t> CDialog::NextControl(size_t position, bool forward, std::pair<size_t, size_t> range,
+                                           const std::function<bool(const DialogControl&)>& takes) const
+{
+    const auto [first, end] = range;
+    const size_t count = end - first;
     for (size_t step = 1; step <= count; ++step) {
-        const size_t index = forward ? (position + step) % count : (position + count - step) % count;
-        if ((controls[index].style & WS_TABSTOP) && m_controls[index]->isEnabled()) {
+        const size_t offset = position - first;
+        const size_t index = first + (forward ? (offset + step) % count : (offset + count - step) % count);
+        if (takes(m_pTemplate->controls[index]) && m_controls[index]->isEnabled() && !m_controls[index]->isHidden()) {
             return index;
         }
     }
     return std::nullopt;
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool previous = key == Qt::Key_Up || key == Qt::Key_Left;
+    const bool next = key == Qt::Key_Down || key == Qt::Key_Right;
+    const auto control = std::find(m_controls.begin(), m_controls.end(), watched);
+    if ((!previous && !next) || control == m_controls.end()) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const auto position = static_cast<size_t>(control - m_controls.begin());
+    if (const std::optional<size_t> target = GroupItemFrom(position, next)) {
+        m_controls[*target]->setFocus(Qt::OtherFocusReason);
+        // An automatic radio button that the arrow keys reach is chosen.
+        if (m_pTemplate->controls[*target].kind == ControlKind::AutoRadioButton) {
+            static_cast<QAbstractButton*>(m_controls[*target])->setChecked(true);
+        }
+    }
+    return true;
 }

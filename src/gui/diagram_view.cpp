@@ -53,30 +53,62 @@ void CDiagramView::Colorize()
     ColorizeLevels([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_image);
 }
 
+std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
+{
+    // The rows' counts first: the cells of the rows they name are then final and visible.
+    const std::vector<RowRange> stored = m_app.StoredRows();
+    int scheme = 0;
+    int reverse = 0;
+    m_app.GetColorSettings(scheme, reverse);
+    Size grid;
+    m_app.GetGridSize(grid.width, grid.height);
+    const bool sameImage = m_app.CalculationsStarted() == m_nCalcSeen && m_image.width == grid.width &&
+                           m_image.height == grid.height && stored.size() == m_storedRowsShown.size();
+    if (!sameImage || MakeColorTable(scheme, reverse) != m_colorTable) {
+        m_nCalcSeen = m_app.CalculationsStarted();
+        m_storedRowsShown = stored;
+        Colorize();
+        return std::nullopt;
+    }
+    // A stored row never changes again, and the rows of a stripe are stored in order.
+    std::vector<RowRange> recoloured;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const RowRange rows{m_storedRowsShown[i].last, stored[i].last};
+        if (rows.first < rows.last) {
+            ColorizeLevelRows([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_image, rows);
+            recoloured.push_back(rows);
+        }
+    }
+    m_storedRowsShown = stored;
+    return recoloured;
+}
+
 void CDiagramView::FitBitmap()
 {
-    const Size image{m_image.PixelCount() > 0 ? m_image.width : 0,
-                     m_image.PixelCount() > 0 ? m_image.height : 0};
-    AllocPixels(m_bitmap, FitBitmapSize(ClientSize(), {m_nMarginX, m_nMarginY}, image));
+    AllocPixels(m_bitmap, FitBitmapSize(ClientSize(), {m_nMarginX, m_nMarginY}, {m_image.width, m_image.height}));
 }
 
 void CDiagramView::Resample()
 {
     FitBitmap();
     FillDisplayBitmap(m_image, m_bitmap);
-    PrepareShownImage();
+    m_shownImage = m_bitmap.PixelCount() > 0 ? QImage(m_bitmap.width, m_bitmap.height, QImage::Format_RGB32) : QImage();
+    PrepareShownRows({0, m_bitmap.height});
 }
 
-void CDiagramView::PrepareShownImage()
+void CDiagramView::ResampleRows(RowRange rows)
 {
-    const int64_t pixels = m_bitmap.PixelCount();
-    if (pixels == 0) {
-        m_shownImage = QImage();
+    FillDisplayBitmapRows(m_image, m_bitmap, rows);
+    PrepareShownRows(rows);
+}
+
+void CDiagramView::PrepareShownRows(RowRange rows)
+{
+    if (m_shownImage.isNull()) {
         return;
     }
-    m_shownImage = QImage(m_bitmap.width, m_bitmap.height, QImage::Format_RGB32);
     const uint32_t* source = m_bitmap.pixels.get();
-    for (int32_t row = 0; row < m_bitmap.height; ++row) {
+    for (int32_t row = rows.first; row < rows.last; ++row) {
         auto* line = reinterpret_cast<uint32_t*>(m_shownImage.scanLine(m_bitmap.height - 1 - row));
         const uint32_t* sourceRow = source + static_cast<int64_t>(row) * m_bitmap.width;
         for (int32_t column = 0; column < m_bitmap.width; ++column) {
@@ -85,14 +117,68 @@ void CDiagramView::PrepareShownImage()
     }
 }
 
+CDiagramView::PictureChanges CDiagramView::UpdateBuffers()
+{
+    const int32_t displayCount = m_app.m_nDisplayCount;
+    if (displayCount != m_nDisplaySeen) {
+        m_nDisplaySeen = displayCount;
+        const std::optional<std::vector<RowRange>> imageRows = ColorizeStoredRows();
+        if (imageRows && !m_bLayoutChanged) {
+            PictureChanges changes;
+            for (RowRange rows : *imageRows) {
+                changes.bitmapRows.push_back(BitmapRowsOf(rows, m_image.height, m_bitmap.height));
+                ResampleRows(changes.bitmapRows.back());
+            }
+            return changes;
+        }
+        m_bLayoutChanged = true;  // the new image needs the whole bitmap
+    }
+    if (m_bLayoutChanged) {
+        m_bLayoutChanged = false;
+        Resample();
+        return {true, {}};
+    }
+    return {};
+}
+
+QRegion CDiagramView::AreaOf(const PictureChanges& changes) const
+{
+    if (changes.whole) {
+        return rect();
+    }
+    const ImagePlacement placement = Placement();
+    QRegion area;
+    for (RowRange rows : changes.bitmapRows) {
+        if (rows.first < rows.last) {
+            area += LogicalRect({placement.left, placement.ScreenRow(rows.last - 1), m_bitmap.width, rows.last - rows.first});
+        }
+    }
+    return area;
+}
+
+QRect CDiagramView::LogicalRect(Rect device) const
+{
+    const qreal ratio = devicePixelRatioF();
+    const int left = static_cast<int>(std::floor(device.x / ratio));
+    const int top = static_cast<int>(std::floor(device.y / ratio));
+    const int right = static_cast<int>(std::ceil((device.x + device.width) / ratio));
+    const int bottom = static_cast<int>(std::ceil((device.y + device.height) / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void CDiagramView::Refresh()
+{
+    update(AreaOf(UpdateBuffers()));
+}
+
 ImagePlacement CDiagramView::Placement() const
 {
     return PlaceImage(ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height});
 }
 
-void CDiagramView::paintEvent(QPaintEvent*)
+void CDiagramView::paintEvent(QPaintEvent* event)
 {
-    OnPaint();
+    OnPaint(event->region());
 }
 
 void CDiagramView::resizeEvent(QResizeEvent* event)
@@ -101,18 +187,12 @@ void CDiagramView::resizeEvent(QResizeEvent* event)
     OnSize();
 }
 
-void CDiagramView::OnPaint()
+void CDiagramView::OnPaint(const QRegion& painted)
 {
-    const int32_t displayCount = m_app.m_nDisplayCount;
-    if (displayCount != m_nDisplaySeen) {
-        m_nDisplaySeen = displayCount;
-        m_bLayoutChanged = false;
-        Colorize();
-        Resample();
-    }
-    if (m_bLayoutChanged) {
-        m_bLayoutChanged = false;
-        Resample();
+    // What changed beyond the area being painted is painted next.
+    const QRegion missed = AreaOf(UpdateBuffers()).subtracted(painted);
+    if (!missed.isEmpty()) {
+        update(missed);
     }
 
     QPainter painter(this);
@@ -247,14 +327,9 @@ void CDiagramView::UpdateBand(BandAction action, Point point)
 
 void CDiagramView::DrawBandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    const qreal ratio = devicePixelRatioF();
     QRegion logical;
     for (const Rect& rect : BandOutline(x1, y1, x2, y2)) {
-        const int left = static_cast<int>(std::floor(rect.x / ratio));
-        const int top = static_cast<int>(std::floor(rect.y / ratio));
-        const int right = static_cast<int>(std::ceil((rect.x + rect.width) / ratio));
-        const int bottom = static_cast<int>(std::ceil((rect.y + rect.height) / ratio));
-        logical += QRect(left, top, right - left, bottom - top);
+        logical += LogicalRect(rect);
     }
     update(logical);
 }

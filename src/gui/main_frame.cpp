@@ -116,6 +116,11 @@ void CMainFrame::InvalidateFrame()
     m_wndView.update();
 }
 
+void CMainFrame::RefreshFrame()
+{
+    m_wndView.Refresh();
+}
+
 void CMainFrame::CloseFrame()
 {
     close();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <ranges>
 #include <vector>
 
 int64_t PixelBuffer::PixelCount() const
@@ -33,9 +34,9 @@ constexpr uint32_t kPlaceholderGrey = 0x404040;
 constexpr int32_t kPlaceholderSquare = 10;
 
 // Squares of 10 × 10 pixels, black at buffer position (0, 0).
-void FillPlaceholder(PixelBuffer& bitmap)
+void FillPlaceholder(PixelBuffer& bitmap, RowRange rows)
 {
-    for (int32_t y = 0; y < bitmap.height; ++y) {
+    for (int32_t y = rows.first; y < rows.last; ++y) {
         uint32_t* row = bitmap.pixels.get() + int64_t{y} * bitmap.width;
         for (int32_t x = 0; x < bitmap.width; ++x) {
             const bool grey = (x / kPlaceholderSquare + y / kPlaceholderSquare) % 2 == 1;
@@ -189,7 +190,7 @@ void SumRowSpan(const PixelBuffer& image, Span rows, std::vector<typename Channe
 // enlarged image repeats rows); there is one divisor per pair of span lengths.
 template <typename Channels>
 void BoxAverageWith(const PixelBuffer& image, PixelBuffer& bitmap, const AxisSpans& columns,
-                    const AxisSpans& rows)
+                    const AxisSpans& rows, RowRange bitmapRows)
 {
     using Divisor = typename Channels::Divisor;
     std::vector<Divisor> divisors;
@@ -200,7 +201,7 @@ void BoxAverageWith(const PixelBuffer& image, PixelBuffer& bitmap, const AxisSpa
     }
     std::vector<typename Channels::Sum> sums(static_cast<size_t>(image.width) + 1);
     Span summedRows;  // empty: equal to no row span
-    for (int32_t y = 0; y < bitmap.height; ++y) {
+    for (int32_t y = bitmapRows.first; y < bitmapRows.last; ++y) {
         const AxisSpans::PixelSpan& row = rows.spans[y];
         if (row.cells != summedRows) {
             SumRowSpan<Channels>(image, row.cells, sums);
@@ -216,15 +217,15 @@ void BoxAverageWith(const PixelBuffer& image, PixelBuffer& bitmap, const AxisSpa
     }
 }
 
-void BoxAverage(const PixelBuffer& image, PixelBuffer& bitmap)
+void BoxAverage(const PixelBuffer& image, PixelBuffer& bitmap, RowRange bitmapRows)
 {
     const AxisSpans columns(image.width, bitmap.width);
     const AxisSpans rows(image.height, bitmap.height);
     const uint64_t largestBox = uint64_t{columns.LongestLength()} * rows.LongestLength();
     if (largestBox <= PackedChannels::kMaxBoxCells) {
-        BoxAverageWith<PackedChannels>(image, bitmap, columns, rows);
+        BoxAverageWith<PackedChannels>(image, bitmap, columns, rows, bitmapRows);
     } else {
-        BoxAverageWith<WideChannels>(image, bitmap, columns, rows);
+        BoxAverageWith<WideChannels>(image, bitmap, columns, rows, bitmapRows);
     }
 }
 
@@ -232,12 +233,32 @@ void BoxAverage(const PixelBuffer& image, PixelBuffer& bitmap)
 
 void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap)
 {
-    if (bitmap.PixelCount() == 0) {
+    FillDisplayBitmapRows(image, bitmap, {0, bitmap.height});
+}
+
+void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRange rows)
+{
+    rows = {std::max(rows.first, 0), std::min(rows.last, bitmap.PixelCount() > 0 ? bitmap.height : 0)};
+    if (rows.first >= rows.last) {
         return;
     }
     if (image.PixelCount() == 0) {
-        FillPlaceholder(bitmap);
+        FillPlaceholder(bitmap, rows);
     } else {
-        BoxAverage(image, bitmap);
+        BoxAverage(image, bitmap, rows);
     }
+}
+
+RowRange BitmapRowsOf(RowRange imageRows, int32_t imageHeight, int32_t bitmapHeight)
+{
+    if (imageRows.first >= imageRows.last || imageHeight <= 0 || bitmapHeight <= 0) {
+        return {};
+    }
+    // The spans move down the image as the bitmap rows do: the rows wanted are those after the
+    // ones whose span ends before the image rows, and before the ones whose span begins after.
+    const auto rows = std::views::iota(0, bitmapHeight);
+    const auto spanOf = [&](int32_t y) { return SpanOf(y, imageHeight, bitmapHeight); };
+    const auto first = std::ranges::partition_point(rows, [&](int32_t y) { return spanOf(y).last <= imageRows.first; });
+    const auto last = std::ranges::partition_point(rows, [&](int32_t y) { return spanOf(y).first < imageRows.last; });
+    return {static_cast<int32_t>(first - rows.begin()), static_cast<int32_t>(last - rows.begin())};
 }

@@ -1,7 +1,8 @@
 // Checks a screenshot of the Corvalis window: that its picture is a computed diagram (not the
 // placeholder) and that the coordinate label shows the expected text at the corner of the
 // margin box, pixel for pixel as the label font draws it. With --label-after-drag it prints
-// the label that a drag over the window of the screenshot must lead to.
+// the label that a drag over the window of the screenshot must lead to; with --grey it checks
+// that the picture is a diagram in shades of grey (the monochrome scale).
 #include "label_image.h"
 #include "render/drag_selection.h"
 #include "render/region_label.h"
@@ -147,6 +148,29 @@ int CheckShot(char** argv)
     return 0;
 }
 
+int CheckGrey(const char* path)
+{
+    const QImage shot = LoadShot(path);
+    const Frame frame = FindFrame(shot);
+    if (frame.bottom < 0) {
+        std::printf("no framed picture in the screenshot\n");
+        return 1;
+    }
+    int coloured = 0;
+    int lit = 0;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        for (int x = frame.left; x < frame.right; ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            coloured += qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel);
+            lit += (pixel & 0xFFFFFF) != 0x000000 && (pixel & 0xFFFFFF) != 0x404040;
+        }
+    }
+    const int area = (frame.right - frame.left) * (frame.bottom - frame.top);
+    std::printf("picture %dx%d: %d pixels not grey, %d lit\n", frame.right - frame.left,
+                frame.bottom - frame.top, coloured, lit);
+    return coloured == 0 && lit >= area / 50 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -156,10 +180,14 @@ int main(int argc, char** argv)
     if (argc == 11 && std::string_view(argv[1]) == "--label-after-drag") {
         return PrintLabelAfterDrag(argv);
     }
+    if (argc == 3 && std::string_view(argv[1]) == "--grey") {
+        return CheckGrey(argv[2]);
+    }
     if (argc == 3) {
         return CheckShot(argv);
     }
     std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n"
-                         "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n");
+                         "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n"
+                         "       screenshot_check --grey SHOT.png\n");
     return 2;
 }

@@ -22,9 +22,10 @@ expect_label() {
   return 1
 }
 
-# Waits until the region dialog is shown and has the keyboard.
+# Waits until a dialog with the given caption (the region dialog's by default) is shown and
+# has the keyboard.
 wait_for_dialog() {
-  dialog=\$(timeout 30 xdotool search --sync --onlyvisible --name '^計算領域\$' | head -1)
+  dialog=\$(timeout 30 xdotool search --sync --onlyvisible --name "^\${1:-計算領域}\$" | head -1)
   for attempt in \$(seq 1 20); do
     [ "\$(xdotool getwindowfocus 2>/dev/null)" = "\$dialog" ] && break
     sleep 0.25
@@ -66,6 +67,18 @@ xdotool mousemove --window "\$wid" 600 500 mouseup 1
 wait_for_dialog
 xdotool key Return
 expect_label "\$zoomed" || failed=1
+
+echo "-- 設定 → 色の変更, the keyboard alone: Tab twice to the check box, Up to モノクロ, Enter"
+xdotool key --clearmodifiers alt+p; sleep 0.5; xdotool key c
+wait_for_dialog 色の指定
+xdotool key Tab Tab Up Return
+for attempt in \$(seq 1 20); do
+  sleep 0.5
+  /usr/bin/import -window "\$wid" shot.png 2>/dev/null || continue
+  "$check" --grey shot.png >check.log && break
+done
+cat check.log
+"$check" --grey shot.png >/dev/null || failed=1
 
 xdotool key --clearmodifiers alt+f; sleep 0.5; xdotool key x
 wait \$pid

@@ -11,11 +11,14 @@
 #include <vector>
 
 // What the application needs of its main window: the size of the diagram view's client area,
-// a repaint of the whole frame (which repaints the view inside it) and closing it.
+// a repaint of the whole frame (which repaints the view inside it), a refresh of the picture,
+// and closing it.
 class CMainWindow {
 public:
     virtual void GetViewClientSize(int& width, int& height) const = 0;
     virtual void InvalidateFrame() = 0;
+    // Brings the picture up to date with the application, repainting only what changed.
+    virtual void RefreshFrame() = 0;
     virtual void CloseFrame() = 0;
 
 protected:
@@ -68,8 +71,8 @@ public:
     // Cancels every worker, ends the threads, waits for all of them and releases them.
     // Blocks without processing any event, so nothing re-enters the coordinator meanwhile.
     void StopCalc();
-    // The refresh tick: counts a display change, repaints the frame, and stops the timer
-    // once no worker runs.
+    // The refresh tick: counts a display change, refreshes the picture in the frame, and stops
+    // the timer once no worker runs.
     void OnRefreshTimer();
     // The timer's procedure; its context is the application whose tick it is.
     static void RefreshTimerProc(void* context, uint32_t message, uintptr_t id, uint32_t time);
@@ -81,6 +84,9 @@ public:
     int32_t RunningWorkerCount() const { return CountRunning(m_workers); }
     // Rows the workers of the current calculation have stored so far.
     int64_t RowsDone() const { return ::RowsDone(m_workers); }
+    // The rows of the grid whose levels are final, one range per worker; the cells of the rest
+    // are 0 or, being written just now, any level. Their cells are visible to the caller.
+    std::vector<RowRange> StoredRows() const { return ::StoredRows(m_workers, m_nGridHeight); }
     // Calculations started since construction; each start replaces the grid and the workers.
     int32_t CalculationsStarted() const { return m_nCalcStarts; }
     // The stripe each worker of the current calculation computes, in stripe order.

@@ -24,3 +24,7 @@ int32_t CountRunning(const WorkerList& workers);
 
 // Rows stored so far by all workers.
 int64_t RowsDone(const WorkerList& workers);
+
+// The rows of a grid of the given height whose levels are final: those each worker has stored,
+// from its stripe's first row on. Read with acquire order, so their cells are visible.
+std::vector<RowRange> StoredRows(const WorkerList& workers, int32_t gridHeight);

@@ -57,7 +57,8 @@ OrbitKernel FastestOrbitKernel();
 // Computes every row of the stripe in order and stores each row's levels once the row is
 // complete. A nonzero cancel flag, read before every row and inside a row at least every
 // kCancelCheckInterval iterations, ends the computation; an abandoned row is not stored.
-// rowsDone, when given, counts the stored rows. Runs on the fastest kernel this processor can run.
+// rowsDone, when given, counts the stored rows, with release order: a thread that reads it with
+// acquire order sees the cells of that many rows from the stripe's first row on. Runs on the fastest kernel this processor can run.
 StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
                            std::atomic<int32_t>* rowsDone = nullptr);
 

@@ -21,7 +21,8 @@ public:
     std::atomic<int32_t> m_bRunning{1};
     // Set to 1 by the coordinator to stop the computation early; never reset.
     std::atomic<int32_t> m_bCancel{0};
-    // Rows of the stripe stored so far, for progress reports.
+    // Rows of the stripe stored so far, from its first row on, in order; their cells are final.
+    // Counted with release order after each row's cells are written.
     std::atomic<int32_t> m_nRowsDone{0};
 
 protected:

@@ -10,7 +10,9 @@
 #include <QIcon>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class CDataExchange;
@@ -56,6 +58,9 @@ protected:
     void reject() override;
     // Tab and Shift+Tab: the next or previous control with a tab stop, in template order.
     bool focusNextPrevChild(bool next) override;
+    // The arrow keys on a button: the next (down, right) or previous (up, left) control of its
+    // group, going round; an automatic radio button reached so is chosen.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -66,6 +71,13 @@ private:
     // The first control with a tab stop after (or before) the one at `position`, going round;
     // the control itself last. Nothing when no control has a tab stop.
     std::optional<size_t> TabStopFrom(size_t position, bool forward) const;
+    // The same for the controls of the group of the one at `position` that can take the focus:
+    // a group runs from a control with WS_GROUP (or the first) to the next with WS_GROUP.
+    std::optional<size_t> GroupItemFrom(size_t position, bool forward) const;
+    // The first control after (or before) `position` within [first, end) that `takes` and that is
+    // enabled and not hidden, going round; the control itself last.
+    std::optional<size_t> NextControl(size_t position, bool forward, std::pair<size_t, size_t> range,
+                                      const std::function<bool(const DialogControl&)>& takes) const;
 
     const DialogTemplate* m_pTemplate;
     QWidget* m_pParentWnd;

@@ -10,9 +10,12 @@
 #include "render/image_pipeline.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 class CDiagramView : public QWidget {
 public:
@@ -31,10 +34,20 @@ public:
     void AllocImage();
     // Colourises every cell of the level grid through a fresh colour table.
     void Colorize();
+    // Colourises the rows the workers stored since the last colourising, or, with a new
+    // calculation, a new grid size or new colours, every cell (then the result is nothing).
+    // Returns the rows colourised. Shows exactly what colourising every cell would show: the
+    // rows not stored are those the last colourising saw, and stored rows never change.
+    std::optional<std::vector<RowRange>> ColorizeStoredRows();
     // Reallocates the display bitmap at the size that fits the client area.
     void FitBitmap();
     // Fits the display bitmap and fills it from the colourised image, or with the placeholder.
     void Resample();
+    // Fills the given rows of the display bitmap again from the colourised image.
+    void ResampleRows(RowRange rows);
+    // Brings the picture up to date with the application, as the paint does, and repaints what
+    // changed: after a refresh tick during a calculation only the rows stored since the last.
+    void Refresh();
 
     // The mouse handlers, with client positions in device pixels.
     void OnLButtonDown(Point point);
@@ -66,10 +79,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void OnPaint();
+    // What a bringing up to date changed: the whole client area, or some display bitmap rows.
+    struct PictureChanges {
+        bool whole = false;
+        std::vector<RowRange> bitmapRows;
+    };
+
+    void OnPaint(const QRegion& painted);
     void OnSize();
-    // The bitmap as it goes to the screen: rows top-down and every pixel opaque.
-    void PrepareShownImage();
+    // Recolours and resamples after the display counter moved or the layout changed.
+    PictureChanges UpdateBuffers();
+    // Where the changes show, in the widget's own coordinates.
+    QRegion AreaOf(const PictureChanges& changes) const;
+    // A rectangle of device pixels in the widget's own coordinates, covering it whole.
+    QRect LogicalRect(Rect device) const;
+    // The bitmap's rows as they go to the screen: top-down and every pixel opaque.
+    void PrepareShownRows(RowRange rows);
     void DrawLabel(class QPainter& painter, const ImagePlacement& placement, Size client);
     void InvertBand(class QPainter& painter) const;
     Point DevicePoint(const QMouseEvent* event) const;
@@ -90,6 +115,8 @@ private:
     Band m_rcBand;
     bool m_bLayoutChanged = false;
     int32_t m_nDisplaySeen = 0;
+    int32_t m_nCalcSeen = 0;                  // the application's calculation the image shows
+    std::vector<RowRange> m_storedRowsShown;  // per worker, the stored rows the image shows
     const int32_t m_nMarginX = kViewMargin;
     const int32_t m_nMarginY = kViewMargin;
 };

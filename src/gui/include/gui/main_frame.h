@@ -25,6 +25,7 @@ public:
 
     void GetViewClientSize(int& width, int& height) const override;
     void InvalidateFrame() override;
+    void RefreshFrame() override;
     void CloseFrame() override;
 
     CDiagramView m_wndView;

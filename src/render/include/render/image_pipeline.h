@@ -3,6 +3,7 @@
 // window (or the bitmap shows a checkerboard placeholder while there is no image).
 #pragma once
 
+#include "core/orbit_density.h"
 #include "render/color_scale.h"
 #include "render/placement.h"
 
@@ -30,19 +31,35 @@ inline constexpr int64_t kMaxBufferPixels = int64_t{1} << 30;
 // then counts as none (the placeholder shows) and the bitmap as empty, never a crash.
 void AllocPixels(PixelBuffer& buffer, Size size);
 
-// Colours every pixel of `image` (already allocated at the grid's size) with the table entry of
-// the level at the same index, read through readLevel(index). A level outside 0..255, which the
-// workers never write, is clamped so that the lookup stays inside the table.
+// Colours the pixels of the given rows of `image` (already allocated at the grid's size) with
+// the table entry of the level at the same index, read through readLevel(index). A level outside
+// 0..255, which the workers never write, is clamped so that the lookup stays inside the table.
+template <typename LevelReader>
+void ColorizeLevelRows(const LevelReader& readLevel, const ColorTable& table, PixelBuffer& image, RowRange rows)
+{
+    uint32_t* out = image.pixels.get();
+    const int64_t end = int64_t{rows.last} * image.width;
+    for (int64_t index = int64_t{rows.first} * image.width; index < end; ++index) {
+        out[index] = table[std::clamp<int32_t>(readLevel(index), 0, 255)];
+    }
+}
+
+// Colours every pixel of `image` in the same way.
 template <typename LevelReader>
 void ColorizeLevels(const LevelReader& readLevel, const ColorTable& table, PixelBuffer& image)
 {
-    uint32_t* out = image.pixels.get();
-    const int64_t count = image.PixelCount();
-    for (int64_t index = 0; index < count; ++index) {
-        out[index] = table[std::clamp<int32_t>(readLevel(index), 0, 255)];
+    if (image.PixelCount() > 0) {
+        ColorizeLevelRows(readLevel, table, image, {0, image.height});
     }
 }
 
 // Fills every pixel of `bitmap` from `image` by a box average in integer arithmetic, or with
 // the checkerboard placeholder when the image holds no pixels. An empty bitmap gets nothing.
 void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap);
+
+// Fills the given rows of `bitmap` as FillDisplayBitmap fills them.
+void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRange rows);
+
+// The rows of a bitmap `bitmapHeight` high whose box averages take a cell from the given rows of
+// an image `imageHeight` high: the bitmap rows that change when those image rows do.
+RowRange BitmapRowsOf(RowRange imageRows, int32_t imageHeight, int32_t bitmapHeight);
