@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every command of the README's sh blocks as a newcomer would, so none can go stale.
-# scripts/test.sh is the runner of this very test and scripts/windows-check.sh runs in CI on
-# its own, so both are left out; the build folder is the one under test, and every file the
+# scripts/test.sh is the runner of this very test and the Windows scripts run in CI on their
+# own, so they are left out; the build folder is the one under test, and every file the
 # commands write goes to a scratch folder.
 set -u
 source_dir=$1
@@ -12,7 +12,7 @@ failures=0
 
 commands=$(awk '/^```sh$/ {inside = 1; next} /^```$/ {inside = 0} inside' "$source_dir/README.md" |
            sed 's/[[:space:]]*#.*$//' | grep -v '^[[:space:]]*$' |
-           grep -v -e '^scripts/test.sh$' -e '^scripts/windows-check.sh$')
+           grep -v -e '^scripts/test.sh$' -e '^scripts/windows-' -e '^scripts/build-windows.sh ')
 while IFS= read -r line; do
   command=${line//build\//$build_dir\/}
   command=${command//-S . /-S $source_dir }

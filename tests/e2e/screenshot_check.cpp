@@ -3,7 +3,12 @@
 // margin box, pixel for pixel as the label font draws it. With --label-after-drag it prints
 // the label that a drag over the window of the screenshot must lead to; with --grey it checks
 // that the picture is a diagram in shades of grey (the monochrome scale).
+// On screenshots of a window with a frame of its own (the Windows program under Wine): --client
+// prints the view's client size, --same-picture compares the picture with a PNG pixel for pixel,
+// and --region-after-drag prints the region that a drag between two points of the window
+// stores, as the region dialog reads its values back.
 #include "label_image.h"
+#include "platform/number_text.h"
 #include "render/drag_selection.h"
 #include "render/region_label.h"
 
@@ -26,7 +31,12 @@ struct Frame {
     int bottom = -1;
 };
 
-// The picture's frame: the longest white run on a row and the rows where it closes.
+// Pixels from the edges of a window's screenshot in which a white line is the window's own
+// frame (drawn there by Wine), never the picture's, which has the view's margins around it.
+constexpr int kWindowBorder = 8;
+
+// The picture's frame: the longest white run on a row, away from the window's edges, and the
+// rows where it closes.
 Frame FindFrame(const QImage& shot)
 {
     Frame frame;
@@ -38,7 +48,8 @@ Frame FindFrame(const QImage& shot)
                 ++run;
                 continue;
             }
-            if (run > bestLength && run > 50) {
+            const bool awayFromTheEdges = x - run >= kWindowBorder && x <= shot.width() - kWindowBorder;
+            if (run > bestLength && run > 50 && awayFromTheEdges) {
                 bestLength = run;
                 frame.left = x - run + 1;
                 frame.right = x - 1;
@@ -148,6 +159,96 @@ int CheckShot(char** argv)
     return 0;
 }
 
+// The view in a screenshot of a window: the black area around the framed picture, as far as the
+// window's frame on the left, right and below and its menu bar above.
+QRect FindView(const QImage& shot, const Frame& frame)
+{
+    const auto black = [&shot](int x, int y) { return (shot.pixel(x, y) & 0xFFFFFF) == 0; };
+    const int row = (frame.top + frame.bottom) / 2;
+    const int column = frame.right + 1;  // right of the picture's frame: no label there
+    int left = frame.left - 2;
+    while (left > 0 && black(left - 1, row)) {
+        --left;
+    }
+    int right = frame.right + 1;
+    while (right < shot.width() && black(right, row)) {
+        ++right;
+    }
+    int top = frame.top - 2;
+    while (top > 0 && black(column, top - 1)) {
+        --top;
+    }
+    int bottom = frame.bottom + 1;
+    while (bottom < shot.height() && black(column, bottom)) {
+        ++bottom;
+    }
+    return QRect(left, top, right - left, bottom - top);
+}
+
+int PrintClientSize(const char* path)
+{
+    const QImage shot = LoadShot(path);
+    const Frame frame = FindFrame(shot);
+    if (frame.bottom < 0) {
+        std::fprintf(stderr, "no framed picture in the screenshot\n");
+        return 1;
+    }
+    const QRect view = FindView(shot, frame);
+    std::printf("%dx%d\n", view.width(), view.height());
+    return 0;
+}
+
+int ComparePicture(const char* shotPath, const char* picturePath)
+{
+    const QImage shot = LoadShot(shotPath);
+    const QImage picture = LoadShot(picturePath);
+    const Frame frame = FindFrame(shot);
+    if (frame.bottom < 0 || picture.isNull()) {
+        std::printf("no framed picture in the screenshot, or no picture to compare with\n");
+        return 1;
+    }
+    const QImage shown = shot.copy(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    if (shown.size() != picture.size()) {
+        std::printf("the picture is %dx%d, the expected one %dx%d\n", shown.width(), shown.height(),
+                    picture.width(), picture.height());
+        return 1;
+    }
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            differing += (shown.pixel(x, y) & 0xFFFFFF) != (picture.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    std::printf("picture %dx%d: %d pixels differ\n", shown.width(), shown.height(), differing);
+    return differing == 0 ? 0 : 1;
+}
+
+// The value as the region dialog shows it and reads it back.
+double ThroughTheDialog(double value)
+{
+    const std::string text = DoubleToText(value);
+    return *TextToDouble(std::u16string(text.begin(), text.end()));
+}
+
+int PrintRegionAfterDrag(char** argv)
+{
+    const QImage shot = LoadShot(argv[2]);
+    const Frame frame = FindFrame(shot);
+    if (frame.bottom < 0) {
+        std::fprintf(stderr, "no framed picture in the screenshot\n");
+        return 1;
+    }
+    const QRect view = FindView(shot, frame);
+    const CalcRegion region{std::stod(argv[3]), std::stod(argv[4]), std::stod(argv[5]), std::stod(argv[6])};
+    const Point start{std::stoi(argv[7]) - view.left(), std::stoi(argv[8]) - view.top()};
+    const Point end{std::stoi(argv[9]) - view.left(), std::stoi(argv[10]) - view.top()};
+    const auto dragged = MapDragToRegion(start, end, {view.width(), view.height()}, {kMargin, kMargin},
+                                         {frame.right - frame.left, frame.bottom - frame.top}, region);
+    std::printf("%.17g %.17g %.17g %.17g\n", ThroughTheDialog(dragged->xmin), ThroughTheDialog(dragged->ymin),
+                ThroughTheDialog(dragged->xmax), ThroughTheDialog(dragged->ymax));
+    return 0;
+}
+
 int CheckGrey(const char* path)
 {
     const QImage shot = LoadShot(path);
@@ -183,11 +284,23 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string_view(argv[1]) == "--grey") {
         return CheckGrey(argv[2]);
     }
+    if (argc == 3 && std::string_view(argv[1]) == "--client") {
+        return PrintClientSize(argv[2]);
+    }
+    if (argc == 4 && std::string_view(argv[1]) == "--same-picture") {
+        return ComparePicture(argv[2], argv[3]);
+    }
+    if (argc == 11 && std::string_view(argv[1]) == "--region-after-drag") {
+        return PrintRegionAfterDrag(argv);
+    }
     if (argc == 3) {
         return CheckShot(argv);
     }
     std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n"
                          "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n"
-                         "       screenshot_check --grey SHOT.png\n");
+                         "       screenshot_check --grey SHOT.png\n"
+                         "       screenshot_check --client SCREEN.png\n"
+                         "       screenshot_check --same-picture SCREEN.png PICTURE.png\n"
+                         "       screenshot_check --region-after-drag SCREEN.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n");
     return 2;
 }
