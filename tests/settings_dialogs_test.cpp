@@ -8,12 +8,14 @@
 #include "res/resource.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <memory>
 #include <set>
 
 namespace {
@@ -285,22 +287,31 @@ TEST(ApplicationIcon, HoldsNineImagesThatQtCanRead)
 TEST_F(SettingsDialogs, WorkersAndRefreshTicksGoOnWhileADialogIsOpen)
 {
     // One worker on chaotic rows of about 20 ms each (under a second with ThreadSanitizer):
-    // the calculation outlasts the dialogs and still stores rows while they are open.
+    // the calculation outlasts the dialogs and stores rows while each of them is open.
     app.m_nProcessors = 1;
     app.SetRegion(0.5, 3.7, 0.51, 3.71);
     app.OnCalcStart();
-    const int64_t rows = app.RowsDone();
     for (const auto& open : {&SettingsDialogs::OpenRegionDialog, &SettingsDialogs::OpenColorDialog,
                              &SettingsDialogs::OpenAboutBox}) {
         const int32_t ticks = app.m_nDisplayCount;
-        // The dialog stays open for 1.5 s; only its own modal loop runs meanwhile.
-        WhenModalOpens([](QWidget* dialog) {
-            QTimer::singleShot(1500, dialog, [dialog] { dialog->close(); });
+        const int64_t rows = app.RowsDone();
+        // The dialog stays open 1.5 s, and longer until the worker has stored a row meanwhile
+        // (rows come slower on a busy machine); only the dialog's own modal loop runs.
+        WhenModalOpens([this, rows](QWidget* dialog) {
+            auto* poll = new QTimer(dialog);
+            auto open = std::make_shared<QElapsedTimer>();
+            open->start();
+            QObject::connect(poll, &QTimer::timeout, dialog, [this, rows, dialog, open] {
+                if ((open->elapsed() >= 1500 && app.RowsDone() > rows) || open->elapsed() >= 9000) {
+                    dialog->close();
+                }
+            });
+            poll->start(50);
         });
         (this->*open)();
         EXPECT_GE(app.m_nDisplayCount, ticks + 1);
+        EXPECT_GT(app.RowsDone(), rows);
     }
-    EXPECT_GT(app.RowsDone(), rows);
     EXPECT_GE(app.RunningWorkerCount(), 1);
 }
 
