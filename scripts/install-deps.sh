@@ -14,7 +14,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   locales file
   binutils-mingw-w64-x86-64 desktop-file-utils icoutils
-  scdoc
+  scdoc appstream
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as it is shipped: the Windows resources compile, the icon holds its nine
-# images, and an install holds the programs, a valid desktop entry and the icons, and the manual
-# pages and the completion, both in step with corvalis-render --help.
+# images, and an install holds the programs, a valid desktop entry and the icons, the manual
+# pages and the completion, both in step with corvalis-render --help, and valid software-centre
+# data that launches the installed desktop entry.
 set -u
 source_dir=$1
 build_dir=$2
@@ -85,6 +86,15 @@ completions() {
 [ "$(completions --scheme '' | tr '\n' ' ')" = "blue green mono red " ] ||
   fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')'"
 [ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
+
+metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null)
+if [ -f "$metainfo" ]; then
+  appstreamcli validate --no-net "$metainfo" >"$work/validate" 2>&1 || { cat "$work/validate"; fail "the metainfo is not valid"; }
+  launched=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+  [ -f "$prefix/share/applications/$launched" ] || fail "the metainfo launches '$launched', which is not installed"
+else
+  fail "no metainfo installed"
+fi
 
 [ "$failures" -eq 0 ] && echo "packaging: all checks passed"
 exit "$failures"
