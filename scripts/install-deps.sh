@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Corvalis need; with
-# "windows", also those of the Windows checks (MinGW-w64, Wine, GoogleTest's sources).
+# Installs the Debian packages that building, running, testing and packaging Corvalis need;
+# with "windows", also those of the Windows checks (MinGW-w64, Wine, GoogleTest's sources);
+# with "debian", also those of the Debian package's checks (lintian, man, bash completion).
 # Only missing packages are installed; with nothing missing it returns at once.
-# Usage: scripts/install-deps.sh [windows]
+# Usage: scripts/install-deps.sh [windows|debian]
 set -euo pipefail
 
 packages=(
@@ -11,13 +12,15 @@ packages=(
   zlib1g-dev
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   fonts-ipafont-gothic fonts-liberation
-  xvfb xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils
   locales file
   binutils-mingw-w64-x86-64 desktop-file-utils icoutils
+  scdoc appstream dpkg-dev
 )
-if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest)
-fi
+case "${1:-}" in
+  windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest) ;;
+  debian) packages+=(lintian man-db bash-completion) ;;
+esac
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
   echo "install-deps: this system has no apt/dpkg. Install these packages (or their equivalents) by hand:" >&2

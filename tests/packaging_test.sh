@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The program as it is shipped: the Windows resources compile, the icon holds its nine
-# images, and an install holds the programs, a valid desktop entry and the icons.
+# images, and an install holds the programs, a valid desktop entry and the icons, the manual
+# pages and the completion, both in step with corvalis-render --help, and valid software-centre
+# data that launches the installed desktop entry.
 set -u
 source_dir=$1
 build_dir=$2
@@ -49,6 +51,50 @@ for size in 16 32 48 64 128 256; do
   icon="$work/prefix/share/icons/hicolor/${size}x$size/apps/corvalis.png"
   file "$icon" 2>/dev/null | grep -q "PNG image data, $size x $size" || fail "no ${size}x$size icon"
 done
+
+# Every option that --help shows is in the manual page and is completed, and no other.
+prefix=$work/prefix
+help_options=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  \(-[^ ].*\)$/\1/p' | sed 's/  .*//' |
+               grep -o -E -- '--?[a-z][a-z-]*' | sort)
+man1=$prefix/share/man/man1
+for page in corvalis corvalis-render; do
+  gzip -t "$man1/$page.1.gz" 2>/dev/null || fail "no manual page $page(1)"
+done
+page_options=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null |
+               awk '/^\.SH/ {inside = ($2 == "OPTIONS")} inside && /^\.RS/ {print item} {item = $0}' |
+               grep -o -E -- '\\fB--?[a-z][a-z-]*' | sed 's/^\\fB//' | sort)
+[ "$page_options" = "$help_options" ] ||
+  fail "corvalis-render(1) and --help list different options:$(diff <(echo "$page_options") <(echo "$help_options"))"
+# The README's examples are the manual page's too.
+page_text=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null | sed 's/\\&//g')
+while IFS= read -r example; do
+  grep -q -F -x -- "$example" <<<"$page_text" || fail "corvalis-render(1) lacks the README's example: $example"
+done < <(sed -n 's|^build/bin/\(corvalis-render .*\)$|\1|p' "$source_dir/README.md")
+
+# The completion, in a folder holding a picture, a text and a folder: the words offered for
+# the last of the words given.
+completion=$prefix/share/bash-completion/completions/corvalis-render
+mkdir -p "$work/files/folder" && touch "$work/files/picture.png" "$work/files/notes.txt"
+completions() {
+  (cd "$work/files" && bash -c 'source "$0" && function=$(complete -p corvalis-render | sed -n "s/.*-F \([^ ]*\).*/\1/p") &&
+     COMP_WORDS=(corvalis-render "$@") && COMP_CWORD=$# && $function && printf "%s\n" "${COMPREPLY[@]}"' \
+     "$completion" "$@" | sort)
+}
+[ "$(completions -)" = "$help_options" ] ||
+  fail "the completion and --help offer different options:$(diff <(completions -) <(echo "$help_options"))"
+[ "$(completions --sch)" = "--scheme" ] || fail "--sch completes to '$(completions --sch)'"
+[ "$(completions --scheme '' | tr '\n' ' ')" = "blue green mono red " ] ||
+  fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')'"
+[ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
+
+metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null)
+if [ -f "$metainfo" ]; then
+  appstreamcli validate --no-net "$metainfo" >"$work/validate" 2>&1 || { cat "$work/validate"; fail "the metainfo is not valid"; }
+  launched=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+  [ -f "$prefix/share/applications/$launched" ] || fail "the metainfo launches '$launched', which is not installed"
+else
+  fail "no metainfo installed"
+fi
 
 [ "$failures" -eq 0 ] && echo "packaging: all checks passed"
 exit "$failures"

@@ -1,0 +1,41 @@
+# Bash completion of corvalis-render: its options (each may be given once, so those already
+# on the line are not offered again), the colour scales after --scheme, and file names after
+# the outputs: PNG files after -o, PGM files after --levels, and folders for both.
+
+_corvalis_render_files()
+{
+    local IFS=$'\n'
+    compopt -o filenames 2>/dev/null
+    COMPREPLY=($(compgen -d -- "$2"; compgen -f -X "!*.$1" -- "$2"))
+}
+
+_corvalis_render()
+{
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    local prev=${COMP_WORDS[COMP_CWORD - 1]}
+    case $prev in
+        --scheme)
+            COMPREPLY=($(compgen -W 'blue red green mono' -- "$cur"))
+            return ;;
+        -o | --output)
+            _corvalis_render_files png "$cur"
+            return ;;
+        --levels)
+            _corvalis_render_files pgm "$cur"
+            return ;;
+        --grid | --fit | --stripes | --threads)
+            return ;;
+    esac
+    local i
+    for ((i = COMP_CWORD - 1; i >= 1 && i >= COMP_CWORD - 4; i--)); do
+        [[ ${COMP_WORDS[i]} == --region ]] && return  # one of its four numbers
+    done
+    local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
+    for option in --region --grid --fit --stripes --threads -q --quiet --levels -o --output \
+                  --scheme --reverse -h --help; do
+        [[ $given == *" $option "* ]] || options+=("$option")
+    done
+    COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
+}
+
+complete -F _corvalis_render corvalis-render

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The Debian package, checked on this machine as a user meets it. It installs to the system,
+# so it runs as root, in CI:
+#   1. makes the package (scripts/package.sh) and shows its control fields and files;
+#   2. lintian (no error, no warning), appstreamcli and desktop-file-validate on its data, and
+#      its changelog and software-centre release against the package's version;
+#   3. installs it with dpkg -i, runs both programs from /usr/bin (the window under Xvfb, found
+#      by the window class its desktop entry names; the renderer on a small grid), opens both
+#      manual pages with man and completes --sch through bash-completion;
+#   4. purges it and checks that nothing of it is left.
+# Refuses to start when corvalis is installed already; purges the package if a step fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+fail() { echo "debian-check: $*" >&2; exit 1; }
+took() { echo "-- $1: $((SECONDS - $2)) s"; }
+[ "$(id -u)" -eq 0 ] || fail "it installs the package to the system: run it as root"
+if [ "$(dpkg-query -W -f='${db:Status-Status}' corvalis 2>/dev/null)" = installed ]; then
+  fail "corvalis is installed on this machine already; remove it first"
+fi
+scripts/install-deps.sh debian
+build=${BUILD_DIR:-build}
+work=$(mktemp -d)
+installed=no
+finish() {
+  if [ "$installed" = yes ]; then dpkg --purge corvalis >/dev/null; fi
+  rm -rf "$work"
+}
+trap finish EXIT
+
+echo "== Making the package"
+started=$SECONDS
+rm -f "$build"/corvalis_*.deb
+BUILD_DIR=$build scripts/package.sh
+deb=$(ls "$build"/corvalis_*.deb)
+version=$(dpkg-deb --field "$deb" Version)
+dpkg-deb --info "$deb"
+dpkg-deb --contents "$deb"
+took "package made" "$started"
+
+echo "== Lintian and the validators"
+started=$SECONDS
+lintian --fail-on error,warning --display-info --pedantic "$deb"
+root=$work/root
+dpkg-deb --extract "$deb" "$root"
+appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml
+desktop-file-validate --no-hints "$root/usr/share/applications/corvalis.desktop"
+zcat "$root/usr/share/doc/corvalis/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog --file "$work/changelog" --show-field Version)" = "$version" ] ||
+  fail "the changelog's last entry is not version $version"
+release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$root"/usr/share/metainfo/*.metainfo.xml | head -n 1)
+[ "$release" = "$version" ] || fail "the metainfo's newest release is $release, not $version"
+took "checked" "$started"
+
+echo "== Installed with dpkg -i"
+started=$SECONDS
+installed=yes
+dpkg -i "$deb"
+dpkg -L corvalis | grep -v '^/\.$' >"$work/files"
+cat "$work/files"
+
+cd "$work"
+/usr/bin/corvalis-render --region 0 3 1 4 --grid 64x48 --quiet --levels levels.pgm -o picture.png
+file picture.png | grep -q "PNG image data, 64 x 48" || fail "the installed corvalis-render drew no 64x48 picture"
+[ "$(head -c 2 levels.pgm)" = P5 ] || fail "the installed corvalis-render wrote no PGM"
+echo "corvalis-render drew $(file -b picture.png)"
+
+# The window must appear with the class the desktop entry matches it by, and keep running.
+wm_class=$(sed -n 's/^StartupWMClass=//p' /usr/share/applications/corvalis.desktop)
+mkdir -m 700 runtime
+HOME=$work XDG_RUNTIME_DIR=$work/runtime xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  /usr/bin/corvalis & program=$!
+  for _ in $(seq 100); do xdotool search --class "^$1\$" >/dev/null && break; sleep 0.1; done
+  sleep 3
+  kill -0 "$program" && xdotool search --class "^$1\$" >/dev/null
+  status=$?
+  kill "$program"
+  exit "$status"' _ "$wm_class" || fail "the installed window did not stay open with the class '$wm_class'"
+echo "corvalis showed its window (class $wm_class) for 3 s"
+
+for page in corvalis corvalis-render; do
+  [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man does not find $page(1)"
+  MANPAGER=cat MANWIDTH=80 man "$page" >"$page.txt" || fail "man $page failed"
+  head -n 6 "$page.txt"
+done
+
+completed=$(bash -c 'source /usr/share/bash-completion/bash_completion && __load_completion corvalis-render &&
+  COMP_WORDS=(corvalis-render --sch) && COMP_CWORD=1 &&
+  $(complete -p corvalis-render | sed -n "s/.*-F \([^ ]*\).*/\1/p") && echo "${COMPREPLY[*]}"')
+[ "$completed" = --scheme ] || fail "bash completes --sch to '$completed'"
+echo "bash completes corvalis-render --sch to $completed"
+cd - >/dev/null
+took "installed and used" "$started"
+
+echo "== Purged"
+started=$SECONDS
+dpkg --purge corvalis
+installed=no
+left=0
+while IFS= read -r path; do
+  # A folder may stay only as another package's.
+  if { [ -d "$path" ] && ! dpkg -S "$path" >/dev/null 2>&1; } || { [ ! -d "$path" ] && { [ -e "$path" ] || [ -L "$path" ]; }; }; then
+    echo "left behind: $path"
+    left=$((left + 1))
+  fi
+done <"$work/files"
+[ "$left" -eq 0 ] || fail "$left paths of the package are left"
+! man -w corvalis-render >/dev/null 2>&1 || fail "man still finds corvalis-render(1)"
+echo "none of the package's $(wc -l <"$work/files") paths is left but folders of other packages"
+took "purged" "$started"
+echo "debian-check: passed"
