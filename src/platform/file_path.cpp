@@ -11,13 +11,3 @@ std::string Utf8FromPath(const std::filesystem::path& path)
     const std::u8string utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
 }
-
-std::FILE* OpenUtf8File(std::string_view utf8Path, const char* mode)
-{
-#ifdef _WIN32
-    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(PathFromUtf8(utf8Path).c_str(), wideMode.c_str());
-#else
-    return std::fopen(PathFromUtf8(utf8Path).c_str(), mode);
-#endif
-}

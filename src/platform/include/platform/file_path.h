@@ -2,13 +2,9 @@
 // to the system in its own encoding (UTF-16 on Windows).
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
-
-// std::fopen for a UTF-8 file name.
-std::FILE* OpenUtf8File(std::string_view utf8Path, const char* mode);
