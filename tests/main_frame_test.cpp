@@ -1,7 +1,11 @@
 #include "app_window_fixture.h"
+#include "hang_guard.h"
 #include "label_image.h"
 #include "render/region_label.h"
 #include "res/resource.h"
+
+#include <functional>
+#include <numeric>
 
 namespace {
 
@@ -27,6 +31,27 @@ protected:
     {
         frame->resize(420, 360);
         app.SetRegion(0.0, 3.0, 4.0, 4.0);
+    }
+
+    // The picture the ticks made, buffers and screen, equals the one a full recolouring gives.
+    void ExpectTheFullRecolouring()
+    {
+        const auto copy = [](const PixelBuffer& buffer) {
+            return std::vector<uint32_t>(buffer.pixels.get(), buffer.pixels.get() + buffer.PixelCount());
+        };
+        const auto differing = [&copy](const PixelBuffer& buffer, const std::vector<uint32_t>& pixels) {
+            const std::vector<uint32_t> now = copy(buffer);
+            return now.size() != pixels.size() ? -1 : std::inner_product(now.begin(), now.end(), pixels.begin(), 0,
+                                                                          std::plus<>(), std::not_equal_to<>());
+        };
+        const std::vector<uint32_t> tickedImage = copy(View().ColorizedImage());
+        const std::vector<uint32_t> tickedBitmap = copy(View().DisplayBitmap());
+        const QImage tickedPixels = ViewPixels();
+        View().Colorize();
+        View().Resample();
+        EXPECT_EQ(differing(View().ColorizedImage(), tickedImage), 0) << "differing cells";
+        EXPECT_EQ(differing(View().DisplayBitmap(), tickedBitmap), 0) << "differing bitmap pixels";
+        EXPECT_TRUE(ViewPixels() == tickedPixels) << "the screen differs";
     }
 };
 
@@ -130,10 +155,10 @@ TEST_F(MainFrame, StartFromTheMenuPaintsTheDiagram)
 {
     QTest::keyClick(frame, Qt::Key_C, Qt::AltModifier);
     QMenu* calcMenu = frame->menuBar()->actions()[2]->menu();
-    ASSERT_TRUE(QTest::qWaitFor([calcMenu] { return calcMenu->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([calcMenu] { return calcMenu->isVisible(); }, kHangGuardMs));
     QTest::keyClick(calcMenu, Qt::Key_S);
     ASSERT_GT(app.WorkerCount(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, kHangGuardMs));
     View().repaint();
     EXPECT_EQ(View().ColorizedImage().width, GridSize().width);
     ExpectPaintedPicture(ViewPixels(), View(), Region());
@@ -144,9 +169,9 @@ TEST_F(MainFrame, ResizeResamplesWithoutRecolouring)
     RunCalculation();
     const PixelBuffer& image = View().ColorizedImage();
     const std::vector<uint32_t> colours(image.pixels.get(), image.pixels.get() + image.PixelCount());
-    // A new start of a slow region leaves a grid of zeros, which a recolouring would show; its
-    // first tick is a second away.
-    app.SetRegion(0.5, 3.7, 0.5001, 3.7001);
+    // A new start with its workers held leaves a grid of zeros, which a recolouring would show.
+    // No event is processed from the start to the checks, so no tick comes in between.
+    app.AllowWorkerRows(0);
     app.OnCalcStart();
     const int32_t seen = app.m_nDisplayCount;
     frame->resize(300, 400);
@@ -158,35 +183,68 @@ TEST_F(MainFrame, ResizeResamplesWithoutRecolouring)
     ExpectPaintedPicture(ViewPixels(), View(), Region());
 }
 
+// The workers are held at known rows, so that each tick but the last finds rows stored and rows
+// still to come, however fast the machine.
 TEST_F(MainFrame, TicksThatRecolourOnlyNewRowsShowWhatRecolouringEverythingShows)
 {
-    app.SetRegion(0.4, 3.6, 0.6, 4.0);  // chaotic rows, some milliseconds each
+    app.m_nProcessors = 2;
+    app.AllowWorkerRows(0);
     app.OnCalcStart();
-    const int64_t rows = GridSize().height;
-    int partialTicks = 0;
-    while (app.RunningWorkerCount() > 0) {
-        QTest::qWait(20);
-        const int64_t done = app.RowsDone();
+    const int32_t stripeRows = GridSize().height / 2;
+    constexpr int32_t kPartialTicks = 4;
+    for (int32_t tick = 1; tick <= kPartialTicks; ++tick) {
+        const int32_t allowed = stripeRows * tick / (kPartialTicks + 1);
+        app.AllowWorkerRows(allowed);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return app.RowsDone() == 2 * allowed; }, kHangGuardMs));
         app.OnRefreshTimer();
         QApplication::processEvents();
-        partialTicks += done > 0 && done < rows;
     }
+    app.AllowWorkerRows(kAllRows);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RunningWorkerCount() == 0; }, kHangGuardMs));
     app.OnRefreshTimer();
     QApplication::processEvents();
-    EXPECT_GE(partialTicks, 3) << "the ticks should find rows stored and rows to come";
-    const PixelBuffer& image = View().ColorizedImage();
-    const PixelBuffer& bitmap = View().DisplayBitmap();
-    const auto copy = [](const PixelBuffer& buffer) {
-        return std::vector<uint32_t>(buffer.pixels.get(), buffer.pixels.get() + buffer.PixelCount());
-    };
-    const std::vector<uint32_t> tickedImage = copy(image);
-    const std::vector<uint32_t> tickedBitmap = copy(bitmap);
-    const QImage tickedPixels = ViewPixels();
-    View().Colorize();
-    View().Resample();
-    EXPECT_EQ(copy(image), tickedImage);
-    EXPECT_EQ(copy(bitmap), tickedBitmap);
-    EXPECT_EQ(ViewPixels(), tickedPixels);
+    ExpectTheFullRecolouring();
+}
+
+// The main window whose refresh lets every worker finish once the picture is refreshed: the
+// last rows land between a tick's refresh and its count of the running workers.
+class WorkersFinishingDuringTheRefresh : public CMainWindow {
+public:
+    WorkersFinishingDuringTheRefresh(CMainWindow& window, CDiagramApp& app) : m_window(window), m_app(app) {}
+    void GetViewClientSize(int& width, int& height) const override { m_window.GetViewClientSize(width, height); }
+    void InvalidateFrame() override { m_window.InvalidateFrame(); }
+    void RefreshFrame() override
+    {
+        m_window.RefreshFrame();
+        m_app.AllowWorkerRows(kAllRows);
+        finished = WaitWithoutEvents([this] { return m_app.RunningWorkerCount() == 0; });
+    }
+    void CloseFrame() override { m_window.CloseFrame(); }
+
+    bool finished = false;
+
+private:
+    CMainWindow& m_window;
+    CDiagramApp& m_app;
+};
+
+TEST_F(MainFrame, TheTickThatFindsEveryWorkerFinishedShowsTheirLastRows)
+{
+    app.m_nProcessors = 2;
+    app.AllowWorkerRows(1);
+    app.OnCalcStart();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RowsDone() == 2; }, kHangGuardMs));
+    WorkersFinishingDuringTheRefresh window(*frame, app);
+    app.m_pMainWnd = &window;
+    app.OnRefreshTimer();
+    app.m_pMainWnd = frame.data();
+    ASSERT_TRUE(window.finished);
+    if (app.RefreshTimerId() != 0) {
+        app.OnRefreshTimer();  // the tick that finds every worker finished
+    }
+    EXPECT_EQ(app.RefreshTimerId(), 0u);
+    QApplication::processEvents();
+    ExpectTheFullRecolouring();
 }
 
 TEST_F(MainFrame, TheRefreshTickRepaintsTheViewThroughTheFrame)
@@ -195,7 +253,7 @@ TEST_F(MainFrame, TheRefreshTickRepaintsTheViewThroughTheFrame)
     QApplication::processEvents();
     const int before = counter.paints;
     app.OnRefreshTimer();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, kHangGuardMs));
 }
 
 TEST_F(MainFrame, AcceleratorsDoNothing)
@@ -237,16 +295,16 @@ TEST_F(MainFrame, FocusReturnsToTheView)
     other.setFocus();
     QApplication::setActiveWindow(frame);
     frame->setFocus();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == &View(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == &View(); }, kHangGuardMs));
 }
 
 TEST_F(MainFrame, ExitClosesTheWindowWhileWorkersCompute)
 {
-    app.SetRegion(0.5, 3.7, 0.5001, 3.7001);
+    app.AllowWorkerRows(0);
     app.OnCalcStart();
     ASSERT_GE(app.RunningWorkerCount(), 1);
     EXPECT_TRUE(frame->OnCmdMsg(ID_APP_EXIT));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return frame.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return frame.isNull(); }, kHangGuardMs));
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     EXPECT_GE(app.RunningWorkerCount(), 1);  // the workers end with the application object
 }

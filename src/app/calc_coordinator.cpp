@@ -20,7 +20,7 @@ void CDiagramApp::OnCalcStart()
     if (!ReplaceGrid(*grid)) {
         return;
     }
-    m_workers = StartWorkers(m_pLevels.get(), *grid, m_region, m_nProcessors);
+    m_workers = StartWorkers(m_pLevels.get(), *grid, m_region, m_nProcessors, m_nWorkerRowsAllowed);
     if (m_workers.empty()) {
         ReleaseGrid();
         return;
@@ -38,17 +38,26 @@ void CDiagramApp::StopCalc()
 void CDiagramApp::OnRefreshTimer()
 {
     ++m_nDisplayCount;
+    // Counted before the refresh reads the rows: a worker clears m_bRunning (release) after its
+    // last row, so when none runs here (acquire) the refresh sees every level. Counted after,
+    // a worker finishing in between would leave its last rows unshown and no tick to follow.
+    const bool finished = m_nTimerId != 0 && CountRunning(m_workers) == 0;
     // The picture shows the new levels as the whole frame's repaint would; on a large screen
     // only the rows stored since the last tick are recoloured and repainted.
     if (m_pMainWnd != nullptr) {
         m_pMainWnd->RefreshFrame();
     }
-    if (m_nTimerId == 0) {
-        return;
-    }
-    if (CountRunning(m_workers) == 0) {
+    if (finished) {
         KillTimer(m_nTimerId);
         m_nTimerId = 0;
+    }
+}
+
+void CDiagramApp::AllowWorkerRows(int32_t rows)
+{
+    m_nWorkerRowsAllowed = rows;
+    for (auto& worker : m_workers) {
+        worker->AllowRows(rows);
     }
 }
 

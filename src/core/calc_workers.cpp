@@ -2,7 +2,8 @@
 
 #include <new>
 
-WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count)
+WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count,
+                        int32_t rowsAllowed)
 {
     WorkerList workers;
     try {
@@ -15,6 +16,7 @@ WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, in
             const StripeSpec stripe = StripeFor(levels, grid, region, StripeBounds(i, count, grid.height));
             worker->SetStripe(stripe.cells, stripe.width, stripe.rows, stripe.xMin, stripe.yStart,
                               stripe.xRange, stripe.yRange);
+            worker->AllowRows(rowsAllowed);
             workers[static_cast<size_t>(i)] = std::move(worker);
         }
     } catch (const std::bad_alloc&) {
@@ -31,7 +33,7 @@ void StopWorkers(WorkerList& workers)
     std::vector<CWinThread*> threads;
     for (auto& worker : workers) {
         if (worker) {
-            worker->m_bCancel.store(1, std::memory_order_relaxed);
+            worker->Cancel();
             worker->PostThreadMessage(WM_CALC_QUIT, 0, 0);
             threads.push_back(worker.get());
         }

@@ -1,8 +1,23 @@
 #include "core/win_thread_calc.h"
 
+#include <algorithm>
+
 void CWinThreadCalc::OnEndThread()
 {
+    Cancel();
+}
+
+void CWinThreadCalc::AllowRows(int32_t rows)
+{
+    // Release, so that a worker woken by the lifted hold of Cancel sees the cancel flag too.
+    m_nRowsAllowed.store(rows, std::memory_order_release);
+    m_nRowsAllowed.notify_all();
+}
+
+void CWinThreadCalc::Cancel()
+{
     m_bCancel.store(1, std::memory_order_relaxed);
+    AllowRows(kAllRows);
 }
 
 void CWinThreadCalc::SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin,
@@ -13,7 +28,19 @@ void CWinThreadCalc::SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, 
 
 bool CWinThreadCalc::InitInstance()
 {
-    ComputeStripe(m_stripe, m_bCancel, &m_nRowsDone);
+    int32_t row = 0;
+    while (row < m_stripe.rows && m_bCancel.load(std::memory_order_relaxed) == 0) {
+        const int32_t allowed = m_nRowsAllowed.load(std::memory_order_acquire);
+        if (allowed <= row) {
+            m_nRowsAllowed.wait(allowed, std::memory_order_acquire);
+            continue;
+        }
+        const int32_t last = std::min(allowed, m_stripe.rows);
+        if (ComputeStripeRows(m_stripe, {row, last}, m_bCancel, &m_nRowsDone) != StripeResult::Completed) {
+            break;
+        }
+        row = last;
+    }
     m_bRunning.store(0, std::memory_order_release);
     return true;
 }

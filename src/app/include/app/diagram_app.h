@@ -72,7 +72,8 @@ public:
     // Blocks without processing any event, so nothing re-enters the coordinator meanwhile.
     void StopCalc();
     // The refresh tick: counts a display change, refreshes the picture in the frame, and stops
-    // the timer once no worker runs.
+    // the timer once no worker runs. The workers are counted before the refresh, so the tick
+    // that stops the timer shows every level they stored.
     void OnRefreshTimer();
     // The timer's procedure; its context is the application whose tick it is.
     static void RefreshTimerProc(void* context, uint32_t message, uintptr_t id, uint32_t time);
@@ -87,6 +88,10 @@ public:
     // The rows of the grid whose levels are final, one range per worker; the cells of the rest
     // are 0 or, being written just now, any level. Their cells are visible to the caller.
     std::vector<RowRange> StoredRows() const { return ::StoredRows(m_workers, m_nGridHeight); }
+    // Lets each worker store rows of its stripe up to this count and then wait for more, in the
+    // current calculation and in those started later; kAllRows, the default, holds none back.
+    // Tests set the pace of a calculation with it.
+    void AllowWorkerRows(int32_t rows);
     // Calculations started since construction; each start replaces the grid and the workers.
     int32_t CalculationsStarted() const { return m_nCalcStarts; }
     // The stripe each worker of the current calculation computes, in stripe order.
@@ -115,5 +120,6 @@ private:
     int32_t m_nGridWidth = 0;
     int32_t m_nGridHeight = 0;
     WorkerList m_workers;
+    int32_t m_nWorkerRowsAllowed = kAllRows;
     int32_t m_nCalcStarts = 0;
 };

@@ -10,9 +10,11 @@
 
 using WorkerList = std::vector<std::unique_ptr<CWinThreadCalc>>;
 
-// Creates `count` suspended workers, worker i with stripe i of the grid, and resumes them only
-// once every one is created and configured. Returns no workers when a thread cannot be made.
-WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count);
+// Creates `count` suspended workers, worker i with stripe i of the grid and the given row
+// allowance (CWinThreadCalc::AllowRows), and resumes them only once every one is created and
+// configured. Returns no workers when a thread cannot be made.
+WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count,
+                        int32_t rowsAllowed = kAllRows);
 
 // Sets every worker's cancel flag, then posts its quit message; waits until every thread has
 // ended (without processing any event) and deletes the workers.

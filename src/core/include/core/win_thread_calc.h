@@ -7,8 +7,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 
 inline constexpr uint32_t WM_CALC_QUIT = WM_USER + 101;
+
+// A row allowance that holds no worker back.
+inline constexpr int32_t kAllRows = std::numeric_limits<int32_t>::max();
 
 class CWinThreadCalc : public CWinThread {
 public:
@@ -16,6 +20,14 @@ public:
     void SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin, double dYStart,
                    double dXRange, double dYRange);
     const StripeSpec& Stripe() const { return m_stripe; }
+
+    // Lets the worker store rows of its stripe up to this count (from its first row on), then
+    // wait until it may store more; kAllRows, the default, holds it nowhere. Callers that want
+    // to know which rows are stored when (tests) set the pace with it.
+    void AllowRows(int32_t rows);
+    // Stops the computation early: sets m_bCancel and lifts any hold, so that a held worker ends
+    // too.
+    void Cancel();
 
     // 1 until the computation has ended; cleared with release order after the last cell write.
     std::atomic<int32_t> m_bRunning{1};
@@ -35,4 +47,5 @@ private:
     void OnCalcQuit(uintptr_t wParam, intptr_t lParam);
 
     StripeSpec m_stripe;
+    std::atomic<int32_t> m_nRowsAllowed{kAllRows};
 };
