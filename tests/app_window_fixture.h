@@ -34,7 +34,7 @@ protected:
         QApplication::setActiveWindow(frame);
         QTest::keyClick(frame, popup, Qt::AltModifier);
         QMenu* menu = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenu()) != nullptr; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = OpenMenu()) != nullptr; }, kHangGuardMs));
         QTest::keyClick(menu, item);
     }
 
@@ -61,7 +61,7 @@ protected:
     void RunCalculation()
     {
         app.OnCalcStart();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, kHangGuardMs));
         QApplication::processEvents();
         View().repaint();
     }

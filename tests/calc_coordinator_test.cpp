@@ -1,5 +1,6 @@
 #include "app/diagram_app.h"
 #include "framework/timer.h"
+#include "hang_guard.h"
 #include "literal_orbit_density.h"
 
 #include <QCoreApplication>
@@ -7,13 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 #include <vector>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // The main window as the coordinator sees it: a client size and a count of frame repaints.
 class TestWindow : public CMainWindow {
@@ -38,9 +36,9 @@ class CalcCoordinator : public testing::Test {
 protected:
     CalcCoordinator() : window(200, 150) { app.m_pMainWnd = &window; }
 
-    bool WaitForTimerToStop(int timeoutMs = 60000)
+    bool WaitForTimerToStop()
     {
-        return QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, timeoutMs);
+        return QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, kHangGuardMs);
     }
 
     Size GridSize() const
@@ -71,8 +69,6 @@ protected:
         }
         return levels;
     }
-
-    void SetDeepZoom() { app.SetRegion(0.5, 3.7, 0.5001, 3.7001); }
 
     TestWindow window;
     CDiagramApp app;
@@ -110,7 +106,7 @@ TEST_F(CalcCoordinator, StartFitsTheGridAndRunsOneWorkerPerStripe)
 
 TEST_F(CalcCoordinator, StartWhileRunningKeepsTheTimerAndStartsOver)
 {
-    SetDeepZoom();  // rows take about a second each
+    app.AllowWorkerRows(0);  // the workers run until they are stopped
     app.OnCalcStart();
     const uint32_t timer = app.RefreshTimerId();
     const int32_t started = app.CalculationsStarted();
@@ -123,14 +119,12 @@ TEST_F(CalcCoordinator, StartWhileRunningKeepsTheTimerAndStartsOver)
     EXPECT_EQ(Grid(), std::vector<int32_t>(Grid().size(), 0));
 
     // The next tick counts the new, running workers: the timer goes on.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nDisplayCount >= 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.m_nDisplayCount >= 1; }, kHangGuardMs));
     EXPECT_EQ(app.RefreshTimerId(), timer);
 
-    const auto stopping = std::chrono::steady_clock::now();
     app.StopCalc();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 10s);
     EXPECT_EQ(app.WorkerCount(), 0);
-    EXPECT_TRUE(WaitForTimerToStop(5000));  // a tick with no worker stops the timer
+    EXPECT_TRUE(WaitForTimerToStop());  // a tick with no worker stops the timer
 }
 
 TEST_F(CalcCoordinator, StartAfterFinishingCreatesANewTimer)
@@ -161,7 +155,7 @@ TEST_F(CalcCoordinator, ZeroExtentsComputeNothingAndTheFirstTickStops)
 
 TEST_F(CalcCoordinator, NoRoomForAPictureChangesNothing)
 {
-    SetDeepZoom();
+    app.AllowWorkerRows(0);
     app.OnCalcStart();
     const int32_t started = app.CalculationsStarted();
     const uint32_t timer = app.RefreshTimerId();
@@ -191,11 +185,9 @@ TEST(CalcCoordinatorLifetime, DestroyingTheApplicationEndsTheWorkersFirstAndKill
     TestWindow window(200, 150);
     auto app = std::make_unique<CDiagramApp>();
     app->m_pMainWnd = &window;
-    app->SetRegion(0.5, 3.7, 0.5001, 3.7001);
+    app->SetRegion(0.5, 3.7, 0.5001, 3.7001);  // rows far longer than the test
     app->OnCalcStart();
     const uint32_t timer = app->RefreshTimerId();
-    QTest::qWait(50);
-    ASSERT_GE(app->RunningWorkerCount(), 1);
     app.reset();  // workers still writing into the grid: they must end before it is freed
     EXPECT_FALSE(KillTimer(timer));  // it would tick into the destroyed application
 }
@@ -208,7 +200,7 @@ TEST_F(CalcCoordinator, StartsAndStopsAtRandomMomentsWithoutDeadlockOrLeak)
         window.m_height = std::uniform_int_distribution<int>(20, 300)(random);
         app.m_nProcessors = std::uniform_int_distribution<int>(1, 6)(random);
         if (random() % 3 == 0) {
-            SetDeepZoom();
+            app.SetRegion(0.5, 3.7, 0.5001, 3.7001);  // rows that a stop interrupts
         } else {
             app.SetRegion(0.0, 3.0, 1.0, 4.0);
         }
@@ -221,7 +213,7 @@ TEST_F(CalcCoordinator, StartsAndStopsAtRandomMomentsWithoutDeadlockOrLeak)
     }
     app.StopCalc();
     EXPECT_EQ(app.WorkerCount(), 0);
-    EXPECT_TRUE(WaitForTimerToStop(5000));
+    EXPECT_TRUE(WaitForTimerToStop());
 }
 
 }  // namespace

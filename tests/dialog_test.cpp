@@ -253,7 +253,7 @@ void Retype(const QString& text)
 // The dialog is active again after its message box, with the keyboard focus in the widget.
 bool HasFocusOnceActive(QWidget* widget)
 {
-    return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, 2000);
+    return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, kHangGuardMs);
 }
 
 struct MessageSeen {

@@ -2,6 +2,8 @@
 // is open, inside its own modal loop, and types into whatever has the keyboard focus.
 #pragma once
 
+#include "hang_guard.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -21,8 +23,9 @@ inline QObject& PendingSteps()
 }
 
 // Runs `step` with the next modal window to open, once it is the active window. Fails the test
-// if none opens within five seconds. So that no test hangs, a window still open ten seconds
-// after its step is closed, and so is every one left open by a step that failed fatally.
+// if none opens before the hang guard runs out. So that no test hangs, a window still open when
+// the guard has run out once more after its step is closed, and so is every one left open by a
+// step that failed fatally.
 inline void WhenModalOpens(std::function<void(QWidget*)> step)
 {
     QWidget* const open = QApplication::activeModalWidget();
@@ -32,7 +35,7 @@ inline void WhenModalOpens(std::function<void(QWidget*)> step)
     QObject::connect(poll, &QTimer::timeout, [poll, waited, open, step] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool opened = modal != nullptr && modal != open && modal->isActiveWindow();
-        if (!opened && waited->elapsed() < 5000) {
+        if (!opened && waited->elapsed() < kHangGuardMs) {
             return;
         }
         poll->stop();
@@ -41,7 +44,7 @@ inline void WhenModalOpens(std::function<void(QWidget*)> step)
             ADD_FAILURE() << "no modal window opened";
             return;
         }
-        QTimer::singleShot(10000, modal, [modal] {
+        QTimer::singleShot(kHangGuardMs, modal, [modal] {
             ADD_FAILURE() << "a modal window was left open";
             modal->close();
         });

@@ -1,5 +1,6 @@
 #include "core/orbit_density.h"
 #include "core/truncate.h"
+#include "hang_guard.h"
 #include "literal_orbit_density.h"
 
 #include <gtest/gtest.h>
@@ -270,10 +271,8 @@ TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
         StripeResult result = StripeResult::Completed;
         std::atomic<int32_t> rowsDone{0};
         std::thread worker([&] { result = ComputeStripeWith(kernel, stripe, cancel, &rowsDone); });
-        for (int i = 0; i < 1000 && std::atomic_ref<int32_t>(cells[0]).load() == -5; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(WaitWithoutEvents([&rowsDone] { return rowsDone.load() == 1; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // most likely inside row 1 by now
         cancel.store(1);
         worker.join();
         EXPECT_EQ(result, StripeResult::Cancelled);

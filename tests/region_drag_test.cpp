@@ -16,7 +16,7 @@ protected:
     void SetClientSize(int width, int height)
     {
         frame->resize(width, height + frame->menuBar()->height());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return View().size() == QSize(width, height); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return View().size() == QSize(width, height); }, kHangGuardMs));
         View().repaint();
     }
 
@@ -199,7 +199,7 @@ TEST_F(RegionDrag, TheBandInvertsExactlyItsOutlineAndLeavesNothingBehind)
     SetClientSize(552, 552);
     app.SetRegion(0.0, 3.0, 4.0, 4.0);
     app.OnCalcStart();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return app.RefreshTimerId() == 0; }, kHangGuardMs));
     View().repaint();
     const QImage picture = ViewPixels();
 

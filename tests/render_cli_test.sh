@@ -29,7 +29,7 @@ check "fitted grid" 0 "${render[@]}" --region 0 3 1 4 --fit 1000x700 --threads 3
 [ "$(head -c 15 "$work/f.pgm" | sed -n 2p)" = "660 660" ] || { echo "FAIL: --fit 1000x700 is not 660 x 660"; failures=$((failures + 1)); }
 rm -f "$work/f.pgm"
 
-# Ctrl+C during a deep zoom stops the workers promptly and writes nothing.
+# Ctrl+C during a deep zoom, hours of work, stops the workers and writes nothing.
 "${render[@]}" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels "$work/i.pgm" 2>"$work/err" &
 pid=$!
 sleep 0.5

@@ -8,7 +8,6 @@
 #include "res/resource.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
@@ -99,7 +98,7 @@ TEST_F(SettingsDialogs, CancellingTheRegionDialogChangesNothing)
             TypeText(QStringLiteral("x"));
             WhenModalOpens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
             PressKey(Qt::Key_Return);
-            ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 2000));
+            ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, kHangGuardMs));
             PressKey(Qt::Key_Escape);
         },
     };
@@ -173,7 +172,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     EXPECT_EQ(app.m_nColorScheme, 3);
     EXPECT_EQ(app.m_bReverse, 1);
     EXPECT_EQ(app.m_nDisplayCount, count + 1);
-    ASSERT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, kHangGuardMs));
 
     // The same grid, the same workers, no timer: only the colours changed.
     EXPECT_EQ(app.CalculationsStarted(), started);
@@ -205,7 +204,7 @@ TEST_F(SettingsDialogs, AcceptingTheColourDialogUnchangedStillRepaintsAndCancell
         OpenColorDialog();
         PaintCounter counter(&View());
         EXPECT_EQ(app.m_nDisplayCount, n);
-        EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, kHangGuardMs));
     }
     WhenModalOpens([](QWidget* modal) {
         auto* dialog = dynamic_cast<CColorDlg*>(modal);
@@ -286,27 +285,25 @@ TEST(ApplicationIcon, HoldsNineImagesThatQtCanRead)
 
 TEST_F(SettingsDialogs, WorkersAndRefreshTicksGoOnWhileADialogIsOpen)
 {
-    // One worker on chaotic rows of about 20 ms each (under a second with ThreadSanitizer):
-    // the calculation outlasts the dialogs and stores rows while each of them is open.
+    // One worker, held at a row count that each dialog raises by one: the calculation outlasts
+    // the dialogs, and each dialog stays open until the worker has stored its row and a tick has
+    // come. Only the dialog's own modal loop runs meanwhile.
     app.m_nProcessors = 1;
-    app.SetRegion(0.5, 3.7, 0.51, 3.71);
+    app.AllowWorkerRows(0);
     app.OnCalcStart();
     for (const auto& open : {&SettingsDialogs::OpenRegionDialog, &SettingsDialogs::OpenColorDialog,
                              &SettingsDialogs::OpenAboutBox}) {
         const int32_t ticks = app.m_nDisplayCount;
         const int64_t rows = app.RowsDone();
-        // The dialog stays open 1.5 s, and longer until the worker has stored a row meanwhile
-        // (rows come slower on a busy machine); only the dialog's own modal loop runs.
-        WhenModalOpens([this, rows](QWidget* dialog) {
+        WhenModalOpens([this, rows, ticks](QWidget* dialog) {
+            app.AllowWorkerRows(static_cast<int32_t>(rows) + 1);
             auto* poll = new QTimer(dialog);
-            auto open = std::make_shared<QElapsedTimer>();
-            open->start();
-            QObject::connect(poll, &QTimer::timeout, dialog, [this, rows, dialog, open] {
-                if ((open->elapsed() >= 1500 && app.RowsDone() > rows) || open->elapsed() >= 9000) {
+            QObject::connect(poll, &QTimer::timeout, dialog, [this, rows, ticks, dialog] {
+                if (app.RowsDone() > rows && app.m_nDisplayCount > ticks) {
                     dialog->close();
                 }
             });
-            poll->start(50);
+            poll->start(10);
         });
         (this->*open)();
         EXPECT_GE(app.m_nDisplayCount, ticks + 1);

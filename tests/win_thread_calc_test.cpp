@@ -1,4 +1,5 @@
 #include "core/win_thread_calc.h"
+#include "hang_guard.h"
 #include "literal_orbit_density.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,7 @@ using namespace std::chrono_literals;
 
 bool WaitUntilFinished(const CWinThreadCalc& worker)
 {
-    for (int i = 0; i < 2000; ++i) {
-        if (worker.m_bRunning.load(std::memory_order_acquire) == 0) {
-            return true;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return false;
+    return WaitWithoutEvents([&worker] { return worker.m_bRunning.load(std::memory_order_acquire) == 0; });
 }
 
 TEST(CWinThreadCalc, ConstructedRunningAndNotCancelled)
@@ -92,20 +87,41 @@ TEST(CWinThreadCalc, EmptyStripeFinishesAtOnce)
     EXPECT_TRUE(WaitUntilFinished(*worker));
 }
 
-TEST(CWinThreadCalc, DestroyingAComputingWorkerEndsItPromptly)
+TEST(CWinThreadCalc, HeldAtARowCountItStoresThoseRowsAndWaitsUntilAllowedMore)
 {
-    // A deep zoom: one row takes far longer than the test may wait.
-    std::vector<int32_t> cells(1000 * 2, -1);
-    auto started = std::chrono::steady_clock::now();
+    std::vector<int32_t> cells(8 * 6, -1);
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(cells.data(), 8, 6, 0.0, 3.0, 1.0, 1.0);
+    worker->AllowRows(2);
+    worker->ResumeThread();
+    ASSERT_TRUE(WaitWithoutEvents([&] { return worker->m_nRowsDone.load() == 2; }));
+    worker->AllowRows(5);
+    ASSERT_TRUE(WaitWithoutEvents([&] { return worker->m_nRowsDone.load() == 5; }));
+    EXPECT_EQ(worker->m_bRunning.load(), 1);
+    std::vector<int32_t> expected(8 * 6, -1);
+    literal::ComputeStripe(expected.data(), 8, 6, 0.0, 3.0, 1.0, 1.0);
+    std::fill(expected.begin() + 5 * 8, expected.end(), -1);
+    EXPECT_EQ(cells, expected);
+    // A cancel ends a held worker as it ends a computing one.
+    worker->Cancel();
+    EXPECT_TRUE(WaitUntilFinished(*worker));
+    EXPECT_EQ(worker->m_nRowsDone.load(), 5);
+}
+
+TEST(CWinThreadCalc, DestroyingAComputingWorkerAbandonsTheRowItIsOn)
+{
+    // Row 0 settles on a fixed point and is done in moments; row 1 is chaotic and takes far
+    // longer than the test: destroyed on it, the worker ends without storing it.
+    std::vector<int32_t> cells(100 * 2, -1);
     {
         const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
         ASSERT_NE(worker, nullptr);
-        worker->SetStripe(cells.data(), 1000, 2, 0.5, 3.7, 1e-6, 0.1);
+        worker->SetStripe(cells.data(), 100, 2, 0.3, 2.8, 1e-9, 1.8);
         worker->ResumeThread();
-        std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(WaitWithoutEvents([&] { return worker->m_nRowsDone.load() == 1; }));
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
-    EXPECT_EQ(cells, std::vector<int32_t>(1000 * 2, -1));
+    EXPECT_EQ(std::vector<int32_t>(cells.begin() + 100, cells.end()), std::vector<int32_t>(100, -1));
 }
 
 TEST(CWinThreadCalc, NeverResumedWorkerCanBeDestroyed)
