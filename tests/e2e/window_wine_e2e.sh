@@ -12,74 +12,57 @@ check=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
+render=("$WINE" "$dest/corvalis-render.exe")
+# shellcheck source=x_steps.sh
+source "$(dirname "$(realpath "$0")")/x_steps.sh"
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 keep() { [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && cp "$1" "$SHOTS/$2"; }
-shot() { import -window "$wid" "$1" 2>/dev/null; }
-
-# Waits until a window with the given caption is shown and has the keyboard.
-wait_for_window() {
-  found=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
-  for _ in $(seq 1 20); do
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$found" ] && break
-    sleep 0.25
-  done
-  sleep 0.3
-}
-
-# Waits until the window shows the picture that corvalis-render.exe makes of the region for the
-# view's client size: the same pixels, every one.
-expect_picture() {
-  local region=$1 client=""
-  for _ in $(seq 1 60); do
-    sleep 1
-    shot shot.png || continue
-    client=$("$check" --client shot.png 2>/dev/null) || continue
-    if [ "$region $client" != "$(cat expected.of 2>/dev/null)" ]; then
-      # shellcheck disable=SC2086  # the region is four numbers
-      timeout 120 "$WINE" "$dest/corvalis-render.exe" --region $region --fit "$client" --quiet -o expected.png
-      echo "$region $client" >expected.of
-    fi
-    "$check" --same-picture shot.png expected.png >check.log 2>/dev/null && break
-  done
-  echo "client area $client, $(cat check.log)"
-  "$check" --same-picture shot.png expected.png >/dev/null 2>&1
-}
 
 "$WINE" "$dest/corvalis.exe" 2>/dev/null &
 pid=$!
-wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Corvalis$' | head -1)
+wid=$(timeout "$hang_guard" xdotool search --sync --onlyvisible --name '^Corvalis$' | head -1)
 [ -n "$wid" ] || { echo "FAIL: no Corvalis window"; kill "$pid"; exit 1; }
-xdotool windowfocus --sync "$wid"
-sleep 1
+focus_main
 
 echo "-- 計算 → 計算開始"
-xdotool key --clearmodifiers alt+c; sleep 0.5; xdotool key s
+choose_menu c s
 expect_picture "0 3 1 4" || fail "the picture of the default region"
 keep shot.png calculated.png
 
 echo "-- 設定 → 計算領域 with a value that is no number"
-xdotool key --clearmodifiers alt+p; sleep 0.5; xdotool key a
+focus_main
+choose_menu p a
 wait_for_window 計算領域
 dialog=$found
 echo "region dialog: $(xwininfo -id "$dialog" | sed -n 's/^ *Width: //p')x$(xwininfo -id "$dialog" | sed -n 's/^ *Height: //p') with Wine's frame"
 xdotool type abc; xdotool key Return
 box=""
-for _ in $(seq 1 40); do
+for _ in $(seq $((hang_guard * 4))); do
   box=$(xdotool search --onlyvisible --name '^Corvalis$' | grep -v -x -e "$wid" | head -1)
   [ -n "$box" ] && break
   sleep 0.25
 done
 if [ -n "$box" ]; then
-  sleep 0.5
+  for _ in $(seq $((hang_guard * 4))); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ] && break
+    sleep 0.25
+  done
+  sleep 0.5  # drawn, for the kept screenshot
   import -window "$box" box.png 2>/dev/null && keep box.png message-box.png
   echo "message box shown over the dialog"
-  xdotool key Return; sleep 0.5
+  xdotool key Return
+  for _ in $(seq $((hang_guard * 10))); do
+    xdotool search --onlyvisible --name '^Corvalis$' | grep -q -v -x -e "$wid" || break
+    sleep 0.1
+  done
   xdotool search --onlyvisible --name '^計算領域$' >/dev/null || fail "the dialog closed with the message box"
 else
   fail "no message box for 'abc'"
 fi
-xdotool key Escape; sleep 0.5
+wait_for_window 計算領域
+xdotool key Escape
+wait_until_closed 計算領域 || fail "the region dialog stayed open"
 
 echo "-- a drag over the picture, its region dialog accepted with Enter"
 shot before-drag.png
@@ -88,7 +71,7 @@ x1=$((width * 45 / 100)); y1=$((height * 40 / 100)); x2=$((width * 60 / 100)); y
 zoomed=$("$check" --region-after-drag before-drag.png 0 3 1 4 "$x1" "$y1" "$x2" "$y2" 2>/dev/null)
 echo "dragged from ($x1,$y1) to ($x2,$y2): region $zoomed"
 xdotool mousemove --window "$wid" "$x1" "$y1" mousedown 1
-xdotool mousemove --window "$wid" $(((x1 + x2) / 2)) $(((y1 + y2) / 2)); sleep 0.2
+xdotool mousemove --window "$wid" $(((x1 + x2) / 2)) $(((y1 + y2) / 2))
 xdotool mousemove --window "$wid" "$x2" "$y2" mouseup 1
 wait_for_window 計算領域
 import -window "$found" drag-dialog.png 2>/dev/null && keep drag-dialog.png drag-dialog.png
@@ -97,19 +80,18 @@ expect_picture "$zoomed" || fail "the picture of the dragged region"
 keep shot.png zoomed.png
 
 echo "-- 設定 → 色の変更, the keyboard alone: Tab twice to the check box, Up to モノクロ, Enter"
-xdotool key --clearmodifiers alt+p; sleep 0.5; xdotool key c
+wait_until_closed 計算領域 || fail "the region dialog stayed open"
+focus_main
+choose_menu p c
 wait_for_window 色の指定
 xdotool key Tab Tab Up Return
-for _ in $(seq 1 20); do
-  sleep 0.5
-  shot shot.png && "$check" --grey shot.png >check.log 2>/dev/null && break
-done
-cat check.log
-"$check" --grey shot.png >/dev/null 2>&1 || fail "the picture is not in the monochrome scale"
+expect_grey || fail "the picture is not in the monochrome scale"
 keep shot.png monochrome.png
 
 echo "-- ﾌｧｲﾙ → ｱﾌﾟﾘｹｰｼｮﾝの終了"
-xdotool key --clearmodifiers alt+f; sleep 0.5; xdotool key x
+wait_until_closed 色の指定 || fail "the colour dialog stayed open"
+focus_main
+choose_menu f x
 wait "$pid"
 status=$?
 echo "corvalis.exe exited with status $status"
