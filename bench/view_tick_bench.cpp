@@ -1,8 +1,8 @@
 // The user-interface thread's work per refresh tick in a window of 7600 × 4200 pixels, while two
 // workers compute a deep zoom (rows of a second or more each): the tick itself (the display
 // counter, the recolouring, the resampling) and the paint it asks for. Also the time to the
-// whole picture of the default region, and the parts of a refresh that recolours everything,
-// as after a colour change, one by one.
+// whole picture of the default region, and a refresh that recolours everything, as after a
+// colour change: the recolouring with its resampling, the resampling alone, the paint.
 #include "app/diagram_app.h"
 #include "framework/main_window.h"
 #include "gui/main_frame.h"
