@@ -5,6 +5,7 @@
 // colour change: the recolouring with its resampling, the resampling alone, the paint.
 #include "app/diagram_app.h"
 #include "framework/main_window.h"
+#include "gui/app_start.h"
 #include "gui/main_frame.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@ public:
     LargeWindow()
     {
         m_app.m_nProcessors = 2;
-        m_app.InitInstance();
+        InitInstance(m_app);
         m_frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
         m_frame->resize(kClient.width(), kClient.height() + m_frame->menuBar()->height());
         m_ready = QTest::qWaitFor([this] { return View().size() == kClient; }, 5000);
