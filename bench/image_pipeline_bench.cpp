@@ -53,13 +53,13 @@ BENCHMARK(BM_Colorize)->Unit(benchmark::kMillisecond);
 void BM_Resample(benchmark::State& state)
 {
     std::vector<int32_t> levels = MakeLevels();
-    PixelBuffer image;
-    AllocPixels(image, {kGridSide, kGridSide});
-    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(0, 0), image);
-    PixelBuffer bitmap;
+    WindowPicture picture;
+    AllocPixels(picture.image, {kGridSide, kGridSide});
+    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(0, 0), picture.image);
+    const PixelBuffer& bitmap = picture.bitmap;
     for (auto _ : state) {
-        AllocPixels(bitmap, FitBitmapSize(kClient, kMargins, {image.width, image.height}));
-        FillDisplayBitmap(image, bitmap);
+        FitDisplayBitmap(picture, kClient);
+        FillDisplayBitmap(picture.image, picture.bitmap);
         benchmark::DoNotOptimize(bitmap.pixels.get());
         benchmark::ClobberMemory();
     }

@@ -1,10 +1,11 @@
 // The user-interface thread's work per refresh tick in a window of 7600 × 4200 pixels, while two
 // workers compute a deep zoom (rows of a second or more each): the tick itself (the display
 // counter, the recolouring, the resampling) and the paint it asks for. Also the time to the
-// whole picture of the default region, and the parts of a refresh that recolours everything,
-// as after a colour change, one by one.
+// whole picture of the default region, and a refresh that recolours everything, as after a
+// colour change: the recolouring with its resampling, the resampling alone, the paint.
 #include "app/diagram_app.h"
 #include "framework/main_window.h"
+#include "gui/app_start.h"
 #include "gui/main_frame.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@ public:
     LargeWindow()
     {
         m_app.m_nProcessors = 2;
-        m_app.InitInstance();
+        InitInstance(m_app);
         m_frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
         m_frame->resize(kClient.width(), kClient.height() + m_frame->menuBar()->height());
         m_ready = QTest::qWaitFor([this] { return View().size() == kClient; }, 5000);

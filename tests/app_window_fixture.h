@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/diagram_app.h"
+#include "gui/app_start.h"
 #include "gui/main_frame.h"
 #include "modal_driver.h"
 
@@ -16,7 +17,7 @@ class AppWindow : public testing::Test {
 protected:
     AppWindow()
     {
-        app.InitInstance();
+        InitInstance(app);
         frame = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
         frame->resize(700, 560);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));

@@ -43,12 +43,46 @@ std::vector<uint32_t> PixelsOf(const PixelBuffer& buffer)
     return {buffer.pixels.get(), buffer.pixels.get() + buffer.PixelCount()};
 }
 
-// What the view's Resample does: fit the bitmap to the client area, then fill it.
-PixelBuffer Resampled(const PixelBuffer& image, Size client)
+// The window's picture of a grid's levels in a client area; a level outside `levels` throws.
+WindowPicture Composed(const std::vector<int32_t>& levels, Size grid, const ColorTable& table, Size client)
 {
-    PixelBuffer bitmap = Allocated(FitBitmapSize(client, kMargins, {image.width, image.height}));
-    FillDisplayBitmap(image, bitmap);
-    return bitmap;
+    WindowPicture picture;
+    ComposePicture([&levels](int64_t index) { return levels.at(static_cast<size_t>(index)); }, table, grid,
+                   client, picture);
+    return picture;
+}
+
+// A table of distinct colours, so that every level shows as itself.
+ColorTable DistinctColors(uint32_t seed)
+{
+    ColorTable table;
+    const std::vector<uint32_t> colors = RandomColors(static_cast<int64_t>(table.size()), seed);
+    std::copy(colors.begin(), colors.end(), table.begin());
+    return table;
+}
+
+std::vector<int32_t> RandomLevels(int64_t count, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::vector<int32_t> levels(static_cast<size_t>(count));
+    for (int32_t& level : levels) {
+        level = static_cast<int32_t>(random() % 256);
+    }
+    return levels;
+}
+
+std::vector<uint32_t> ColorsOf(const std::vector<int32_t>& levels, const ColorTable& table)
+{
+    std::vector<uint32_t> colors;
+    for (int32_t level : levels) {
+        colors.push_back(table[level]);
+    }
+    return colors;
+}
+
+std::pair<int32_t, int32_t> Bounds(RowRange rows)
+{
+    return {rows.first, rows.last};
 }
 
 PixelBuffer ResampledTo(const PixelBuffer& image, Size size)
@@ -78,8 +112,8 @@ TEST(AllocPixels, ABufferThatCannotBeAllocatedIsEmptyAndZeroSized)
     EXPECT_EQ(buffer.width, 0);
     EXPECT_EQ(buffer.height, 0);
     EXPECT_EQ(buffer.pixels, nullptr);
-    // As an image it counts as none: a square placeholder shows.
-    const PixelBuffer bitmap = Resampled(buffer, {440, 340});
+    // As the picture's image it counts as none, and no level is read: a square placeholder shows.
+    const PixelBuffer bitmap = Composed({}, {65536, 65536}, ColorTable{}, {440, 340}).bitmap;
     ASSERT_EQ(bitmap.width, 300);
     ASSERT_EQ(bitmap.height, 300);
     EXPECT_EQ(bitmap.pixels[10], 0x404040u);
@@ -131,7 +165,7 @@ TEST(ColorizeLevels, SeesWholeOldOrNewLevelsWhileAWorkerWrites)
 
 TEST(FillDisplayBitmap, WithoutAnImageDrawsTheCheckerboard)
 {
-    const PixelBuffer bitmap = Resampled(PixelBuffer{}, {440, 340});
+    const PixelBuffer bitmap = Composed({}, {0, 0}, ColorTable{}, {440, 340}).bitmap;
     ASSERT_EQ(bitmap.width, 300);
     ASSERT_EQ(bitmap.height, 300);
     auto at = [&bitmap](int32_t x, int32_t y) { return bitmap.pixels[y * bitmap.width + x]; };
@@ -145,8 +179,7 @@ TEST(FillDisplayBitmap, WithoutAnImageDrawsTheCheckerboard)
 
 TEST(FillDisplayBitmap, AnImageWithoutCellsCountsAsNone)
 {
-    const PixelBuffer image = Allocated({0, 5});
-    const PixelBuffer bitmap = Resampled(image, {440, 340});
+    const PixelBuffer bitmap = Composed({}, {0, 5}, ColorTable{}, {440, 340}).bitmap;
     ASSERT_EQ(bitmap.width, 60);  // the aspect still follows the image's sides, 1 × 5
     ASSERT_EQ(bitmap.height, 300);
     EXPECT_EQ(bitmap.pixels[0], 0x000000u);
@@ -165,15 +198,6 @@ TEST(FillDisplayBitmap, BoxAveragesReduceAndEnlargeAsWritten)
     // Channels are averaged separately and truncated: (255 + 254 + 0 + 1) / 4 = 127.
     const PixelBuffer block = ImageOf(2, 2, {0xFF00FF, 0xFE0001, 0x000001, 0x01FF00});
     EXPECT_EQ(PixelsOf(ResampledTo(block, {1, 1})), (std::vector<uint32_t>{0x7F3F40}));
-}
-
-TEST(FillDisplayBitmap, AGridThatFitsExactlyIsCopiedOneToOne)
-{
-    const std::vector<uint32_t> colors = RandomColors(660 * 660, 1);
-    const PixelBuffer bitmap = Resampled(ImageOf(660, 660, colors), {1000, 700});
-    ASSERT_EQ(bitmap.width, 660);
-    ASSERT_EQ(bitmap.height, 660);
-    EXPECT_EQ(PixelsOf(bitmap), colors);
 }
 
 TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
@@ -224,19 +248,111 @@ TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
     }
 }
 
-TEST(FillDisplayBitmap, ClientAreasWithinTheMarginsGiveEmptyBitmaps)
+TEST(RowsOf, ImageAndBitmapRowsFollowTheLiteralSpans)
 {
-    const PixelBuffer image = ImageOf(2, 1, {0xFFFFFF, 0x000000});
+    for (const auto& [h, H] : {std::pair{7, 3}, {3, 7}, {5, 5}, {1, 4}, {4, 1}, {10, 4}, {4, 10}}) {
+        SCOPED_TRACE(testing::Message() << h << " image rows, " << H << " bitmap rows");
+        std::vector<std::pair<int32_t, int32_t>> spans;  // as the literal box average takes them
+        for (int32_t y = 0; y < H; ++y) {
+            const int32_t first = y * h / H;
+            spans.emplace_back(first, std::max((y + 1) * h / H, first + 1));
+        }
+        for (int32_t y = 0; y < H; ++y) {
+            EXPECT_EQ(Bounds(ImageRowsOf({y, y + 1}, h, H)), spans[y]);
+            for (int32_t last = y + 1; last <= H; ++last) {
+                EXPECT_EQ(Bounds(ImageRowsOf({y, last}, h, H)), std::pair(spans[y].first, spans[last - 1].second));
+            }
+        }
+        for (int32_t row = 0; row < h; ++row) {
+            const auto takes = [row](const std::pair<int32_t, int32_t>& span) {
+                return span.first <= row && row < span.second;
+            };
+            const auto first = static_cast<int32_t>(std::find_if(spans.begin(), spans.end(), takes) - spans.begin());
+            const auto last = static_cast<int32_t>(spans.rend() - std::find_if(spans.rbegin(), spans.rend(), takes));
+            EXPECT_EQ(Bounds(BitmapRowsOf({row, row + 1}, h, H)), std::pair(first, last));
+        }
+    }
+    // All the rows of a bitmap without pixels take the whole image; no rows take none.
+    EXPECT_EQ(Bounds(ImageRowsOf({0, 0}, 5, 0)), std::pair(0, 5));
+    EXPECT_EQ(Bounds(ImageRowsOf({0, -5}, 5, -5)), std::pair(0, 5));
+    EXPECT_EQ(Bounds(ImageRowsOf({2, 2}, 5, 4)), std::pair(0, 0));
+}
+
+TEST(ComposePicture, AGridThatFitsExactlyIsCopiedOneToOne)
+{
+    const std::vector<int32_t> levels = RandomLevels(660 * 660, 1);
+    const ColorTable table = DistinctColors(1);
+    const PixelBuffer bitmap = Composed(levels, {660, 660}, table, {1000, 700}).bitmap;
+    ASSERT_EQ(bitmap.width, 660);
+    ASSERT_EQ(bitmap.height, 660);
+    EXPECT_EQ(PixelsOf(bitmap), ColorsOf(levels, table));
+}
+
+TEST(ComposePicture, ClientAreasWithinTheMarginsGiveEmptyBitmaps)
+{
+    const std::vector<int32_t> levels = {1, 0};
+    ColorTable table{};
+    table[1] = 0xFFFFFF;
     for (Size client : {Size{40, 40}, Size{140, 40}, Size{30, 30}, Size{30, 140}}) {
-        EXPECT_EQ(Resampled(image, client).pixels, nullptr);
-        EXPECT_EQ(Resampled(PixelBuffer{}, client).pixels, nullptr);
+        const WindowPicture picture = Composed(levels, {2, 1}, table, client);
+        EXPECT_EQ(picture.bitmap.pixels, nullptr);
+        // The image is coloured all the same, for a client area it fits in later.
+        EXPECT_EQ(PixelsOf(picture.image), (std::vector<uint32_t>{0xFFFFFF, 0x000000}));
+        EXPECT_EQ(Composed({}, {0, 0}, table, client).bitmap.pixels, nullptr);
     }
     // Shorter than the margins only: the full available width, the height of the aspect.
-    const PixelBuffer shortArea = Resampled(image, {100, 30});
+    const PixelBuffer shortArea = Composed(levels, {2, 1}, table, {100, 30}).bitmap;
     ASSERT_EQ(shortArea.width, 60);
     ASSERT_EQ(shortArea.height, 30);
     EXPECT_EQ(shortArea.pixels[29 * 60 + 29], 0xFFFFFFu);
     EXPECT_EQ(shortArea.pixels[29 * 60 + 30], 0x000000u);
+}
+
+TEST(ComposePicture, WholeOrInBandsInAnyOrderGivesTheLiteralPicture)
+{
+    struct Case {
+        Size grid;
+        Size client;
+    };
+    const Case cases[] = {
+        {{960, 800}, {1000, 700}},  // reduced by one or two cells
+        {{7, 3}, {300, 200}},       // enlarged
+        {{301, 299}, {340, 340}},   // one span of two each way
+        {{40, 900}, {100, 140}},    // tall boxes
+    };
+    std::mt19937 random(3);
+    uint32_t seed = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.grid.width << "x" << c.grid.height << " in " << c.client.width << "x"
+                                        << c.client.height);
+        const std::vector<int32_t> levels = RandomLevels(int64_t{c.grid.width} * c.grid.height, seed);
+        const ColorTable table = DistinctColors(seed++);
+        const Size size = FitBitmapSize(c.client, kMargins, c.grid);
+        const std::vector<uint32_t> expected =
+            literal::BoxAverage(ColorsOf(levels, table), c.grid.width, c.grid.height, size.width, size.height);
+        EXPECT_EQ(PixelsOf(Composed(levels, c.grid, table, c.client).bitmap), expected);
+
+        // Bands between random cuts, in random order, over an image whose rows are all wrong
+        // until a band colours them.
+        WindowPicture banded;
+        AllocPicture(banded, c.grid, c.client);
+        std::fill_n(banded.image.pixels.get(), banded.image.PixelCount(), 0xFF00FFu);
+        std::vector<int32_t> cuts = {0, size.height};
+        for (int i = 0; i < 6; ++i) {
+            cuts.push_back(static_cast<int32_t>(random() % static_cast<uint32_t>(size.height)));
+        }
+        std::sort(cuts.begin(), cuts.end());
+        std::vector<RowRange> bands;
+        for (size_t i = 1; i < cuts.size(); ++i) {
+            bands.push_back({cuts[i - 1], cuts[i]});
+        }
+        std::shuffle(bands.begin(), bands.end(), random);
+        for (RowRange band : bands) {
+            ComposePictureRows([&levels](int64_t index) { return levels.at(static_cast<size_t>(index)); }, table,
+                               banded, band);
+        }
+        EXPECT_EQ(PixelsOf(banded.bitmap), expected);
+    }
 }
 
 }  // namespace

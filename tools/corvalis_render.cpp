@@ -128,16 +128,13 @@ bool WritePicture(std::vector<int32_t>& levels, const RenderOptions& options, in
         };
         return WritePng({options.gridWidth, options.gridHeight}, colourRow, texts, sink);
     }
-    PixelBuffer image;
-    AllocPixels(image, {options.gridWidth, options.gridHeight});
-    PixelBuffer bitmap;
-    const Size client{options.clientWidth, options.clientHeight};
-    AllocPixels(bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, {image.width, image.height}));
-    if (image.PixelCount() == 0 || bitmap.PixelCount() == 0) {
+    WindowPicture picture;
+    AllocPicture(picture, {options.gridWidth, options.gridHeight}, {options.clientWidth, options.clientHeight});
+    const PixelBuffer& bitmap = picture.bitmap;
+    if (picture.image.PixelCount() == 0 || bitmap.PixelCount() == 0) {
         throw std::bad_alloc();
     }
-    ColorizeLevels(SharedLevels{levels.data()}, table, image);
-    FillDisplayBitmap(image, bitmap);
+    ComposePictureRows(SharedLevels{levels.data()}, table, picture, {0, bitmap.height});
     const PixelRows bitmapRow = [&bitmap](int32_t index, uint32_t* colours) {
         const uint32_t* first = bitmap.pixels.get() + int64_t{index} * bitmap.width;
         std::copy(first, first + bitmap.width, colours);

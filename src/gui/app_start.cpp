@@ -1,15 +1,15 @@
-// The start-up of CDiagramApp: the one member that creates the window classes.
-#include "app/diagram_app.h"
+#include "gui/app_start.h"
+
 #include "framework/main_window.h"
 #include "framework/toolkit_language.h"
 #include "gui/main_frame.h"
 #include "res/resource.h"
 
-bool CDiagramApp::InitInstance()
+bool InitInstance(CDiagramApp& app)
 {
     UseJapaneseToolkitTexts();
-    auto* frame = new CMainFrame(*this);
-    m_pMainWnd = frame;
+    auto* frame = new CMainFrame(app);
+    app.m_pMainWnd = frame;
     AfxSetMainWnd(frame);
     if (!frame->LoadFrame(IDR_MAINFRAME)) {
         delete frame;

@@ -38,19 +38,13 @@ void CDiagramView::BuildColorTable()
     m_colorTable = MakeColorTable(scheme, reverse);
 }
 
-void CDiagramView::AllocImage()
-{
-    int width = 0;
-    int height = 0;
-    m_app.GetGridSize(width, height);
-    AllocPixels(m_image, {width, height});
-}
-
 void CDiagramView::Colorize()
 {
-    AllocImage();
     BuildColorTable();
-    ColorizeLevels([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_image);
+    Size grid;
+    m_app.GetGridSize(grid.width, grid.height);
+    ComposePicture([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, grid, ClientSize(), m_picture);
+    ShowWholeBitmap();
 }
 
 std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
@@ -62,8 +56,9 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
     m_app.GetColorSettings(scheme, reverse);
     Size grid;
     m_app.GetGridSize(grid.width, grid.height);
-    const bool sameImage = m_app.CalculationsStarted() == m_nCalcSeen && m_image.width == grid.width &&
-                           m_image.height == grid.height && stored.size() == m_storedRowsShown.size();
+    const PixelBuffer& image = m_picture.image;
+    const bool sameImage = m_app.CalculationsStarted() == m_nCalcSeen && image.width == grid.width &&
+                           image.height == grid.height && stored.size() == m_storedRowsShown.size();
     if (!sameImage || MakeColorTable(scheme, reverse) != m_colorTable) {
         m_nCalcSeen = m_app.CalculationsStarted();
         m_storedRowsShown = stored;
@@ -75,7 +70,7 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
     for (size_t i = 0; i < stored.size(); ++i) {
         const RowRange rows{m_storedRowsShown[i].last, stored[i].last};
         if (rows.first < rows.last) {
-            ColorizeLevelRows([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_image, rows);
+            ColorizeLevelRows([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_picture.image, rows);
             recoloured.push_back(rows);
         }
     }
@@ -83,23 +78,24 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
     return recoloured;
 }
 
-void CDiagramView::FitBitmap()
-{
-    AllocPixels(m_bitmap, FitBitmapSize(ClientSize(), {m_nMarginX, m_nMarginY}, {m_image.width, m_image.height}));
-}
-
 void CDiagramView::Resample()
 {
-    FitBitmap();
-    FillDisplayBitmap(m_image, m_bitmap);
-    m_shownImage = m_bitmap.PixelCount() > 0 ? QImage(m_bitmap.width, m_bitmap.height, QImage::Format_RGB32) : QImage();
-    PrepareShownRows({0, m_bitmap.height});
+    FitDisplayBitmap(m_picture, ClientSize());
+    FillDisplayBitmap(m_picture.image, m_picture.bitmap);
+    ShowWholeBitmap();
 }
 
 void CDiagramView::ResampleRows(RowRange rows)
 {
-    FillDisplayBitmapRows(m_image, m_bitmap, rows);
+    FillDisplayBitmapRows(m_picture.image, m_picture.bitmap, rows);
     PrepareShownRows(rows);
+}
+
+void CDiagramView::ShowWholeBitmap()
+{
+    const PixelBuffer& bitmap = m_picture.bitmap;
+    m_shownImage = bitmap.PixelCount() > 0 ? QImage(bitmap.width, bitmap.height, QImage::Format_RGB32) : QImage();
+    PrepareShownRows({0, bitmap.height});
 }
 
 void CDiagramView::PrepareShownRows(RowRange rows)
@@ -107,11 +103,11 @@ void CDiagramView::PrepareShownRows(RowRange rows)
     if (m_shownImage.isNull()) {
         return;
     }
-    const uint32_t* source = m_bitmap.pixels.get();
+    const PixelBuffer& bitmap = m_picture.bitmap;
     for (int32_t row = rows.first; row < rows.last; ++row) {
-        auto* line = reinterpret_cast<uint32_t*>(m_shownImage.scanLine(m_bitmap.height - 1 - row));
-        const uint32_t* sourceRow = source + static_cast<int64_t>(row) * m_bitmap.width;
-        for (int32_t column = 0; column < m_bitmap.width; ++column) {
+        auto* line = reinterpret_cast<uint32_t*>(m_shownImage.scanLine(bitmap.height - 1 - row));
+        const uint32_t* sourceRow = bitmap.pixels.get() + static_cast<int64_t>(row) * bitmap.width;
+        for (int32_t column = 0; column < bitmap.width; ++column) {
             line[column] = sourceRow[column] | 0xFF000000u;
         }
     }
@@ -123,15 +119,18 @@ CDiagramView::PictureChanges CDiagramView::UpdateBuffers()
     if (displayCount != m_nDisplaySeen) {
         m_nDisplaySeen = displayCount;
         const std::optional<std::vector<RowRange>> imageRows = ColorizeStoredRows();
-        if (imageRows && !m_bLayoutChanged) {
+        if (!imageRows) {
+            m_bLayoutChanged = false;  // composed whole, fitted to the client area as it is
+            return {true, {}};
+        }
+        if (!m_bLayoutChanged) {
             PictureChanges changes;
             for (RowRange rows : *imageRows) {
-                changes.bitmapRows.push_back(BitmapRowsOf(rows, m_image.height, m_bitmap.height));
+                changes.bitmapRows.push_back(BitmapRowsOf(rows, m_picture.image.height, m_picture.bitmap.height));
                 ResampleRows(changes.bitmapRows.back());
             }
             return changes;
         }
-        m_bLayoutChanged = true;  // the new image needs the whole bitmap
     }
     if (m_bLayoutChanged) {
         m_bLayoutChanged = false;
@@ -150,7 +149,7 @@ QRegion CDiagramView::AreaOf(const PictureChanges& changes) const
     QRegion area;
     for (RowRange rows : changes.bitmapRows) {
         if (rows.first < rows.last) {
-            area += LogicalRect({placement.left, placement.ScreenRow(rows.last - 1), m_bitmap.width, rows.last - rows.first});
+            area += LogicalRect({placement.left, placement.ScreenRow(rows.last - 1), m_picture.bitmap.width, rows.last - rows.first});
         }
     }
     return area;
@@ -173,7 +172,7 @@ void CDiagramView::Refresh()
 
 ImagePlacement CDiagramView::Placement() const
 {
-    return PlaceImage(ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height});
+    return PlaceImage(ClientSize(), {m_nMarginX, m_nMarginY}, {m_picture.bitmap.width, m_picture.bitmap.height});
 }
 
 void CDiagramView::paintEvent(QPaintEvent* event)
@@ -202,7 +201,8 @@ void CDiagramView::OnPaint(const QRegion& painted)
     const ImagePlacement placement = Placement();
 
     // Black everywhere but the picture and its frame.
-    const QRect framed(placement.left - 1, placement.top - 1, m_bitmap.width + 2, m_bitmap.height + 2);
+    const PixelBuffer& bitmap = m_picture.bitmap;
+    const QRect framed(placement.left - 1, placement.top - 1, bitmap.width + 2, bitmap.height + 2);
     painter.setClipRegion(QRegion(0, 0, client.width, client.height).subtracted(QRegion(framed)));
     painter.fillRect(0, 0, client.width, client.height, Qt::black);
     painter.setClipping(false);
@@ -211,7 +211,7 @@ void CDiagramView::OnPaint(const QRegion& painted)
         painter.drawImage(placement.left, placement.top, m_shownImage);
     }
     painter.setPen(QPen(Qt::white, 0));
-    painter.drawRect(placement.left - 1, placement.top - 1, m_bitmap.width + 1, m_bitmap.height + 1);
+    painter.drawRect(placement.left - 1, placement.top - 1, bitmap.width + 1, bitmap.height + 1);
 
     DrawLabel(painter, placement, client);
     if (m_bDragging) {
@@ -339,7 +339,7 @@ void CDiagramView::SelectRegionFromDrag(Point start, Point end)
     CalcRegion region;
     m_app.GetRegion(region.xmin, region.ymin, region.xmax, region.ymax);
     const std::optional<CalcRegion> dragged = MapDragToRegion(
-        start, end, ClientSize(), {m_nMarginX, m_nMarginY}, {m_bitmap.width, m_bitmap.height}, region);
+        start, end, ClientSize(), {m_nMarginX, m_nMarginY}, {m_picture.bitmap.width, m_picture.bitmap.height}, region);
     if (dragged) {  // otherwise there is no picture to map the corners through
         m_app.OnRegionDragged(*dragged);
     }

@@ -1,5 +1,7 @@
 #include "render/image_pipeline.h"
 
+#include "core/calc_layout.h"
+
 #include <algorithm>
 #include <new>
 #include <ranges>
@@ -261,4 +263,30 @@ RowRange BitmapRowsOf(RowRange imageRows, int32_t imageHeight, int32_t bitmapHei
     const auto first = std::ranges::partition_point(rows, [&](int32_t y) { return spanOf(y).last <= imageRows.first; });
     const auto last = std::ranges::partition_point(rows, [&](int32_t y) { return spanOf(y).first < imageRows.last; });
     return {static_cast<int32_t>(first - rows.begin()), static_cast<int32_t>(last - rows.begin())};
+}
+
+RowRange ImageRowsOf(RowRange bitmapRows, int32_t imageHeight, int32_t bitmapHeight)
+{
+    if (bitmapRows.first <= 0 && bitmapRows.last >= bitmapHeight) {
+        return {0, std::max(imageHeight, 0)};
+    }
+    bitmapRows = {std::max(bitmapRows.first, 0), std::min(bitmapRows.last, bitmapHeight)};
+    if (bitmapRows.first >= bitmapRows.last || imageHeight <= 0) {
+        return {};
+    }
+    // The spans of successive rows follow each other without a gap.
+    return {SpanOf(bitmapRows.first, imageHeight, bitmapHeight).first,
+            SpanOf(bitmapRows.last - 1, imageHeight, bitmapHeight).last};
+}
+
+void FitDisplayBitmap(WindowPicture& picture, Size client)
+{
+    const Size image{picture.image.width, picture.image.height};
+    AllocPixels(picture.bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, image));
+}
+
+void AllocPicture(WindowPicture& picture, Size grid, Size client)
+{
+    AllocPixels(picture.image, grid);
+    FitDisplayBitmap(picture, client);
 }

@@ -45,9 +45,6 @@ public:
     // Inline: it is called once per cell at every recolouring.
     int GetLevel(int64_t index) const { return LoadLevel(m_pLevels.get(), index); }
 
-    // Creates the main window with its view and shows it; false when it cannot be created.
-    // Built with the window classes (gui/app_start.cpp), the one place that knows them.
-    bool InitInstance();
     // The command map: runs the handler of a command; false for an id without one.
     bool OnCmdMsg(uint32_t id);
     // Closes the main window, which ends the program.

@@ -17,7 +17,8 @@
 
 class CDataExchange;
 
-// The icon resource with the given id; a null icon for an id without one.
+// The icon resource with the given id: IDR_MAINFRAME is the program's icon, compiled into this
+// library in every size; a null icon for an id without one.
 QIcon LoadIcon(uint32_t iconId);
 
 // Shows the string resource in a message box with the exclamation icon and one OK button,

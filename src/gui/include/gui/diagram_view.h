@@ -30,18 +30,17 @@ public:
 
     // Rebuilds the colour table from the application's colour settings.
     void BuildColorTable();
-    // Reallocates the colourised image at the application's grid size.
-    void AllocImage();
-    // Colourises every cell of the level grid through a fresh colour table.
+    // Colourises every cell of the level grid through a fresh colour table: the whole picture
+    // composed again from the levels and fitted to the client area.
     void Colorize();
     // Colourises the rows the workers stored since the last colourising, or, with a new
-    // calculation, a new grid size or new colours, every cell (then the result is nothing).
+    // calculation, a new grid size or new colours, every cell as Colorize does (then the result
+    // is nothing).
     // Returns the rows colourised. Shows exactly what colourising every cell would show: the
     // rows not stored are those the last colourising saw, and stored rows never change.
     std::optional<std::vector<RowRange>> ColorizeStoredRows();
-    // Reallocates the display bitmap at the size that fits the client area.
-    void FitBitmap();
-    // Fits the display bitmap and fills it from the colourised image, or with the placeholder.
+    // Fits the display bitmap to the client area and fills it from the colourised image, or with
+    // the placeholder; the levels are not read.
     void Resample();
     // Fills the given rows of the display bitmap again from the colourised image.
     void ResampleRows(RowRange rows);
@@ -66,8 +65,8 @@ public:
 
     bool IsDragging() const { return m_bDragging; }
 
-    const PixelBuffer& ColorizedImage() const { return m_image; }
-    const PixelBuffer& DisplayBitmap() const { return m_bitmap; }
+    const PixelBuffer& ColorizedImage() const { return m_picture.image; }
+    const PixelBuffer& DisplayBitmap() const { return m_picture.bitmap; }
     ImagePlacement Placement() const;
 
 protected:
@@ -95,6 +94,8 @@ private:
     QRect LogicalRect(Rect device) const;
     // The bitmap's rows as they go to the screen: top-down and every pixel opaque.
     void PrepareShownRows(RowRange rows);
+    // The whole bitmap as it goes to the screen, after the bitmap was reallocated.
+    void ShowWholeBitmap();
     void DrawLabel(class QPainter& painter, const ImagePlacement& placement, Size client);
     void InvertBand(class QPainter& painter) const;
     Point DevicePoint(const QMouseEvent* event) const;
@@ -106,9 +107,8 @@ private:
     };
 
     CDiagramApp& m_app;
-    PixelBuffer m_image;  // the colourised image: m_nImageWidth × m_nImageHeight colour values
+    WindowPicture m_picture;  // the colourised image and the display bitmap
     ColorTable m_colorTable{};
-    PixelBuffer m_bitmap;  // the display bitmap, row 0 shown at the bottom
     QImage m_shownImage;
     bool m_bDragging = false;
     Point m_ptDragStart;

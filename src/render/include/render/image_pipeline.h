@@ -1,6 +1,7 @@
-// The view's two pixel buffers and the steps between them: the level grid is colourised into an
-// image at grid resolution, and the image is resampled into the display bitmap fitted to the
-// window (or the bitmap shows a checkerboard placeholder while there is no image).
+// The window's picture: its two pixel buffers and the steps between them. The level grid is
+// colourised into an image at grid resolution, and the image is resampled into the display bitmap
+// fitted to the window (or the bitmap shows a checkerboard placeholder while there is no image).
+// The view and corvalis-render compose it with the same functions.
 #pragma once
 
 #include "core/orbit_density.h"
@@ -63,3 +64,46 @@ void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRan
 // The rows of a bitmap `bitmapHeight` high whose box averages take a cell from the given rows of
 // an image `imageHeight` high: the bitmap rows that change when those image rows do.
 RowRange BitmapRowsOf(RowRange imageRows, int32_t imageHeight, int32_t bitmapHeight);
+
+// The rows of an image `imageHeight` high whose cells the box averages of the given rows of a
+// bitmap `bitmapHeight` high take: the image rows a band of the bitmap is filled from. All the
+// rows of the bitmap take every row of the image, also when the bitmap has none.
+RowRange ImageRowsOf(RowRange bitmapRows, int32_t imageHeight, int32_t bitmapHeight);
+
+// The window's picture of a level grid in a client area: the levels coloured into an image at
+// the grid's size, and the display bitmap, fitted inside the view's margins, filled from it.
+struct WindowPicture {
+    PixelBuffer image;
+    PixelBuffer bitmap;  // row 0 is the bottom row
+};
+
+// Reallocates the display bitmap at the size that fits the client area inside the view's margins
+// with the image's aspect; its pixels are left to be filled.
+void FitDisplayBitmap(WindowPicture& picture, Size client);
+
+// Reallocates the image at the grid's size and fits the display bitmap to the client area;
+// fills neither.
+void AllocPicture(WindowPicture& picture, Size grid, Size client);
+
+// Composes rows [first, last) of the display bitmap of an allocated picture from the levels, read
+// through readLevel(index): colours the image rows they take through the table, then fills them.
+// Bands composed one at a time, in any order, give the bitmap that composing all its rows at once
+// gives. All its rows colour the whole image, even for a bitmap without pixels, so that the
+// bitmap can be fitted to another client area from the image alone.
+template <typename LevelReader>
+void ComposePictureRows(const LevelReader& readLevel, const ColorTable& table, WindowPicture& picture,
+                        RowRange bitmapRows)
+{
+    ColorizeLevelRows(readLevel, table, picture.image,
+                      ImageRowsOf(bitmapRows, picture.image.height, picture.bitmap.height));
+    FillDisplayBitmapRows(picture.image, picture.bitmap, bitmapRows);
+}
+
+// Composes the whole picture of a grid's levels in a client area.
+template <typename LevelReader>
+void ComposePicture(const LevelReader& readLevel, const ColorTable& table, Size grid, Size client,
+                    WindowPicture& picture)
+{
+    AllocPicture(picture, grid, client);
+    ComposePictureRows(readLevel, table, picture, {0, picture.bitmap.height});
+}
