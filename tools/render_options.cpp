@@ -69,17 +69,6 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, in
     return value;
 }
 
-std::optional<int32_t> ParseScheme(std::string_view name)
-{
-    constexpr std::string_view kSchemes[] = {"blue", "red", "green", "mono"};
-    for (int32_t scheme = 0; scheme < 4; ++scheme) {
-        if (name == kSchemes[scheme]) {
-            return scheme;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
 {
     const size_t cross = text.find('x');
@@ -201,7 +190,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
             if (valuesLeft < 1) {
                 return fail("--scheme needs one of blue, red, green, mono");
             }
-            const auto scheme = ParseScheme(args[++i]);
+            const auto scheme = FindColorScheme(args[++i]);
             if (!scheme) {
                 return fail("--scheme: '" + std::string(args[i]) + "' is not one of blue, red, green, mono");
             }
@@ -255,7 +244,6 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
 
 std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)
 {
-    constexpr const char* kSchemes[] = {"blue", "red", "green", "mono"};
     std::string command = "corvalis-render --region";
     for (double value : {options.region.xmin, options.region.ymin, options.region.xmax, options.region.ymax}) {
         char text[32];
@@ -268,7 +256,7 @@ std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)
     } else {
         command += " --grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight);
     }
-    command += " --stripes " + std::to_string(stripes) + " --scheme " + kSchemes[options.scheme];
+    command += " --stripes " + std::to_string(stripes) + " --scheme " + std::string(SchemeRow(options.scheme).name);
     if (options.reverse != 0) {
         command += " --reverse";
     }

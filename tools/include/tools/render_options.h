@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/calc_region.h"
+#include "render/color_scale.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,7 @@ struct RenderOptions {
     int32_t threads = 0;  // how many threads share the rows; 0: one per processor
     std::string levelsPath;   // "-": standard output
     std::string picturePath;  // -o: the coloured picture as PNG; "-": standard output
-    int32_t scheme = 0;       // 0 blue, 1 red, 2 green, 3 monochrome
+    ColorScheme scheme = ColorScheme::Blue;
     int32_t reverse = 0;
     bool quiet = false;
     bool help = false;
@@ -47,9 +48,6 @@ std::optional<double> ParseFiniteNumber(std::string_view text);
 
 // Parses a whole decimal number from least to most.
 std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, int32_t most);
-
-// The colour scheme index of blue, red, green or mono.
-std::optional<int32_t> ParseScheme(std::string_view name);
 
 // Parses "WxH" with whole numbers 1..kMaxGridSide.
 std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text);
