@@ -1,6 +1,7 @@
 # Bash completion of corvalis-render: its options (each may be given once, so those already
 # on the line are not offered again), the colour scales after --scheme, and file names after
-# the outputs: PNG files after -o, PGM files after --levels, and folders for both.
+# the outputs: PNG files after -o, PGM files after --levels, and folders for both. The build
+# fills in the colour scales that corvalis-render --help lists (fill-schemes.cmake).
 
 _corvalis_render_files()
 {
@@ -15,7 +16,7 @@ _corvalis_render()
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     case $prev in
         --scheme)
-            COMPREPLY=($(compgen -W 'blue red green mono' -- "$cur"))
+            COMPREPLY=($(compgen -W '@SCHEMES@' -- "$cur"))
             return ;;
         -o | --output)
             _corvalis_render_files png "$cur"

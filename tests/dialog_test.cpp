@@ -165,9 +165,10 @@ TEST_F(DialogLayer, ArrowKeysGoRoundTheFocusedButtonsGroupAndChooseRadioButtons)
         PressKey(Qt::Key_Tab);
         PressKey(Qt::Key_Tab);
         ASSERT_EQ(FocusedId(dialog), IDC_REVERSE);
-        PressKey(Qt::Key_Up);
-        EXPECT_EQ(FocusedId(dialog), IDC_COLOR_MONO);
-        EXPECT_TRUE(radio(IDC_COLOR_MONO)->isChecked());
+        PressKey(Qt::Key_Up);  // to the last radio button, just before the check box
+        const int32_t lastRadio = RadioButtonsFrom(*dialog->Template(), IDC_COLOR_BLUE).back()->id;
+        EXPECT_EQ(FocusedId(dialog), lastRadio);
+        EXPECT_TRUE(radio(lastRadio)->isChecked());
         EXPECT_FALSE(radio(IDC_COLOR_RED)->isChecked());
         PressKey(Qt::Key_Down);
         PressKey(Qt::Key_Down);  // round from the check box to the first radio button

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program as it is shipped: the Windows resources compile, the icon holds its nine
 # images, and an install holds the programs, a valid desktop entry and the icons, the manual
-# pages and the completion, both in step with corvalis-render --help, and valid software-centre
-# data that launches the installed desktop entry.
+# pages and the completion, both in step with corvalis-render --help (its options and colour
+# schemes), and valid software-centre data that launches the installed desktop entry.
 set -u
 source_dir=$1
 build_dir=$2
@@ -65,6 +65,13 @@ page_options=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null |
                grep -o -E -- '\\fB--?[a-z][a-z-]*' | sed 's/^\\fB//' | sort)
 [ "$page_options" = "$help_options" ] ||
   fail "corvalis-render(1) and --help list different options:$(diff <(echo "$page_options") <(echo "$help_options"))"
+# So are the colour schemes.
+help_schemes=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  --scheme \([^ ]*\) .*/\1/p' | tr '|' '\n' | sort)
+[ -n "$help_schemes" ] || fail "--help lists no colour schemes"
+page_schemes=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null | sed -n 's/^\\fB--scheme\\fR //p' |
+               grep -o -E '\\fB[a-z]+' | sed 's/^\\fB//' | sort)
+[ "$page_schemes" = "$help_schemes" ] ||
+  fail "corvalis-render(1) and --help list different schemes:$(diff <(echo "$page_schemes") <(echo "$help_schemes"))"
 # The README's examples are the manual page's too.
 page_text=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null | sed 's/\\&//g')
 while IFS= read -r example; do
@@ -83,8 +90,8 @@ completions() {
 [ "$(completions -)" = "$help_options" ] ||
   fail "the completion and --help offer different options:$(diff <(completions -) <(echo "$help_options"))"
 [ "$(completions --sch)" = "--scheme" ] || fail "--sch completes to '$(completions --sch)'"
-[ "$(completions --scheme '' | tr '\n' ' ')" = "blue green mono red " ] ||
-  fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')'"
+[ "$(completions --scheme '')" = "$help_schemes" ] ||
+  fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')', not the schemes of --help"
 [ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
 
 metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null)

@@ -90,12 +90,10 @@ TEST(RenderOptions, PictureOptionsPickTheScale)
     const ParseResult r = Parse({"--grid", "2x2", "-o", "p.png", "--scheme", "green", "--reverse"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.picturePath, "p.png");
-    EXPECT_EQ(r.options.scheme, 2);
+    EXPECT_EQ(r.options.scheme, ColorScheme::Green);
     EXPECT_EQ(r.options.reverse, 1);
-    EXPECT_EQ(ParseScheme("mono"), 3);
-    EXPECT_EQ(ParseScheme("Blue"), std::nullopt);
     const ParseResult defaults = Parse({"--grid", "2x2", "-o", "p.png"});
-    EXPECT_EQ(defaults.options.scheme, 0);
+    EXPECT_EQ(defaults.options.scheme, ColorScheme::Blue);
     EXPECT_EQ(defaults.options.reverse, 0);
 }
 

@@ -125,14 +125,15 @@ QCheckBox* ReverseBox(const CDialog* dialog)
 TEST_F(SettingsDialogs, EachColourButtonGivesTheSchemeOfItsPosition)
 {
     const int32_t buttons[] = {IDC_COLOR_MONO, IDC_COLOR_BLUE, IDC_COLOR_GREEN, IDC_COLOR_RED};
-    const int32_t schemes[] = {3, 0, 2, 1};
+    using enum ColorScheme;
+    const ColorScheme schemes[] = {Monochrome, Blue, Green, Red};
     for (int i = 0; i < 4; ++i) {
         WhenModalOpens([id = buttons[i]](QWidget* modal) {
             QTest::mouseClick(Radio(dynamic_cast<CDialog*>(modal), id), Qt::LeftButton);
             PressKey(Qt::Key_Return);
         });
         OpenColorDialog();
-        EXPECT_EQ(app.m_nColorScheme, schemes[i]);
+        EXPECT_EQ(static_cast<ColorScheme>(app.m_nColorScheme), schemes[i]);
         EXPECT_EQ(app.m_nDisplayCount, i + 1);  // every accepted colour dialog counts
     }
 }
@@ -169,7 +170,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     OpenColorDialog();
     PaintCounter counter(&View());  // the repaint that accepting asked for is still to come
     EXPECT_TRUE(opened) << "blue, not reversed, focus on OK";
-    EXPECT_EQ(app.m_nColorScheme, 3);
+    EXPECT_EQ(static_cast<ColorScheme>(app.m_nColorScheme), ColorScheme::Monochrome);
     EXPECT_EQ(app.m_bReverse, 1);
     EXPECT_EQ(app.m_nDisplayCount, count + 1);
     ASSERT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }, kHangGuardMs));
@@ -178,7 +179,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     EXPECT_EQ(app.CalculationsStarted(), started);
     EXPECT_EQ(app.WorkerCount(), app.m_nProcessors);
     EXPECT_EQ(app.RefreshTimerId(), 0u);
-    const ColorTable table = MakeColorTable(3, 1);
+    const ColorTable table = MakeColorTable(ColorScheme::Monochrome, 1);
     const PixelBuffer& image = View().ColorizedImage();
     ASSERT_EQ(image.PixelCount(), int64_t{GridSize().width} * GridSize().height);
     int64_t mismatches = 0;
@@ -213,7 +214,7 @@ TEST_F(SettingsDialogs, AcceptingTheColourDialogUnchangedStillRepaintsAndCancell
         PressKey(Qt::Key_Escape);
     });
     OpenColorDialog();
-    EXPECT_EQ(app.m_nColorScheme, 0);
+    EXPECT_EQ(static_cast<ColorScheme>(app.m_nColorScheme), ColorScheme::Blue);
     EXPECT_EQ(app.m_bReverse, 0);
     EXPECT_EQ(app.m_nDisplayCount, 2);
 }

@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     }
     const RenderOptions& options = parsed.options;
     if (options.help) {
-        std::fputs(kRenderUsage, stdout);
+        std::fputs(RenderUsage().c_str(), stdout);
         return 0;
     }
     auto outputs = FindOutputs(options);

@@ -19,7 +19,7 @@ namespace {
 
 // The whole period-doubling cascade, square, in the blue scale.
 constexpr CalcRegion kIconRegion{0.0, 2.9, 1.0, 4.0};
-constexpr int32_t kIconScheme = 0;
+constexpr ColorScheme kIconScheme = ColorScheme::Blue;
 constexpr int32_t kIcoSizes[] = {48, 32, 16};
 constexpr int32_t kPngSizes[] = {16, 32, 48, 64, 128, 256};
 

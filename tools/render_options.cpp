@@ -1,50 +1,11 @@
 #include "tools/render_options.h"
 
-#include "core/calc_layout.h"
-
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <set>
-
-const char* const kRenderUsage =
-    "usage: corvalis-render [--region XMIN YMIN XMAX YMAX] (--grid WxH | --fit CWxCH)\n"
-    "                       [--stripes S] [--threads T] [--quiet] [--levels OUT.pgm]\n"
-    "                       [-o OUT.png [--scheme blue|red|green|mono] [--reverse]]\n"
-    "\n"
-    "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
-    "\n"
-    "  --region XMIN YMIN XMAX YMAX  the region: x (orbit value) from XMIN to XMAX,\n"
-    "                                parameter a from YMIN to YMAX (default 0 3 1 4);\n"
-    "                                each axis is ordered, so the corners may come in any\n"
-    "                                order; both axes need an extent\n"
-    "  --grid WxH                    compute a grid of W columns and H rows (1..65536 each,\n"
-    "                                at most 536870912 cells)\n"
-    "  --fit CWxCH                   size the grid as the window does for a view client\n"
-    "                                area of CW x CH pixels (margins of 20 pixels each side)\n"
-    "  --stripes S                   compute the rows' parameters as the window does with S\n"
-    "                                workers, each on its stripe of rows (1..1024; default:\n"
-    "                                one per processor, so the picture is the window's here)\n"
-    "  --threads T                   how many threads share the rows out (1..1024; default:\n"
-    "                                one per processor); the levels never depend on it\n"
-    "  -q, --quiet                   no progress line (it shows only on a terminal)\n"
-    "  --levels OUT.pgm              write the density levels 0..255 as a binary PGM,\n"
-    "                                the largest parameter in the top row\n"
-    "  -o, --output OUT.png          write the coloured picture as PNG: with --grid the grid\n"
-    "                                one pixel a cell, with --fit the picture the window\n"
-    "                                shows in that client area (without margins and label)\n"
-    "  --scheme blue|red|green|mono  the colour scale (default blue)\n"
-    "  --reverse                     run the colour scale in reverse order\n"
-    "  -h, --help                    show this text\n"
-    "\n"
-    "An output named - goes to standard output (not to a terminal). A FIFO or a device is\n"
-    "written in place; a symbolic link is followed; a file is replaced only once every\n"
-    "output is complete. Every output is checked before the computation starts.\n"
-    "Every PNG carries the program's version (Software) and the command that makes it again\n"
-    "byte for byte (Command: add -o FILE) in its text chunks.\n"
-    "\n"
-    "Ctrl+C or SIGTERM stops the program at once and writes nothing: old files stay as they\n"
-    "were. Exit status: 0 done, 2 bad input or an output that cannot be written, 130 or 143\n"
-    "stopped by Ctrl+C or SIGTERM.\n";
+#include <span>
+#include <tuple>
 
 std::optional<double> ParseFiniteNumber(std::string_view text)
 {
@@ -69,25 +30,14 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, in
     return value;
 }
 
-std::optional<int32_t> ParseScheme(std::string_view name)
-{
-    constexpr std::string_view kSchemes[] = {"blue", "red", "green", "mono"};
-    for (int32_t scheme = 0; scheme < 4; ++scheme) {
-        if (name == kSchemes[scheme]) {
-            return scheme;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
+std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text, int32_t least)
 {
     const size_t cross = text.find('x');
     if (cross == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto width = ParseWholeNumber(text.substr(0, cross), 1, kMaxGridSide);
-    const auto height = ParseWholeNumber(text.substr(cross + 1), 1, kMaxGridSide);
+    const auto width = ParseWholeNumber(text.substr(0, cross), least, kMaxGridSide);
+    const auto height = ParseWholeNumber(text.substr(cross + 1), least, kMaxGridSide);
     if (!width || !height) {
         return std::nullopt;
     }
@@ -96,179 +46,340 @@ std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text)
 
 namespace {
 
-// The option's own name for the spellings that mean it.
-std::string_view CanonicalOption(std::string_view arg)
+using Values = std::span<const std::string_view>;
+using Rejected = std::optional<std::string_view>;  // the value an option does not take, if any
+
+// One option: its spellings, its values, what --help and the messages say of it, and how its
+// values go into the options.
+struct RenderOption {
+    std::string_view name;        // the spelling the messages use
+    std::string_view alias = {};  // its other spelling, if any
+    std::string values = {};      // the names of its values, a word each; none for a switch
+    std::string needs = {};       // "NAME needs ..." when its values are missing
+    std::string accepts = {};     // "NAME: 'VALUE' is not ..."; without it, a value not taken is missing
+    std::string help;             // its lines in --help
+    Rejected (*read)(Values values, RenderOptions& options);
+};
+
+// Stores a parsed value; the text it came from when it did not parse.
+template <typename Parsed, typename Target>
+Rejected Store(std::string_view text, const std::optional<Parsed>& parsed, Target&& target)
 {
-    if (arg == "-h") {
-        return "--help";
+    if (!parsed) {
+        return text;
     }
-    if (arg == "--output") {
-        return "-o";
-    }
-    if (arg == "-q") {
-        return "--quiet";
-    }
-    return arg;
+    target = *parsed;
+    return std::nullopt;
 }
 
-}  // namespace
-
-ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
+std::optional<std::string_view> NonEmpty(std::string_view text)
 {
-    ParseResult result;
-    RenderOptions& options = result.options;
-    auto fail = [&result](std::string message) {
-        result.error = std::move(message);
-        return result;
+    return text.empty() ? std::nullopt : std::optional(text);
+}
+
+// The names of the colour schemes, in their order, between the separators.
+std::string SchemeNames(std::string_view separator)
+{
+    std::string names;
+    for (const ColorSchemeRow& row : kColorSchemes) {
+        names += (names.empty() ? "" : separator);
+        names += row.name;
+    }
+    return names;
+}
+
+// The region's four numbers with every digit a double holds.
+std::string RegionText(const CalcRegion& region)
+{
+    std::string text;
+    for (double value : {region.xmin, region.ymin, region.xmax, region.ymax}) {
+        char digits[32];
+        const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
+        text += (text.empty() ? "" : " ");
+        text.append(digits, written.ptr);
+    }
+    return text;
+}
+
+Rejected ReadRegion(Values values, RenderOptions& options)
+{
+    double corner[4];
+    for (size_t k = 0; k < 4; ++k) {
+        const auto value = ParseFiniteNumber(values[k]);
+        if (!value) {
+            return values[k];
+        }
+        corner[k] = *value;
+    }
+    options.region = OrderedRegion(corner[0], corner[1], corner[2], corner[3]);
+    return std::nullopt;
+}
+
+// An option without values that sets its member.
+template <auto member>
+RenderOption Switch(std::string_view name, std::string_view alias, std::string help)
+{
+    return {.name = name, .alias = alias, .help = std::move(help), .read = [](Values, RenderOptions& options) {
+                options.*member = 1;
+                return Rejected();
+            }};
+}
+
+// An option whose value is a size WxH with whole numbers from `least` to kMaxGridSide.
+template <auto width, auto height, int32_t least>
+RenderOption SizeOption(std::string_view name, std::string values, const std::string& size, std::string help)
+{
+    const std::string needs = size + " " + values;
+    return {.name = name,
+            .values = std::move(values),
+            .needs = needs,
+            .accepts = needs + " with whole numbers from " + std::to_string(least) + " to " +
+                       std::to_string(kMaxGridSide),
+            .help = std::move(help),
+            .read = [](Values values, RenderOptions& options) {
+                return Store(values[0], ParseSize(values[0], least), std::tie(options.*width, options.*height));
+            }};
+}
+
+// An option whose value is a whole number from 1 to `most`.
+template <auto member, int32_t most>
+RenderOption CountOption(std::string_view name, std::string values, std::string help)
+{
+    return {.name = name, .values = std::move(values), .needs = "a number",
+            .accepts = "a whole number from 1 to " + std::to_string(most), .help = std::move(help),
+            .read = [](Values values, RenderOptions& options) {
+                return Store(values[0], ParseWholeNumber(values[0], 1, most), options.*member);
+            }};
+}
+
+// An option whose value is a file name; an empty one is as good as none.
+template <auto member>
+RenderOption FileOption(std::string_view name, std::string_view alias, std::string values, std::string help)
+{
+    return {.name = name, .alias = alias, .values = std::move(values), .needs = "a file name",
+            .help = std::move(help), .read = [](Values values, RenderOptions& options) {
+                return Store(values[0], NonEmpty(values[0]), options.*member);
+            }};
+}
+
+// Every option, in the order of --help.
+const std::vector<RenderOption>& RenderOptionTable()
+{
+    const auto text = [](auto number) { return std::to_string(number); };
+    static const std::vector<RenderOption> table = {
+        {.name = "--region",
+         .values = "XMIN YMIN XMAX YMAX",
+         .needs = "four numbers: XMIN YMIN XMAX YMAX",
+         .accepts = "a finite number",
+         .help = "the region: x (orbit value) from XMIN to XMAX,\n"
+                 "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
+                 "each axis is ordered, so the corners may come in any\n"
+                 "order; both axes need an extent",
+         .read = ReadRegion},
+        SizeOption<&RenderOptions::gridWidth, &RenderOptions::gridHeight, 1>(
+            "--grid", "WxH", "a size",
+            "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each,\n"
+            "at most " + text(kMaxGridCells) + " cells)"),
+        SizeOption<&RenderOptions::clientWidth, &RenderOptions::clientHeight, kMinClientSide>(
+            "--fit", "CWxCH", "a client area",
+            "size the grid as the window does for a view client\n"
+            "area of CW x CH pixels (margins of " + text(kViewMargin) + " pixels each side)"),
+        CountOption<&RenderOptions::stripes, kMaxStripes>(
+            "--stripes", "S",
+            "compute the rows' parameters as the window does with S\n"
+            "workers, each on its stripe of rows (1.." + text(kMaxStripes) + "; default:\n"
+            "one per processor, so the picture is the window's here)"),
+        CountOption<&RenderOptions::threads, kMaxThreads>(
+            "--threads", "T",
+            "how many threads share the rows out (1.." + text(kMaxThreads) + "; default:\n"
+            "one per processor); the levels never depend on it"),
+        Switch<&RenderOptions::quiet>("--quiet", "-q", "no progress line (it shows only on a terminal)"),
+        FileOption<&RenderOptions::levelsPath>("--levels", "", "OUT.pgm",
+                                               "write the density levels 0..255 as a binary PGM,\n"
+                                               "the largest parameter in the top row"),
+        FileOption<&RenderOptions::picturePath>("-o", "--output", "OUT.png",
+                                                "write the coloured picture as PNG: with --grid the grid\n"
+                                                "one pixel a cell, with --fit the picture the window\n"
+                                                "shows in that client area (without margins and label)"),
+        {.name = "--scheme",
+         .values = SchemeNames("|"),
+         .needs = "one of " + SchemeNames(", "),
+         .accepts = "one of " + SchemeNames(", "),
+         .help = "the colour scale (default " + std::string(SchemeRow(RenderOptions{}.scheme).name) + ")",
+         .read = [](Values values, RenderOptions& options) {
+             return Store(values[0], FindColorScheme(values[0]), options.scheme);
+         }},
+        Switch<&RenderOptions::reverse>("--reverse", "", "run the colour scale in reverse order"),
+        Switch<&RenderOptions::help>("--help", "-h", "show this text"),
     };
+    return table;
+}
+
+// The option with this spelling; null when there is none.
+const RenderOption* FindOption(std::string_view spelling)
+{
+    for (const RenderOption& option : RenderOptionTable()) {
+        if (spelling == option.name || (!option.alias.empty() && spelling == option.alias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+size_t ValueCount(const RenderOption& option)
+{
+    return option.values.empty() ? 0 : 1 + static_cast<size_t>(std::ranges::count(option.values, ' '));
+}
+
+// The option as a command line gives it: "--grid WxH".
+std::string Synopsis(std::string_view name)
+{
+    const RenderOption& option = *FindOption(name);
+    return std::string(option.name) + (option.values.empty() ? "" : " " + option.values);
+}
+
+// The option as --help lists it: its short spelling first, then its values.
+std::string HelpSpellings(const RenderOption& option)
+{
+    std::string spellings(option.name);
+    if (!option.alias.empty()) {
+        const bool aliasIsShort = option.alias.size() < option.name.size();
+        spellings = std::string(aliasIsShort ? option.alias : option.name) + ", " +
+                    std::string(aliasIsShort ? option.name : option.alias);
+    }
+    return spellings + (option.values.empty() ? "" : " " + option.values);
+}
+
+std::string Needs(const RenderOption& option)
+{
+    return std::string(option.name) + " needs " + option.needs;
+}
+
+// Reads every option into the options; the message of the first one that is wrong, or none.
+std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions& options)
+{
     std::set<std::string_view> given;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = CanonicalOption(args[i]);
-        const size_t valuesLeft = args.size() - i - 1;
-        if (arg.starts_with("-") && !given.insert(arg).second) {
-            return fail(std::string(arg) + " is given twice");
+        const RenderOption* option = FindOption(args[i]);
+        if (option == nullptr) {
+            return "unknown option '" + std::string(args[i]) + "' (see --help)";
         }
-        // The value of a whole-number option from 1 to `most`.
-        auto count = [&](int32_t most) -> std::optional<int32_t> {
-            if (valuesLeft < 1) {
-                fail(std::string(arg) + " needs a number");
-                return std::nullopt;
-            }
-            const auto value = ParseWholeNumber(args[++i], 1, most);
-            if (!value) {
-                fail(std::string(arg) + ": '" + std::string(args[i]) + "' is not a whole number from 1 to " +
-                     std::to_string(most));
-            }
-            return value;
-        };
-        if (arg == "--help") {
-            options.help = true;
-        } else if (arg == "--region") {
-            if (valuesLeft < 4) {
-                return fail("--region needs four numbers: XMIN YMIN XMAX YMAX");
-            }
-            double corner[4];
-            for (int k = 0; k < 4; ++k) {
-                const auto value = ParseFiniteNumber(args[i + 1 + k]);
-                if (!value) {
-                    return fail("--region: '" + std::string(args[i + 1 + k]) +
-                                "' is not a finite number");
-                }
-                corner[k] = *value;
-            }
-            options.region = OrderedRegion(corner[0], corner[1], corner[2], corner[3]);
-            i += 4;
-        } else if (arg == "--grid") {
-            if (valuesLeft < 1) {
-                return fail("--grid needs a size WxH");
-            }
-            const auto size = ParseSize(args[++i]);
-            if (!size) {
-                return fail("--grid: '" + std::string(args[i]) +
-                            "' is not a size WxH with whole numbers from 1 to 65536");
-            }
-            options.gridWidth = size->first;
-            options.gridHeight = size->second;
-        } else if (arg == "--fit") {
-            if (valuesLeft < 1) {
-                return fail("--fit needs a client area CWxCH");
-            }
-            const auto size = ParseSize(args[++i]);
-            if (!size || size->first <= 2 * kViewMargin || size->second <= 2 * kViewMargin) {
-                return fail("--fit: '" + std::string(args[i]) +
-                            "' is not a client area CWxCH with whole numbers from 41 to 65536");
-            }
-            options.clientWidth = size->first;
-            options.clientHeight = size->second;
-        } else if (arg == "--stripes") {
-            const auto stripes = count(kMaxStripes);
-            if (!stripes) {
-                return result;
-            }
-            options.stripes = *stripes;
-        } else if (arg == "--threads") {
-            const auto threads = count(kMaxThreads);
-            if (!threads) {
-                return result;
-            }
-            options.threads = *threads;
-        } else if (arg == "-o") {
-            if (valuesLeft < 1 || args[i + 1].empty()) {
-                return fail("-o needs a file name");
-            }
-            options.picturePath = args[++i];
-        } else if (arg == "--scheme") {
-            if (valuesLeft < 1) {
-                return fail("--scheme needs one of blue, red, green, mono");
-            }
-            const auto scheme = ParseScheme(args[++i]);
-            if (!scheme) {
-                return fail("--scheme: '" + std::string(args[i]) + "' is not one of blue, red, green, mono");
-            }
-            options.scheme = *scheme;
-        } else if (arg == "--reverse") {
-            options.reverse = 1;
-        } else if (arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "--levels") {
-            if (valuesLeft < 1 || args[i + 1].empty()) {
-                return fail("--levels needs a file name");
-            }
-            options.levelsPath = args[++i];
-        } else {
-            return fail("unknown option '" + std::string(arg) + "' (see --help)");
+        if (!given.insert(option->name).second) {
+            return std::string(option->name) + " is given twice";
         }
+        const size_t count = ValueCount(*option);
+        if (args.size() - i - 1 < count) {
+            return Needs(*option);
+        }
+        const Values values(args.data() + i + 1, count);
+        if (const Rejected rejected = option->read(values, options)) {
+            return option->accepts.empty()
+                       ? Needs(*option)
+                       : std::string(option->name) + ": '" + std::string(*rejected) + "' is not " + option->accepts;
+        }
+        i += count;
     }
-    if (options.help) {
-        return result;
-    }
+    return {};
+}
+
+// Sizes the grid of --fit and checks what the options need together: a region with width and
+// height, one grid of a size that can be computed, an output. The message of what is wrong.
+std::string SizeAndCheck(RenderOptions& options)
+{
     // A region without extent on an axis has no picture, whatever sizes the grid.
     if (!(options.region.xmax > options.region.xmin)) {
-        return fail("--region: XMIN and XMAX are equal, so the region has no width");
+        return "--region: XMIN and XMAX are equal, so the region has no width";
     }
     if (!(options.region.ymax > options.region.ymin)) {
-        return fail("--region: YMIN and YMAX are equal, so the region has no height");
+        return "--region: YMIN and YMAX are equal, so the region has no height";
     }
     if (options.gridWidth != 0 && options.clientWidth != 0) {
-        return fail("give either --grid or --fit, not both");
+        return "give either --grid or --fit, not both";
     }
     if (options.clientWidth != 0) {
         const Size grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
         options.gridWidth = grid.width;
         options.gridHeight = grid.height;
         if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
-            return fail("--fit: the region gives a " + std::to_string(grid.width) + "x" +
-                        std::to_string(grid.height) + " grid there, which has no cells or is too large");
+            return "--fit: the region gives a " + std::to_string(grid.width) + "x" + std::to_string(grid.height) +
+                   " grid there, which has no cells or is too large";
         }
     } else if (options.gridWidth == 0) {
-        return fail("no grid size: give --grid WxH or --fit CWxCH");
+        return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
     }
     if (int64_t{options.gridWidth} * options.gridHeight > kMaxGridCells) {
-        return fail("the grid " + std::to_string(options.gridWidth) + "x" +
-                    std::to_string(options.gridHeight) + " has more than 536870912 cells");
+        return "the grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight) +
+               " has more than " + std::to_string(kMaxGridCells) + " cells";
     }
     if (options.levelsPath.empty() && options.picturePath.empty()) {
-        return fail("no output: give --levels OUT.pgm or -o OUT.png");
+        return "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string RenderUsage()
+{
+    const std::string_view usage = "usage: corvalis-render ";
+    const std::string indent(usage.size(), ' ');
+    std::string text = std::string(usage) + "[" + Synopsis("--region") + "] (" + Synopsis("--grid") + " | " +
+                       Synopsis("--fit") + ")\n" +
+                       indent + "[" + Synopsis("--stripes") + "] [" + Synopsis("--threads") + "] [" +
+                       Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
+                       indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
+                       "]]\n"
+                       "\n"
+                       "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
+                       "\n";
+    size_t width = 0;
+    for (const RenderOption& option : RenderOptionTable()) {
+        width = std::max(width, HelpSpellings(option).size());
+    }
+    const std::string helpIndent(2 + width + 2, ' ');
+    for (const RenderOption& option : RenderOptionTable()) {
+        const std::string spellings = HelpSpellings(option);
+        text += "  " + spellings + std::string(width - spellings.size() + 2, ' ');
+        for (char c : option.help) {
+            text += c;
+            if (c == '\n') {
+                text += helpIndent;
+            }
+        }
+        text += '\n';
+    }
+    return text +
+           "\n"
+           "An output named - goes to standard output (not to a terminal). A FIFO or a device is\n"
+           "written in place; a symbolic link is followed; a file is replaced only once every\n"
+           "output is complete. Every output is checked before the computation starts.\n"
+           "Every PNG carries the program's version (Software) and the command that makes it again\n"
+           "byte for byte (Command: add -o FILE) in its text chunks.\n"
+           "\n"
+           "Ctrl+C or SIGTERM stops the program at once and writes nothing: old files stay as they\n"
+           "were. Exit status: 0 done, 2 bad input or an output that cannot be written, 130 or 143\n"
+           "stopped by Ctrl+C or SIGTERM.\n";
+}
+
+ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
+{
+    ParseResult result;
+    result.error = ReadOptions(args, result.options);
+    if (result.error.empty() && !result.options.help) {
+        result.error = SizeAndCheck(result.options);
     }
     return result;
 }
 
 std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)
 {
-    constexpr const char* kSchemes[] = {"blue", "red", "green", "mono"};
-    std::string command = "corvalis-render --region";
-    for (double value : {options.region.xmin, options.region.ymin, options.region.xmax, options.region.ymax}) {
-        char text[32];
-        const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
-        command += ' ';
-        command.append(text, written.ptr);
-    }
+    std::string command = "corvalis-render --region " + RegionText(options.region);
     if (options.clientWidth != 0) {
         command += " --fit " + std::to_string(options.clientWidth) + "x" + std::to_string(options.clientHeight);
     } else {
         command += " --grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight);
     }
-    command += " --stripes " + std::to_string(stripes) + " --scheme " + kSchemes[options.scheme];
+    command += " --stripes " + std::to_string(stripes) + " --scheme " + std::string(SchemeRow(options.scheme).name);
     if (options.reverse != 0) {
         command += " --reverse";
     }

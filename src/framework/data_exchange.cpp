@@ -17,18 +17,8 @@ namespace {
 std::vector<QAbstractButton*> RadioGroup(const CDialog& dialog, int32_t firstId)
 {
     std::vector<QAbstractButton*> buttons;
-    const DialogTemplate& dialogTemplate = *dialog.Template();
-    const std::span<const DialogControl> controls = dialogTemplate.controls;
-    for (size_t first = 0; first < controls.size(); ++first) {
-        if (controls[first].id != firstId) {
-            continue;
-        }
-        for (const DialogControl& member : GroupFrom(dialogTemplate, first)) {
-            if (member.kind == ControlKind::AutoRadioButton) {
-                buttons.push_back(static_cast<QAbstractButton*>(dialog.GetDlgItem(member.id)));
-            }
-        }
-        break;
+    for (const DialogControl* radio : RadioButtonsFrom(*dialog.Template(), firstId)) {
+        buttons.push_back(static_cast<QAbstractButton*>(dialog.GetDlgItem(radio->id)));
     }
     return buttons;
 }

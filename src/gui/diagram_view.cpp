@@ -30,12 +30,17 @@ bool CDiagramView::OnCmdMsg(uint32_t)
     return false;
 }
 
-void CDiagramView::BuildColorTable()
+ColorTable CDiagramView::CurrentColorTable() const
 {
     int scheme = 0;
     int reverse = 0;
     m_app.GetColorSettings(scheme, reverse);
-    m_colorTable = MakeColorTable(scheme, reverse);
+    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse);
+}
+
+void CDiagramView::BuildColorTable()
+{
+    m_colorTable = CurrentColorTable();
 }
 
 void CDiagramView::Colorize()
@@ -51,15 +56,12 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
 {
     // The rows' counts first: the cells of the rows they name are then final and visible.
     const std::vector<RowRange> stored = m_app.StoredRows();
-    int scheme = 0;
-    int reverse = 0;
-    m_app.GetColorSettings(scheme, reverse);
     Size grid;
     m_app.GetGridSize(grid.width, grid.height);
     const PixelBuffer& image = m_picture.image;
     const bool sameImage = m_app.CalculationsStarted() == m_nCalcSeen && image.width == grid.width &&
                            image.height == grid.height && stored.size() == m_storedRowsShown.size();
-    if (!sameImage || MakeColorTable(scheme, reverse) != m_colorTable) {
+    if (!sameImage || CurrentColorTable() != m_colorTable) {
         m_nCalcSeen = m_app.CalculationsStarted();
         m_storedRowsShown = stored;
         Colorize();

@@ -4,33 +4,28 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <span>
 
 namespace {
 
-struct ColorStop {
-    double position;
-    uint32_t color;
-};
-
-// Strictly increasing positions from 0.0 to exactly 1.0; the stop at 1.0 ends the search.
-constexpr ColorStop kBlueStops[] = {
-    {0.0, 0x000000}, {0.3, 0x0011FF}, {0.5, 0x11BBFF}, {1.0, 0xFFFFFF}};
-constexpr ColorStop kRedStops[] = {
-    {0.0, 0x000000}, {0.3, 0xFF0000}, {0.5, 0xFFFF00}, {1.0, 0xFFFFFF}};
-constexpr ColorStop kGreenStops[] = {
-    {0.0, 0x000000}, {0.3, 0x00DD33}, {0.5, 0xEEFF33}, {1.0, 0xFFFFFF}};
-constexpr ColorStop kMonochromeStops[] = {{0.0, 0x000000}, {1.0, 0xFFFFFF}};
-
-constexpr std::span<const ColorStop> kScales[] = {kBlueStops, kRedStops, kGreenStops,
-                                                   kMonochromeStops};
-constexpr int32_t kMonochrome = 3;
-
-std::span<const ColorStop> StopsOf(int32_t scheme)
+// Each row stands at its scheme's value, and each scale runs from a stop at 0.0 through
+// strictly increasing positions to a stop at exactly 1.0, where the segment search ends.
+consteval bool ColorSchemesAreWellFormed()
 {
-    const bool known = scheme >= 0 && scheme < static_cast<int32_t>(std::size(kScales));
-    return kScales[known ? scheme : kMonochrome];
+    for (size_t row = 0; row < std::size(kColorSchemes); ++row) {
+        const std::span<const ColorStop> stops = kColorSchemes[row].stops;
+        if (static_cast<size_t>(kColorSchemes[row].scheme) != row || stops.size() < 2 ||
+            stops.front().position != 0.0 || stops.back().position != 1.0) {
+            return false;
+        }
+        for (size_t k = 1; k < stops.size(); ++k) {
+            if (!(stops[k - 1].position < stops[k].position)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
+static_assert(ColorSchemesAreWellFormed());
 
 // One channel of (1 − t) × a + t × b, truncated toward zero and then clamped to 0..255.
 uint32_t BlendChannel(uint32_t from, uint32_t to, double t, int shift)
@@ -43,9 +38,25 @@ uint32_t BlendChannel(uint32_t from, uint32_t to, double t, int shift)
 
 }  // namespace
 
-uint32_t ScaleColor(int32_t scheme, double position)
+const ColorSchemeRow& SchemeRow(ColorScheme scheme)
 {
-    const std::span<const ColorStop> stops = StopsOf(scheme);
+    const auto row = static_cast<size_t>(scheme);
+    return kColorSchemes[row < std::size(kColorSchemes) ? row : static_cast<size_t>(ColorScheme::Monochrome)];
+}
+
+std::optional<ColorScheme> FindColorScheme(std::string_view name)
+{
+    for (const ColorSchemeRow& row : kColorSchemes) {
+        if (row.name == name) {
+            return row.scheme;
+        }
+    }
+    return std::nullopt;
+}
+
+uint32_t ScaleColor(ColorScheme scheme, double position)
+{
+    const std::span<const ColorStop> stops = SchemeRow(scheme).stops;
     for (size_t k = 0; stops[k].position < 1.0; ++k) {
         const ColorStop& from = stops[k];
         const ColorStop& to = stops[k + 1];
@@ -59,7 +70,7 @@ uint32_t ScaleColor(int32_t scheme, double position)
     return 0x000000;
 }
 
-ColorTable MakeColorTable(int32_t scheme, int32_t reverse)
+ColorTable MakeColorTable(ColorScheme scheme, int32_t reverse)
 {
     ColorTable table;
     for (int32_t level = 0; level < static_cast<int32_t>(table.size()); ++level) {

@@ -72,3 +72,20 @@ std::span<const DialogControl> GroupFrom(const DialogTemplate& dialog, size_t fi
     }
     return controls.subspan(first, end - first);
 }
+
+std::vector<const DialogControl*> RadioButtonsFrom(const DialogTemplate& dialog, int32_t firstId)
+{
+    std::vector<const DialogControl*> radios;
+    for (size_t first = 0; first < dialog.controls.size(); ++first) {
+        if (dialog.controls[first].id != firstId) {
+            continue;
+        }
+        for (const DialogControl& member : GroupFrom(dialog, first)) {
+            if (member.kind == ControlKind::AutoRadioButton) {
+                radios.push_back(&member);
+            }
+        }
+        break;
+    }
+    return radios;
+}

@@ -1,7 +1,9 @@
 // Command line of corvalis-render: what to compute and where to write it.
 #pragma once
 
+#include "core/calc_layout.h"
 #include "core/calc_region.h"
+#include "render/color_scale.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,6 +15,8 @@ inline constexpr int32_t kMaxGridSide = 65536;
 inline constexpr int64_t kMaxGridCells = int64_t{1} << 29;
 inline constexpr int32_t kMaxThreads = 1024;
 inline constexpr int32_t kMaxStripes = 1024;
+// The least side of a --fit client area: one pixel inside the margins.
+inline constexpr int32_t kMinClientSide = 2 * kViewMargin + 1;
 
 struct RenderOptions {
     CalcRegion region{0.0, 3.0, 1.0, 4.0};
@@ -24,7 +28,7 @@ struct RenderOptions {
     int32_t threads = 0;  // how many threads share the rows; 0: one per processor
     std::string levelsPath;   // "-": standard output
     std::string picturePath;  // -o: the coloured picture as PNG; "-": standard output
-    int32_t scheme = 0;       // 0 blue, 1 red, 2 green, 3 monochrome
+    ColorScheme scheme = ColorScheme::Blue;
     int32_t reverse = 0;
     bool quiet = false;
     bool help = false;
@@ -48,10 +52,8 @@ std::optional<double> ParseFiniteNumber(std::string_view text);
 // Parses a whole decimal number from least to most.
 std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, int32_t most);
 
-// The colour scheme index of blue, red, green or mono.
-std::optional<int32_t> ParseScheme(std::string_view name);
+// Parses "WxH" with whole numbers least..kMaxGridSide.
+std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text, int32_t least);
 
-// Parses "WxH" with whole numbers 1..kMaxGridSide.
-std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text);
-
-extern const char* const kRenderUsage;
+// The text of --help.
+std::string RenderUsage();

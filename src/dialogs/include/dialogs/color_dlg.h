@@ -1,5 +1,6 @@
-// CColorDlg: the colour dialog, the colour scale (its radio button's position: 0 blue, 1 red,
-// 2 green, 3 monochrome) and whether it runs in reverse order.
+// CColorDlg: the colour dialog: the colour scheme, as the position of its checked radio button
+// (the buttons stand in the order of the colour schemes' table), and whether it runs in reverse
+// order.
 #pragma once
 
 #include "framework/dialog.h"

@@ -78,6 +78,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The colour table of the application's colour settings as they are now.
+    ColorTable CurrentColorTable() const;
     // What a bringing up to date changed: the whole client area, or some display bitmap rows.
     struct PictureChanges {
         bool whole = false;

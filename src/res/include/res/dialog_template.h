@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 enum class ControlKind {
     Static,           // left-aligned text
@@ -60,3 +61,7 @@ const DialogTemplate* FindDialogTemplate(uint32_t id);
 // The group that begins at controls[first]: that control and the ones after it up to the next
 // control with WS_GROUP, or to the end of the template.
 std::span<const DialogControl> GroupFrom(const DialogTemplate& dialog, size_t first);
+
+// The automatic radio buttons of the group that starts at the control `firstId`, in template
+// order: the buttons a radio exchange numbers 0, 1, …; none when no control has that id.
+std::vector<const DialogControl*> RadioButtonsFrom(const DialogTemplate& dialog, int32_t firstId);
