@@ -3,6 +3,8 @@
 // another in one step.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -49,13 +51,12 @@ public:
     bool SyncAndClose(std::string& error);
 
 private:
-#ifdef _WIN32
-    using Native = void*;
-    static constexpr Native kClosed = nullptr;
-#else
-    using Native = int;
+    // A file descriptor, or the value of a Windows handle: -1 is neither.
+    using Native = std::intptr_t;
     static constexpr Native kClosed = -1;
-#endif
+    // Bytes written in one call: small enough that an interrupt is seen soon after it comes.
+    static constexpr size_t kWriteBlock = size_t{1} << 20;
+
     explicit WriteHandle(Native native, bool owned) : m_native(native), m_owned(owned) {}
     void Close();
 
