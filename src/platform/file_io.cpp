@@ -10,7 +10,7 @@ constexpr int kMaxLinks = 40;
 
 }  // namespace
 
-std::filesystem::path FollowLinks(const std::filesystem::path& path, std::string& error)
+Result<std::filesystem::path> FollowLinks(const std::filesystem::path& path)
 {
     std::filesystem::path followed = path;
     for (int links = 0; links <= kMaxLinks; ++links) {
@@ -21,13 +21,11 @@ std::filesystem::path FollowLinks(const std::filesystem::path& path, std::string
         std::error_code read;
         const std::filesystem::path target = std::filesystem::read_symlink(followed, read);
         if (read) {
-            error = read.message();
-            return {};
+            return Failure::Because(read.message());
         }
         followed = target.is_absolute() ? target : followed.parent_path() / target;
     }
-    error = std::make_error_code(std::errc::too_many_symbolic_link_levels).message();
-    return {};
+    return Failure::Because(std::make_error_code(std::errc::too_many_symbolic_link_levels).message());
 }
 
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -54,9 +52,4 @@ WriteHandle& WriteHandle::operator=(WriteHandle&& other) noexcept
         m_owned = other.m_owned;
     }
     return *this;
-}
-
-bool WriteHandle::IsOpen() const
-{
-    return m_native != kClosed;
 }

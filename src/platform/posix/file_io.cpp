@@ -9,13 +9,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
-FileKind KindOf(const std::filesystem::path& path, std::string& error)
+namespace {
+
+// The system's sentence for the error of the last call that failed.
+Failure LastError()
+{
+    return Failure::Because(std::strerror(errno));
+}
+
+}  // namespace
+
+Result<FileKind> KindOf(const std::filesystem::path& path)
 {
     struct stat status = {};
     if (stat(path.c_str(), &status) != 0) {
         if (errno != ENOENT) {
-            error = std::strerror(errno);
+            return LastError();
         }
         return FileKind::Missing;
     }
@@ -30,19 +41,18 @@ WriteHandle WriteHandle::StandardOutput()
     return WriteHandle(STDOUT_FILENO, false);
 }
 
-WriteHandle WriteHandle::CreateNew(const std::filesystem::path& path, std::string& error, bool& taken)
+Result<WriteHandle> WriteHandle::CreateNew(const std::filesystem::path& path, bool& taken)
 {
     // 0666 less the user's umask, as any new file of the user's gets.
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (file < 0) {
         taken = errno == EEXIST;
-        error = std::strerror(errno);
-        return {};
+        return LastError();
     }
     return WriteHandle(file, true);
 }
 
-WriteHandle WriteHandle::OpenExisting(const std::filesystem::path& path, std::string& error)
+Result<WriteHandle> WriteHandle::OpenExisting(const std::filesystem::path& path)
 {
     for (;;) {
         const int file = open(path.c_str(), O_WRONLY | O_CLOEXEC);
@@ -50,77 +60,71 @@ WriteHandle WriteHandle::OpenExisting(const std::filesystem::path& path, std::st
             return WriteHandle(file, true);
         }
         if (errno != EINTR) {
-            error = std::strerror(errno);
-            return {};
+            return LastError();
         }
         if (InterruptSignal() != 0) {
-            error.clear();
-            return {};
+            return Failure::Interrupt();
         }
     }
 }
 
-bool WriteHandle::Write(std::string_view bytes, std::string& error)
+Status WriteHandle::Write(std::string_view bytes)
 {
     while (!bytes.empty()) {
         if (InterruptSignal() != 0) {
-            error.clear();
-            return false;
+            return Failure::Interrupt();
         }
-        const ssize_t written = write(m_native, bytes.data(), std::min(bytes.size(), kWriteBlock));
+        const ssize_t written = write(static_cast<int>(m_native), bytes.data(), std::min(bytes.size(), kWriteBlock));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            error = std::strerror(errno);
-            return false;
+            return LastError();
         }
         bytes.remove_prefix(static_cast<size_t>(written));
     }
-    return true;
+    return {};
 }
 
 void WriteHandle::CopyPermissionsOf(const std::filesystem::path& other)
 {
     struct stat status = {};
     if (stat(other.c_str(), &status) == 0) {
-        fchmod(m_native, status.st_mode & 07777);
+        fchmod(static_cast<int>(m_native), status.st_mode & 07777);
     }
 }
 
-bool WriteHandle::SyncAndClose(std::string& error)
+Status WriteHandle::SyncAndClose()
 {
-    bool done = fsync(m_native) == 0;
-    if (!done) {
-        error = std::strerror(errno);
+    const int file = static_cast<int>(std::exchange(m_native, kClosed));
+    if (fsync(file) != 0) {
+        const Failure failure = LastError();
+        close(file);
+        return failure;
     }
-    if (close(m_native) != 0 && done) {
-        error = std::strerror(errno);
-        done = false;
+    if (close(file) != 0) {
+        return LastError();
     }
-    m_native = kClosed;
-    return done;
+    return {};
 }
 
 void WriteHandle::Close()
 {
     if (m_native != kClosed && m_owned) {
-        close(m_native);
+        close(static_cast<int>(m_native));
     }
     m_native = kClosed;
 }
 
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error)
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     if (rename(from.c_str(), to.c_str()) != 0) {
-        error = std::strerror(errno);
-        return false;
+        return LastError();
     }
-    return true;
+    return {};
 }
 
 void RemoveFile(const std::filesystem::path& path)
 {
     unlink(path.c_str());
 }
-

@@ -9,9 +9,10 @@
 
 namespace {
 
-std::string SystemMessage(DWORD code)
+// The system's sentence for an error code.
+Failure SystemError(DWORD code)
 {
-    return std::system_category().message(static_cast<int>(code));
+    return Failure::Because(std::system_category().message(static_cast<int>(code)));
 }
 
 HANDLE HandleOf(std::intptr_t native)
@@ -26,7 +27,7 @@ std::intptr_t NativeOf(HANDLE handle)
 
 }  // namespace
 
-FileKind KindOf(const std::filesystem::path& path, std::string& error)
+Result<FileKind> KindOf(const std::filesystem::path& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -39,8 +40,7 @@ FileKind KindOf(const std::filesystem::path& path, std::string& error)
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
             return FileKind::Missing;
         }
-        error = SystemMessage(code);
-        return FileKind::Missing;
+        return SystemError(code);
     }
     const DWORD type = GetFileType(file);
     CloseHandle(file);
@@ -52,45 +52,41 @@ WriteHandle WriteHandle::StandardOutput()
     return WriteHandle(NativeOf(GetStdHandle(STD_OUTPUT_HANDLE)), false);
 }
 
-WriteHandle WriteHandle::CreateNew(const std::filesystem::path& path, std::string& error, bool& taken)
+Result<WriteHandle> WriteHandle::CreateNew(const std::filesystem::path& path, bool& taken)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
-        error = SystemMessage(code);
-        return {};
+        return SystemError(code);
     }
     return WriteHandle(NativeOf(file), true);
 }
 
-WriteHandle WriteHandle::OpenExisting(const std::filesystem::path& path, std::string& error)
+Result<WriteHandle> WriteHandle::OpenExisting(const std::filesystem::path& path)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = SystemMessage(GetLastError());
-        return {};
+        return SystemError(GetLastError());
     }
     return WriteHandle(NativeOf(file), true);
 }
 
-bool WriteHandle::Write(std::string_view bytes, std::string& error)
+Status WriteHandle::Write(std::string_view bytes)
 {
     while (!bytes.empty()) {
         if (InterruptSignal() != 0) {
-            error.clear();
-            return false;
+            return Failure::Interrupt();
         }
         DWORD written = 0;
         const auto block = static_cast<DWORD>(std::min(bytes.size(), kWriteBlock));
         if (!WriteFile(HandleOf(m_native), bytes.data(), block, &written, nullptr)) {
-            error = SystemMessage(GetLastError());
-            return false;
+            return SystemError(GetLastError());
         }
         bytes.remove_prefix(written);
     }
-    return true;
+    return {};
 }
 
 void WriteHandle::CopyPermissionsOf(const std::filesystem::path&)
@@ -98,14 +94,15 @@ void WriteHandle::CopyPermissionsOf(const std::filesystem::path&)
     // A new file on Windows takes the permissions of its folder, as the old one did.
 }
 
-bool WriteHandle::SyncAndClose(std::string& error)
+Status WriteHandle::SyncAndClose()
 {
     const bool flushed = FlushFileBuffers(HandleOf(m_native)) != 0;
-    if (!flushed) {
-        error = SystemMessage(GetLastError());
-    }
+    const DWORD code = GetLastError();
     Close();
-    return flushed;
+    if (!flushed) {
+        return SystemError(code);
+    }
+    return {};
 }
 
 void WriteHandle::Close()
@@ -116,13 +113,12 @@ void WriteHandle::Close()
     m_native = kClosed;
 }
 
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error)
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = SystemMessage(GetLastError());
-        return false;
+        return SystemError(GetLastError());
     }
-    return true;
+    return {};
 }
 
 void RemoveFile(const std::filesystem::path& path)
