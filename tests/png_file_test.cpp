@@ -13,7 +13,9 @@ TEST(PngFile, DecodesToTheBufferWithRowZeroAtTheBottomAndCarriesItsTexts)
                                0x11BBFF, 0xFFFFFF, 0x7F7F7F};  // row 1: top
     std::copy(std::begin(pixels), std::end(pixels), buffer.pixels.get());
     const std::vector<PngText> texts = {{"Software", "corvalis-render 1"}, {"Command", "corvalis-render --grid 3x2"}};
-    const DecodedPng decoded = DecodePng(EncodePng(buffer, texts));
+    const Result<std::string> png = EncodePng(buffer, texts);
+    ASSERT_TRUE(png);
+    const DecodedPng decoded = DecodePng(*png);
     ASSERT_EQ(decoded.error, "");
     const std::vector<std::pair<std::string, std::string>> expectedTexts = {
         {"Software", "corvalis-render 1"}, {"Command", "corvalis-render --grid 3x2"}};
@@ -31,7 +33,9 @@ TEST(PngFile, LargePicturesRoundTrip)
     for (int64_t i = 0; i < buffer.PixelCount(); ++i) {
         buffer.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
     }
-    const DecodedPng decoded = DecodePng(EncodePng(buffer));
+    const Result<std::string> png = EncodePng(buffer);
+    ASSERT_TRUE(png);
+    const DecodedPng decoded = DecodePng(*png);
     ASSERT_EQ(decoded.error, "");
     ASSERT_EQ(decoded.pixels.size(), 1001u * 333u);
     int mismatches = 0;
@@ -41,6 +45,47 @@ TEST(PngFile, LargePicturesRoundTrip)
         }
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+// Takes bytes until its `failAt`-th write, which fails; counts every write.
+class FailingSink final : public ByteSink {
+public:
+    FailingSink(int failAt, Failure failure) : m_failAt(failAt), m_failure(std::move(failure)) {}
+    Status Write(std::string_view) override
+    {
+        return ++m_writes == m_failAt ? Status(m_failure) : Status();
+    }
+    int Writes() const { return m_writes; }
+
+private:
+    int m_failAt;
+    Failure m_failure;
+    int m_writes = 0;
+};
+
+TEST(PngFile, StopsAtTheSinksFailureAndGivesItBackUnchanged)
+{
+    PixelBuffer buffer;
+    AllocPixels(buffer, {700, 300});
+    for (int64_t i = 0; i < buffer.PixelCount(); ++i) {
+        buffer.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    }
+    const PixelRows rows = [&buffer](int32_t row, uint32_t* colours) {
+        std::copy_n(buffer.pixels.get() + int64_t{row} * buffer.width, buffer.width, colours);
+    };
+    FailingSink counting(0, Failure::Because("unused"));
+    ASSERT_TRUE(WritePng({buffer.width, buffer.height}, rows, {{"Software", "test"}}, counting));
+    ASSERT_GT(counting.Writes(), 4);  // signature, header, text, several IDAT chunks, end
+    for (int failAt = 1; failAt <= counting.Writes(); ++failAt) {
+        for (const Failure& failure : {Failure::Because("No space left on device"), Failure::Interrupt()}) {
+            FailingSink sink(failAt, failure);
+            const Status written = WritePng({buffer.width, buffer.height}, rows, {{"Software", "test"}}, sink);
+            ASSERT_FALSE(written) << "write " << failAt;
+            EXPECT_EQ(written.Error().IsInterrupt(), failure.IsInterrupt()) << "write " << failAt;
+            EXPECT_EQ(written.Error().Message(), failure.Message()) << "write " << failAt;
+            EXPECT_EQ(sink.Writes(), failAt) << "write " << failAt;
+        }
+    }
 }
 
 }  // namespace

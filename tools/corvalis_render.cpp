@@ -5,6 +5,7 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/result.h"
 #include "platform/system_info.h"
 #include "render/image_pipeline.h"
 #include "tools/output_file.h"
@@ -21,21 +22,26 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <variant>
 #include <vector>
 
 namespace {
 
-int Fail(const std::string& message)
+// Says why the program stops and gives its exit status: 128 + the signal's number after an
+// interrupt, 2 after an error.
+int Stop(const Failure& failure)
 {
-    std::fprintf(stderr, "corvalis-render: %s\n", message.c_str());
+    if (failure.IsInterrupt()) {
+        std::fputs("corvalis-render: interrupted; nothing written, old files left as they were\n", stderr);
+        return InterruptedExitStatus();
+    }
+    std::fprintf(stderr, "corvalis-render: %s\n", failure.Message().c_str());
     return 2;
 }
 
-int Interrupted()
+Failure OutOfMemory(const RenderOptions& options)
 {
-    std::fputs("corvalis-render: interrupted; nothing written, old files left as they were\n", stderr);
-    return InterruptedExitStatus();
+    return Failure::Because("not enough memory for a " + std::to_string(options.gridWidth) + "x" +
+                            std::to_string(options.gridHeight) + " grid and its outputs");
 }
 
 // Where the outputs go, every one checked before anything is computed.
@@ -45,7 +51,7 @@ struct Outputs {
 };
 
 // The targets of the outputs asked for, or why one of them cannot be written.
-std::variant<Outputs, std::string> FindOutputs(const RenderOptions& options)
+Result<Outputs> FindOutputs(const RenderOptions& options)
 {
     Outputs outputs;
     for (const auto& [name, target] : {std::pair{&options.levelsPath, &outputs.levels},
@@ -53,24 +59,23 @@ std::variant<Outputs, std::string> FindOutputs(const RenderOptions& options)
         if (name->empty()) {
             continue;
         }
-        auto found = FindOutputTarget(*name);
-        if (const std::string* error = std::get_if<std::string>(&found)) {
-            return *error;
+        Result<OutputTarget> found = FindOutputTarget(*name);
+        if (!found) {
+            return found.Error();
         }
-        *target = std::get<OutputTarget>(std::move(found));
+        *target = std::move(*found);
     }
     if (outputs.levels && outputs.picture && SameTarget(*outputs.levels, *outputs.picture)) {
-        return "--levels '" + options.levelsPath + "' and -o '" + options.picturePath + "' are the same file";
+        return Failure::Because("--levels '" + options.levelsPath + "' and -o '" + options.picturePath +
+                                "' are the same file");
     }
     return outputs;
 }
 
-enum class RunResult { Finished, Interrupted, NoThreads, OutOfMemory };
-
 // Computes the grid's rows with the values of a split into `stripes` stripes, on `threads`
 // threads that share the rows out, showing progress on a terminal and stopping on an interrupt.
-RunResult ComputeGrid(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes,
-                      int32_t threads, bool showProgress)
+Status ComputeGrid(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes,
+                   int32_t threads, bool showProgress)
 {
     const Size grid{options.gridWidth, options.gridHeight};
     std::vector<StripeSpec> specs;
@@ -79,7 +84,7 @@ RunResult ComputeGrid(std::vector<int32_t>& levels, const RenderOptions& options
     }
     const std::unique_ptr<StripePool> pool = StripePool::Start(std::move(specs), threads);
     if (pool == nullptr) {
-        return RunResult::NoThreads;
+        return Failure::Because("cannot start " + std::to_string(threads) + " threads");
     }
     ProgressLine progress(showProgress && EnableTerminalSequences(stderr));
     const auto started = std::chrono::steady_clock::now();
@@ -97,20 +102,23 @@ RunResult ComputeGrid(std::vector<int32_t>& levels, const RenderOptions& options
         std::fputs(progress.Clear().c_str(), stderr);
     }
     if (InterruptSignal() != 0) {
-        return RunResult::Interrupted;  // the pool cancels and joins its threads as it goes
+        return Failure::Interrupt();  // the pool cancels and joins its threads as it goes
     }
-    return pool->Complete() ? RunResult::Finished : RunResult::OutOfMemory;
+    if (!pool->Complete()) {
+        return OutOfMemory(options);
+    }
+    return {};
 }
 
 // Writes the levels as a PGM.
-bool WriteLevels(const std::vector<int32_t>& levels, const RenderOptions& options, ByteSink& sink)
+Status WriteLevels(const std::vector<int32_t>& levels, const RenderOptions& options, ByteSink& sink)
 {
     return WritePgm(levels, {options.gridWidth, options.gridHeight}, sink);
 }
 
 // Writes the coloured picture as a PNG that names the command making it again: with --grid the
 // grid coloured a row at a time, with --fit the display bitmap the window shows in that area.
-bool WritePicture(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, ByteSink& sink)
+Status WritePicture(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, ByteSink& sink)
 {
     const std::vector<PngText> texts = {{"Software", "corvalis-render " CORVALIS_VERSION},
                                         {"Command", ReproducingCommand(options, stripes)}};
@@ -145,11 +153,11 @@ bool WritePicture(std::vector<int32_t>& levels, const RenderOptions& options, in
 // Writes the outputs as one transaction: the files that are replaced first, each into a new
 // file beside it; then the streams, in place; and only then the new files renamed over the old
 // ones. A failure or an interrupt before the end leaves every old file as it was.
-int WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, const Outputs& outputs)
+Status WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options, int32_t stripes, const Outputs& outputs)
 {
     struct Output {
         const OutputTarget* target;
-        std::function<bool(ByteSink&)> encode;
+        std::function<Status(ByteSink&)> encode;
     };
     std::vector<Output> writes;
     if (outputs.levels) {
@@ -161,16 +169,15 @@ int WriteOutputs(std::vector<int32_t>& levels, const RenderOptions& options, int
     std::stable_partition(writes.begin(), writes.end(),
                           [](const Output& output) { return output.target->kind == OutputTarget::Kind::Replace; });
     OutputTransaction transaction;
-    std::string error;
     for (const Output& output : writes) {
-        if (!transaction.Write(*output.target, output.encode, error) || InterruptSignal() != 0) {
-            return error.empty() ? Interrupted() : Fail(error);
+        if (Status written = transaction.Write(*output.target, output.encode); !written) {
+            return written;
+        }
+        if (InterruptSignal() != 0) {
+            return Failure::Interrupt();
         }
     }
-    if (!transaction.Commit(error)) {
-        return Fail(error);
-    }
-    return 0;
+    return transaction.Commit();
 }
 
 }  // namespace
@@ -181,34 +188,30 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     const ParseResult parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
     if (!parsed.error.empty()) {
-        return Fail(parsed.error);
+        return Stop(Failure::Because(parsed.error));
     }
     const RenderOptions& options = parsed.options;
     if (options.help) {
         std::fputs(RenderUsage().c_str(), stdout);
         return 0;
     }
-    auto outputs = FindOutputs(options);
-    if (const std::string* error = std::get_if<std::string>(&outputs)) {
-        return Fail(*error);
+    const Result<Outputs> outputs = FindOutputs(options);
+    if (!outputs) {
+        return Stop(outputs.Error());
     }
     const int32_t stripes = options.stripes > 0 ? options.stripes : ProcessorCount();
     const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
     const bool showProgress = !options.quiet && IsTerminal(stderr);
     try {
         std::vector<int32_t> levels(static_cast<size_t>(options.gridWidth) * static_cast<size_t>(options.gridHeight), 0);
-        switch (ComputeGrid(levels, options, stripes, threads, showProgress)) {
-        case RunResult::Finished:
-            return WriteOutputs(levels, options, stripes, std::get<Outputs>(outputs));
-        case RunResult::Interrupted:
-            return Interrupted();
-        case RunResult::NoThreads:
-            return Fail("cannot start " + std::to_string(threads) + " threads");
-        case RunResult::OutOfMemory:
-            break;
+        if (Status computed = ComputeGrid(levels, options, stripes, threads, showProgress); !computed) {
+            return Stop(computed.Error());
         }
+        if (Status written = WriteOutputs(levels, options, stripes, *outputs); !written) {
+            return Stop(written.Error());
+        }
+        return 0;
     } catch (const std::bad_alloc&) {
+        return Stop(OutOfMemory(options));
     }
-    return Fail("not enough memory for a " + std::to_string(options.gridWidth) + "x" +
-                std::to_string(options.gridHeight) + " grid and its outputs");
 }

@@ -40,24 +40,32 @@ PixelBuffer DrawDiagram(int32_t size)
     return image;
 }
 
-// Replaces the file with the bytes, whole or not at all.
-bool Write(const std::string& path, const std::string& bytes)
+// Replaces the file with the encoded bytes, whole or not at all.
+Status Replace(const std::string& path, const Result<std::string>& bytes)
 {
-    std::string error;
-    auto target = FindOutputTarget(path);
-    if (const std::string* refusal = std::get_if<std::string>(&target)) {
-        error = *refusal;
-    } else {
-        OutputTransaction transaction;
-        const auto copy = [&bytes](ByteSink& sink) { return sink.Write(bytes); };
-        if (transaction.Write(std::get<OutputTarget>(target), copy, error)) {
-            transaction.Commit(error);
-        }
+    if (!bytes) {
+        return bytes.Error().WithContext("cannot write '" + path + "'");
     }
-    if (!error.empty()) {
-        std::fprintf(stderr, "corvalis-make-icon: %s\n", error.c_str());
+    const Result<OutputTarget> target = FindOutputTarget(path);
+    if (!target) {
+        return target.Error();
     }
-    return error.empty();
+    OutputTransaction transaction;
+    const auto copy = [&bytes](ByteSink& sink) { return sink.Write(*bytes); };
+    if (Status written = transaction.Write(*target, copy); !written) {
+        return written;
+    }
+    return transaction.Commit();
+}
+
+// Replaces the file; says why on standard error when that fails.
+bool Write(const std::string& path, const Result<std::string>& bytes)
+{
+    const Status written = Replace(path, bytes);
+    if (!written) {
+        std::fprintf(stderr, "corvalis-make-icon: %s\n", written.Error().Message().c_str());
+    }
+    return static_cast<bool>(written);
 }
 
 }  // namespace

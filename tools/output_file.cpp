@@ -9,18 +9,24 @@
 
 namespace {
 
-std::string CannotWrite(const std::string& name, const std::string& reason)
+// A failure of the named output, told with its name.
+Failure CannotWrite(const std::string& name, const Failure& failure)
 {
-    return "cannot write '" + name + "': " + reason;
+    return failure.WithContext("cannot write '" + name + "'");
+}
+
+Failure CannotWrite(const std::string& name, const std::string& reason)
+{
+    return CannotWrite(name, Failure::Because(reason));
 }
 
 // A file made anew beside `file`, named after it with a random part and hidden, so that it is
 // surely the program's own: an existing file by that name is never opened or removed.
-WriteHandle CreateBeside(const std::filesystem::path& file, std::filesystem::path& created, std::string& error)
+Result<WriteHandle> CreateBeside(const std::filesystem::path& file, std::filesystem::path& created)
 {
     static std::mt19937_64 random(std::random_device{}());
     constexpr int kAttempts = 100;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    for (int attempt = 1;; ++attempt) {
         char suffix[24];
         std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
         std::filesystem::path hidden = ".";
@@ -28,70 +34,100 @@ WriteHandle CreateBeside(const std::filesystem::path& file, std::filesystem::pat
         hidden += suffix;
         created = file.parent_path() / hidden;
         bool taken = false;
-        WriteHandle handle = WriteHandle::CreateNew(created, error, taken);
-        if (handle.IsOpen() || !taken) {
+        Result<WriteHandle> handle = WriteHandle::CreateNew(created, taken);
+        if (handle || !taken || attempt == kAttempts) {
             return handle;
         }
     }
+}
+
+// Whether the folder of `file` takes a new file, which later replaces it. The new file made to
+// find out is removed at once.
+Status CheckFolderTakesNewFile(const std::filesystem::path& file)
+{
+    std::filesystem::path probe;
+    if (const Result<WriteHandle> handle = CreateBeside(file, probe); !handle) {
+        return handle.Error();
+    }
+    RemoveFile(probe);
     return {};
+}
+
+// Opens what the target's bytes go to: for a replaced file a new file beside it, named in
+// `replacement`, with the permissions of the file it is going to replace.
+Result<WriteHandle> OpenTarget(const OutputTarget& target, std::filesystem::path& replacement)
+{
+    switch (target.kind) {
+    case OutputTarget::Kind::StandardOutput:
+        return WriteHandle::StandardOutput();
+    case OutputTarget::Kind::InPlace:
+        return WriteHandle::OpenExisting(target.file);
+    case OutputTarget::Kind::Replace:
+        break;
+    }
+    Result<WriteHandle> handle = CreateBeside(target.file, replacement);
+    if (handle) {
+        handle->CopyPermissionsOf(target.file);
+    }
+    return handle;
 }
 
 // Writes the sink's bytes to an open file, stopping at the first that cannot be written.
 class HandleSink final : public ByteSink {
 public:
     explicit HandleSink(WriteHandle& handle) : m_handle(handle) {}
-    bool Write(std::string_view bytes) override { return m_handle.Write(bytes, m_error); }
-    const std::string& Error() const { return m_error; }
+    Status Write(std::string_view bytes) override { return m_handle.Write(bytes); }
 
 private:
     WriteHandle& m_handle;
-    std::string m_error;
 };
 
 }  // namespace
 
-std::variant<OutputTarget, std::string> FindOutputTarget(const std::string& name)
+Result<OutputTarget> FindOutputTarget(const std::string& name)
 {
     OutputTarget target;
     target.name = name;
     if (name == "-") {
         if (IsTerminal(stdout)) {
-            return "standard output is a terminal: redirect it to a file or a pipe to write '-'";
+            return Failure::Because("standard output is a terminal: redirect it to a file or a pipe to write '-'");
         }
         target.kind = OutputTarget::Kind::StandardOutput;
         return target;
     }
-    std::string error;
-    target.file = FollowLinks(PathFromUtf8(name), error);
-    if (!error.empty()) {
-        return CannotWrite(name, error);
+    const Result<std::filesystem::path> followed = FollowLinks(PathFromUtf8(name));
+    if (!followed) {
+        return CannotWrite(name, followed.Error());
     }
-    switch (KindOf(target.file, error)) {
+    target.file = *followed;
+    const Result<FileKind> kind = KindOf(target.file);
+    if (!kind) {
+        return CannotWrite(name, kind.Error());
+    }
+    switch (*kind) {
     case FileKind::Folder:
         return CannotWrite(name, "it is a folder");
     case FileKind::Stream:
         target.kind = OutputTarget::Kind::InPlace;
         // Opened only when written: a FIFO waits for its reader.
         return target;
-    case FileKind::Missing:
-        if (!error.empty()) {
-            return CannotWrite(name, error);
+    case FileKind::Missing: {
+        const std::filesystem::path folder = target.file.parent_path();
+        const Result<FileKind> folderKind = KindOf(folder.empty() ? "." : folder);
+        if (!folderKind) {
+            return CannotWrite(name, folderKind.Error());
         }
-        if (KindOf(target.file.parent_path().empty() ? "." : target.file.parent_path(), error) != FileKind::Folder) {
-            return CannotWrite(name, "there is no folder '" + Utf8FromPath(target.file.parent_path()) + "'");
+        if (*folderKind != FileKind::Folder) {
+            return CannotWrite(name, "there is no folder '" + Utf8FromPath(folder) + "'");
         }
         break;
+    }
     case FileKind::Regular:
         break;
     }
-    // The folder must take a new file, which later replaces the target.
-    std::filesystem::path probe;
-    WriteHandle handle = CreateBeside(target.file, probe, error);
-    if (!handle.IsOpen()) {
-        return CannotWrite(name, error);
+    if (Status checked = CheckFolderTakesNewFile(target.file); !checked) {
+        return CannotWrite(name, checked.Error());
     }
-    handle = {};
-    RemoveFile(probe);
     return target;
 }
 
@@ -112,51 +148,36 @@ OutputTransaction::~OutputTransaction()
     }
 }
 
-bool OutputTransaction::Write(const OutputTarget& target, const std::function<bool(ByteSink&)>& encode,
-                              std::string& error)
+Status OutputTransaction::Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode)
 {
     std::filesystem::path replacement;
-    WriteHandle handle;
-    switch (target.kind) {
-    case OutputTarget::Kind::StandardOutput:
-        handle = WriteHandle::StandardOutput();
-        break;
-    case OutputTarget::Kind::InPlace:
-        handle = WriteHandle::OpenExisting(target.file, error);
-        break;
-    case OutputTarget::Kind::Replace:
-        handle = CreateBeside(target.file, replacement, error);
-        if (handle.IsOpen()) {
-            m_pending.push_back({target.name, target.file, replacement});
-            handle.CopyPermissionsOf(target.file);
+    Result<WriteHandle> handle = OpenTarget(target, replacement);
+    if (!handle) {
+        return CannotWrite(target.name, handle.Error());
+    }
+    if (!replacement.empty()) {
+        m_pending.push_back({target.name, target.file, replacement});
+    }
+    HandleSink sink(*handle);
+    if (Status encoded = encode(sink); !encoded) {
+        return CannotWrite(target.name, encoded.Error());
+    }
+    if (target.kind == OutputTarget::Kind::Replace) {
+        if (Status synced = handle->SyncAndClose(); !synced) {
+            return CannotWrite(target.name, synced.Error());
         }
-        break;
     }
-    if (!handle.IsOpen()) {
-        error = error.empty() ? "" : CannotWrite(target.name, error);
-        return false;
-    }
-    HandleSink sink(handle);
-    if (!encode(sink)) {
-        error = sink.Error().empty() ? "" : CannotWrite(target.name, sink.Error());
-        return false;
-    }
-    if (target.kind == OutputTarget::Kind::Replace && !handle.SyncAndClose(error)) {
-        error = CannotWrite(target.name, error);
-        return false;
-    }
-    return true;
+    return {};
 }
 
-bool OutputTransaction::Commit(std::string& error)
+Status OutputTransaction::Commit()
 {
     while (!m_pending.empty()) {
         const Pending& pending = m_pending.front();
-        if (!RenameOver(pending.replacement, pending.file, error)) {
-            error = CannotWrite(pending.name, error);
-            return false;
+        if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
+            return CannotWrite(pending.name, renamed.Error());
         }
         m_pending.erase(m_pending.begin());
     }
-    return true;
+    return {};
 }

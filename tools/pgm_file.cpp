@@ -13,10 +13,11 @@ int64_t RowsPerPiece(int32_t width)
 
 }  // namespace
 
-bool WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink)
+Status WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink)
 {
-    if (!sink.Write("P5\n" + std::to_string(grid.width) + " " + std::to_string(grid.height) + "\n255\n")) {
-        return false;
+    const std::string header = "P5\n" + std::to_string(grid.width) + " " + std::to_string(grid.height) + "\n255\n";
+    if (Status written = sink.Write(header); !written) {
+        return written;
     }
     const int64_t rowsPerPiece = RowsPerPiece(grid.width);
     std::string piece;
@@ -26,11 +27,11 @@ bool WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink)
             piece.push_back(static_cast<char>(static_cast<unsigned char>(cells[column])));
         }
         if ((grid.height - row) % rowsPerPiece == 0 || row == 0) {
-            if (!sink.Write(piece)) {
-                return false;
+            if (Status written = sink.Write(piece); !written) {
+                return written;
             }
             piece.clear();
         }
     }
-    return true;
+    return {};
 }

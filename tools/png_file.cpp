@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <new>
 #include <string_view>
 #include <vector>
 
@@ -20,7 +19,7 @@ void AppendBigEndian(std::string& out, uint32_t value)
     }
 }
 
-bool WriteChunk(ByteSink& sink, std::string_view type, std::string_view data)
+Status WriteChunk(ByteSink& sink, std::string_view type, std::string_view data)
 {
     std::string chunk;
     chunk.reserve(data.size() + 12);
@@ -32,24 +31,39 @@ bool WriteChunk(ByteSink& sink, std::string_view type, std::string_view data)
     return sink.Write(chunk);
 }
 
+// A failure of the compressor, in zlib's words.
+Failure CompressorFailure(int code)
+{
+    return Failure::Because(std::string("compressing the picture failed (zlib: ") + zError(code) + ")");
+}
+
 // Deflates the scanlines as they come and sends the compressed bytes out as IDAT chunks.
 class ImageData {
 public:
-    ImageData()
+    ImageData() = default;
+    ~ImageData()
     {
-        if (deflateInit(&m_stream, Z_DEFAULT_COMPRESSION) != Z_OK) {
-            throw std::bad_alloc();
+        if (m_started) {
+            deflateEnd(&m_stream);
         }
     }
-    ~ImageData() { deflateEnd(&m_stream); }
     ImageData(const ImageData&) = delete;
     ImageData& operator=(const ImageData&) = delete;
 
-    bool Add(const std::vector<Bytef>& scanline, ByteSink& sink) { return Deflate(scanline, Z_NO_FLUSH, sink); }
-    bool Finish(ByteSink& sink) { return Deflate({}, Z_FINISH, sink); }
+    Status Start()
+    {
+        const int result = deflateInit(&m_stream, Z_DEFAULT_COMPRESSION);
+        if (result != Z_OK) {
+            return CompressorFailure(result);
+        }
+        m_started = true;
+        return {};
+    }
+    Status Add(const std::vector<Bytef>& scanline, ByteSink& sink) { return Deflate(scanline, Z_NO_FLUSH, sink); }
+    Status Finish(ByteSink& sink) { return Deflate({}, Z_FINISH, sink); }
 
 private:
-    bool Deflate(const std::vector<Bytef>& input, int flush, ByteSink& sink)
+    Status Deflate(const std::vector<Bytef>& input, int flush, ByteSink& sink)
     {
         m_stream.next_in = const_cast<Bytef*>(input.data());
         m_stream.avail_in = static_cast<uInt>(input.size());
@@ -58,46 +72,53 @@ private:
             m_stream.avail_out = static_cast<uInt>(m_buffer.size() - m_filled);
             const int result = deflate(&m_stream, flush);
             if (result == Z_STREAM_ERROR) {
-                throw std::bad_alloc();
+                return CompressorFailure(result);
             }
             m_filled = m_buffer.size() - m_stream.avail_out;
             const bool finished = result == Z_STREAM_END;
             if (m_filled == m_buffer.size() || (finished && m_filled > 0)) {
                 const std::string_view data(reinterpret_cast<const char*>(m_buffer.data()), m_filled);
-                if (!WriteChunk(sink, "IDAT", data)) {
-                    return false;
+                if (Status written = WriteChunk(sink, "IDAT", data); !written) {
+                    return written;
                 }
                 m_filled = 0;
             }
             if (finished || (flush == Z_NO_FLUSH && m_stream.avail_in == 0)) {
-                return true;
+                return {};
             }
         }
     }
 
     z_stream m_stream{};
+    bool m_started = false;
     std::vector<Bytef> m_buffer = std::vector<Bytef>(kChunkBytes);
     size_t m_filled = 0;
 };
 
 }  // namespace
 
-bool WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink)
+Status WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink)
 {
     std::string header;
     AppendBigEndian(header, static_cast<uint32_t>(size.width));
     AppendBigEndian(header, static_cast<uint32_t>(size.height));
     header += std::string{'\x08', '\x02', '\x00', '\x00', '\x00'};  // 8 bits, RGB, deflate, no interlace
-    if (!sink.Write("\x89PNG\r\n\x1a\n") || !WriteChunk(sink, "IHDR", header)) {
-        return false;
+    if (Status written = sink.Write("\x89PNG\r\n\x1a\n"); !written) {
+        return written;
+    }
+    if (Status written = WriteChunk(sink, "IHDR", header); !written) {
+        return written;
     }
     for (const PngText& text : texts) {
-        if (!WriteChunk(sink, "tEXt", text.keyword + '\0' + text.text)) {
-            return false;
+        if (Status written = WriteChunk(sink, "tEXt", text.keyword + '\0' + text.text); !written) {
+            return written;
         }
     }
     // Each scanline, top row first: a filter byte 0, then R, G, B per pixel.
     ImageData data;
+    if (Status started = data.Start(); !started) {
+        return started;
+    }
     std::vector<uint32_t> pixels(static_cast<size_t>(size.width));
     std::vector<Bytef> scanline(1 + static_cast<size_t>(size.width) * 3);
     for (int32_t row = size.height - 1; row >= 0; --row) {
@@ -108,20 +129,25 @@ bool WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& text
             *out++ = static_cast<Bytef>(pixels[column] >> 8);
             *out++ = static_cast<Bytef>(pixels[column]);
         }
-        if (!data.Add(scanline, sink)) {
-            return false;
+        if (Status added = data.Add(scanline, sink); !added) {
+            return added;
         }
     }
-    return data.Finish(sink) && WriteChunk(sink, "IEND", {});
+    if (Status finished = data.Finish(sink); !finished) {
+        return finished;
+    }
+    return WriteChunk(sink, "IEND", {});
 }
 
-std::string EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts)
+Result<std::string> EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts)
 {
     StringSink sink;
     const PixelRows rows = [&buffer](int32_t row, uint32_t* colours) {
         const uint32_t* first = buffer.pixels.get() + int64_t{row} * buffer.width;
         std::copy(first, first + buffer.width, colours);
     };
-    WritePng({buffer.width, buffer.height}, rows, texts, sink);
+    if (Status written = WritePng({buffer.width, buffer.height}, rows, texts, sink); !written) {
+        return written.Error();
+    }
     return sink.Bytes();
 }

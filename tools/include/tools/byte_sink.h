@@ -2,14 +2,16 @@
 // whole in memory and its writing can stop between two pieces.
 #pragma once
 
+#include "platform/result.h"
+
 #include <string>
 #include <string_view>
 
 class ByteSink {
 public:
-    // Takes the next bytes; false when the bytes cannot go where they should, and the encoder
-    // is to stop.
-    virtual bool Write(std::string_view bytes) = 0;
+    // Takes the next bytes; a failure when they cannot go where they should, and the encoder is
+    // to stop and pass it on.
+    virtual Status Write(std::string_view bytes) = 0;
 
 protected:
     ~ByteSink() = default;
@@ -18,10 +20,10 @@ protected:
 // Keeps every byte in memory.
 class StringSink final : public ByteSink {
 public:
-    bool Write(std::string_view bytes) override
+    Status Write(std::string_view bytes) override
     {
         m_bytes.append(bytes);
-        return true;
+        return {};
     }
     const std::string& Bytes() const { return m_bytes; }
 

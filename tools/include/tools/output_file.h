@@ -4,12 +4,12 @@
 // every old file as it was and nothing of the program's behind.
 #pragma once
 
+#include "platform/result.h"
 #include "tools/byte_sink.h"
 
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <variant>
 #include <vector>
 
 struct OutputTarget {
@@ -25,7 +25,7 @@ struct OutputTarget {
 
 // The target of an output name, or why it cannot be written: standard output on a terminal, a
 // folder, a folder that does not exist or takes no new file, a device that cannot be opened.
-std::variant<OutputTarget, std::string> FindOutputTarget(const std::string& name);
+Result<OutputTarget> FindOutputTarget(const std::string& name);
 
 // Whether the two targets would write the same file.
 bool SameTarget(const OutputTarget& a, const OutputTarget& b);
@@ -40,12 +40,12 @@ public:
     OutputTransaction& operator=(const OutputTransaction&) = delete;
 
     // Writes what `encode` puts into its sink: for a replaced file into a new file beside it,
-    // kept until Commit; for a stream at once, where it is. False with `error` set when the
-    // output cannot be written; false with `error` empty when a caught interrupt stopped it.
-    bool Write(const OutputTarget& target, const std::function<bool(ByteSink&)>& encode, std::string& error);
+    // kept until Commit; for a stream at once, where it is. A failure of the file or of the
+    // encoder names the output; an interrupt stays an interrupt.
+    Status Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode);
 
     // Renames every new file over its target, in the order they were written.
-    bool Commit(std::string& error);
+    Status Commit();
 
 private:
     struct Pending {

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "platform/geometry.h"
+#include "platform/result.h"
 #include "tools/byte_sink.h"
 
 #include <cstdint>
 #include <vector>
 
-// Grid row 0 (the smallest parameter) is the bottom row of the picture. Returns false as soon
-// as the sink refuses bytes.
-bool WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink);
+// Grid row 0 (the smallest parameter) is the bottom row of the picture. Stops at the sink's
+// first failure and gives it back.
+Status WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink);

@@ -1,6 +1,7 @@
 // PNG files of pixel buffers, written a piece at a time.
 #pragma once
 
+#include "platform/result.h"
 #include "render/image_pipeline.h"
 #include "tools/byte_sink.h"
 
@@ -20,9 +21,10 @@ using PixelRows = std::function<void(int32_t row, uint32_t* colours)>;
 
 // An 8-bit RGB PNG of a picture of the given size, asked for a row at a time, top row first
 // (the largest parameter on top, as the window shows it), with the text chunks before the
-// picture. The same picture and texts give the same bytes. Returns false as soon as the sink
-// refuses bytes; throws std::bad_alloc when the compressor has no memory.
-bool WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink);
+// picture. The same picture and texts give the same bytes. Stops at the first failure, of the
+// sink or of the compressor, and gives it back.
+Status WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink);
 
-// The PNG of a buffer's pixels, buffer row 0 at the bottom, whole in memory.
-std::string EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts = {});
+// The PNG of a buffer's pixels, buffer row 0 at the bottom, whole in memory; a failure when the
+// compressor fails.
+Result<std::string> EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts = {});

@@ -3,6 +3,10 @@
 // another in one step.
 #pragma once
 
+#include "platform/result.h"
+
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -14,48 +18,45 @@ enum class FileKind {
     Stream,   // a FIFO, a device, a socket: written in place, never replaced
 };
 
-// What the path names, following symbolic links; with `error` set when it cannot be told.
-FileKind KindOf(const std::filesystem::path& path, std::string& error);
+// What the path names, following symbolic links; a failure when that cannot be told.
+Result<FileKind> KindOf(const std::filesystem::path& path);
 
 // Where a chain of symbolic links ends: the path itself when it is no link. The file there may
-// not exist. Empty, with `error` set, for a loop or a link that cannot be read.
-std::filesystem::path FollowLinks(const std::filesystem::path& path, std::string& error);
+// not exist. A failure for a loop or a link that cannot be read.
+Result<std::filesystem::path> FollowLinks(const std::filesystem::path& path);
 
 // Whether the two paths name the same existing file.
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
-// An open file for writing. Every call that fails sets its `error` argument to a sentence of
-// the system's; a call stopped by a caught interrupt (see interrupt.h) fails with it empty.
+// An open file for writing. A call that fails gives the system's sentence for the error; one
+// stopped by a caught interrupt (see interrupt.h) gives Failure::Interrupt().
 class WriteHandle {
 public:
-    WriteHandle() = default;
     ~WriteHandle();
     WriteHandle(WriteHandle&& other) noexcept;
     WriteHandle& operator=(WriteHandle&& other) noexcept;
 
     // The program's standard output, written as it is, byte for byte.
     static WriteHandle StandardOutput();
-    // A file made anew; an existing file is never opened, its name is reported as taken.
-    static WriteHandle CreateNew(const std::filesystem::path& path, std::string& error, bool& taken);
+    // A file made anew; an existing file is never opened: the failure then sets `taken`.
+    static Result<WriteHandle> CreateNew(const std::filesystem::path& path, bool& taken);
     // An existing file written in place; a FIFO waits here for its reader.
-    static WriteHandle OpenExisting(const std::filesystem::path& path, std::string& error);
+    static Result<WriteHandle> OpenExisting(const std::filesystem::path& path);
 
-    bool IsOpen() const;
     // Writes every byte, or fails.
-    bool Write(std::string_view bytes, std::string& error);
+    Status Write(std::string_view bytes);
     // Gives the file the permissions of the file it is going to replace.
     void CopyPermissionsOf(const std::filesystem::path& other);
     // Makes the written bytes durable and closes the file.
-    bool SyncAndClose(std::string& error);
+    Status SyncAndClose();
 
 private:
-#ifdef _WIN32
-    using Native = void*;
-    static constexpr Native kClosed = nullptr;
-#else
-    using Native = int;
+    // A file descriptor, or the value of a Windows handle: -1 is neither.
+    using Native = std::intptr_t;
     static constexpr Native kClosed = -1;
-#endif
+    // Bytes written in one call: small enough that an interrupt is seen soon after it comes.
+    static constexpr size_t kWriteBlock = size_t{1} << 20;
+
     explicit WriteHandle(Native native, bool owned) : m_native(native), m_owned(owned) {}
     void Close();
 
@@ -64,7 +65,7 @@ private:
 };
 
 // Renames `from` over `to` in one step: whoever opens `to` finds the old file or the new one.
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error);
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Removes a file; nothing happens when that is not possible.
 void RemoveFile(const std::filesystem::path& path);

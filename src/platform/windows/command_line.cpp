@@ -1,6 +1,5 @@
 #include "platform/command_line.h"
 
-#ifdef _WIN32
 #include "platform/file_path.h"
 
 #include <windows.h>
@@ -20,12 +19,3 @@ std::vector<std::string> Utf8Arguments(int, char**)
     LocalFree(wide);
     return arguments;
 }
-
-#else
-
-std::vector<std::string> Utf8Arguments(int argc, char** argv)
-{
-    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
-}
-
-#endif

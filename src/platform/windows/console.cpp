@@ -1,6 +1,5 @@
 #include "platform/console.h"
 
-#ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 
@@ -29,22 +28,3 @@ bool EnableTerminalSequences(std::FILE* stream)
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
            SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
-
-#else
-#include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
-
-bool IsTerminal(std::FILE* stream)
-{
-    return isatty(fileno(stream)) != 0;
-}
-
-bool EnableTerminalSequences(std::FILE* stream)
-{
-    const char* term = std::getenv("TERM");
-    return IsTerminal(stream) && term != nullptr && std::strcmp(term, "dumb") != 0;
-}
-
-#endif

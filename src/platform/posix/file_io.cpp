@@ -1,0 +1,130 @@
+#include "platform/file_io.h"
+
+#include "platform/interrupt.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// The system's sentence for the error of the last call that failed.
+Failure LastError()
+{
+    return Failure::Because(std::strerror(errno));
+}
+
+}  // namespace
+
+Result<FileKind> KindOf(const std::filesystem::path& path)
+{
+    struct stat status = {};
+    if (stat(path.c_str(), &status) != 0) {
+        if (errno != ENOENT) {
+            return LastError();
+        }
+        return FileKind::Missing;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return FileKind::Folder;
+    }
+    return S_ISREG(status.st_mode) ? FileKind::Regular : FileKind::Stream;
+}
+
+WriteHandle WriteHandle::StandardOutput()
+{
+    return WriteHandle(STDOUT_FILENO, false);
+}
+
+Result<WriteHandle> WriteHandle::CreateNew(const std::filesystem::path& path, bool& taken)
+{
+    // 0666 less the user's umask, as any new file of the user's gets.
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (file < 0) {
+        taken = errno == EEXIST;
+        return LastError();
+    }
+    return WriteHandle(file, true);
+}
+
+Result<WriteHandle> WriteHandle::OpenExisting(const std::filesystem::path& path)
+{
+    for (;;) {
+        const int file = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (file >= 0) {
+            return WriteHandle(file, true);
+        }
+        if (errno != EINTR) {
+            return LastError();
+        }
+        if (InterruptSignal() != 0) {
+            return Failure::Interrupt();
+        }
+    }
+}
+
+Status WriteHandle::Write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        if (InterruptSignal() != 0) {
+            return Failure::Interrupt();
+        }
+        const ssize_t written = write(static_cast<int>(m_native), bytes.data(), std::min(bytes.size(), kWriteBlock));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return {};
+}
+
+void WriteHandle::CopyPermissionsOf(const std::filesystem::path& other)
+{
+    struct stat status = {};
+    if (stat(other.c_str(), &status) == 0) {
+        fchmod(static_cast<int>(m_native), status.st_mode & 07777);
+    }
+}
+
+Status WriteHandle::SyncAndClose()
+{
+    const int file = static_cast<int>(std::exchange(m_native, kClosed));
+    if (fsync(file) != 0) {
+        const Failure failure = LastError();
+        close(file);
+        return failure;
+    }
+    if (close(file) != 0) {
+        return LastError();
+    }
+    return {};
+}
+
+void WriteHandle::Close()
+{
+    if (m_native != kClosed && m_owned) {
+        close(static_cast<int>(m_native));
+    }
+    m_native = kClosed;
+}
+
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        return LastError();
+    }
+    return {};
+}
+
+void RemoveFile(const std::filesystem::path& path)
+{
+    unlink(path.c_str());
+}

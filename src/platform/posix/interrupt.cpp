@@ -1,0 +1,17 @@
+#include "platform/interrupt.h"
+
+#include "interrupt_handler.h"
+
+#include <csignal>
+
+void CatchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnInterruptSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a blocked write or open returns with EINTR
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A reader that went away is an error of the write (EPIPE), not a signal that kills.
+    std::signal(SIGPIPE, SIG_IGN);
+}

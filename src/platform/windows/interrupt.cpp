@@ -1,0 +1,10 @@
+#include "platform/interrupt.h"
+
+#include "interrupt_handler.h"
+
+#include <csignal>
+
+void CatchInterrupts()
+{
+    std::signal(SIGINT, OnInterruptSignal);
+}
