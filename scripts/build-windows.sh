@@ -3,20 +3,17 @@
 # corvalis.exe, the window program with Qt for MinGW, and corvalis-render.exe, which needs no
 # DLL. DEST is then ready to run under Wine or to be copied to a Windows machine.
 # Usage: scripts/build-windows.sh DEST
-# Qt for MinGW comes from the archive CORVALIS_QT_MINGW (by default qt6-mingw-6.4.2.tar.xz in
-# the folder shared/qt6-mingw beside the source folder, or in /work/shared/qt6-mingw), unpacked
-# into the build folder.
+# Qt for MinGW comes from the archive CORVALIS_QT_MINGW (by default the one in the folder
+# shared/qt6-mingw beside the source folder), unpacked into the build folder.
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: scripts/build-windows.sh DEST" >&2; exit 2; }
 dest=$(realpath -m "$1")
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/install-deps.sh windows
-build=${BUILD_WINDOWS_GUI_DIR:-build-windows-gui}
-archive=${CORVALIS_QT_MINGW:-}
-for shared in "$PWD/../shared" /work/shared; do
-  [ -n "$archive" ] || [ ! -f "$shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz" ] || archive=$shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz
-done
-[ -f "$archive" ] || { echo "build-windows: no Qt for MinGW found (set CORVALIS_QT_MINGW to its archive)" >&2; exit 1; }
+build=build-windows-gui  # the mingw-gui preset's, which finds Qt in it
+archive=$(qt_mingw_archive)
+[ -f "$archive" ] || { echo "build-windows: no Qt for MinGW at $archive (set CORVALIS_QT_MINGW to its archive)" >&2; exit 1; }
 
 qt=$PWD/$build/qt6-mingw
 if [ ! -d "$qt" ] || [ "$archive" -nt "$qt" ]; then
@@ -24,9 +21,7 @@ if [ ! -d "$qt" ] || [ "$archive" -nt "$qt" ]; then
   mkdir -p "$build"
   tar -xf "$archive" -C "$build"
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_PREFIX_PATH="$qt" -DCORVALIS_BUILD_TESTS=OFF -DCORVALIS_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build"
+build_preset mingw-gui
 
 # The deployment: the programs, the Qt plugins they load by name, and every DLL any of them
 # imports that is not the system's, found where Qt and MinGW keep them.

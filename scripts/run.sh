@@ -2,9 +2,9 @@
 # Installs what is missing, builds Corvalis and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target corvalis corvalis-render
+build_preset release corvalis corvalis-render
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   cat >&2 <<'MSG'
 run: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).

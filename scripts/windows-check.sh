@@ -9,25 +9,19 @@
 # scratch folder, removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/install-deps.sh windows
-noqt=${BUILD_NOQT_DIR:-build-noqt}
-windows=${BUILD_WINDOWS_DIR:-build-windows}
-now() { date +%s.%N; }
-since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.1f s", end - start }'; }
+noqt=build-noqt        # the noqt preset's
+windows=build-windows  # the mingw preset's
 
 echo "== Linux without Qt (Qt hidden from CMake)"
-cmake -S . -B "$noqt" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVALIS_BUILD_GUI=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE --no-warn-unused-cli >/dev/null
-cmake --build "$noqt"
-ctest --test-dir "$noqt" --output-on-failure -j "$(nproc)" | tail -n 3
+build_preset noqt
+ctest --preset noqt -j "$(nproc)" | tail -n 3
 
 echo "== Windows, cross-built with MinGW-w64"
 started=$(now)
-cmake -S . -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCORVALIS_BUILD_GUI=OFF \
-  -DCORVALIS_BUILD_BENCH=OFF -DCORVALIS_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
-cmake --build "$windows"
-echo "cross-build: $(since "$started")"
+build_preset mingw
+took "cross-build" "$started"
 echo "the application manifest as compiled into the resources of corvalis.exe:"
 tr -d '\000' <"$windows/src/res/CMakeFiles/corvalis_resources.dir/corvalis.rc.res" |
   sed -n '/<assembly /,/<\/assembly>/p' | grep -A1 '<assemblyIdentity'
@@ -38,14 +32,14 @@ source scripts/wine-env.sh
 trap 'wine_stop; rm -rf "$WINE_ROOT"' EXIT
 started=$(now)
 wine_start
-echo "Wine prefix made and started: $(since "$started")"
+took "Wine prefix made and started" "$started"
 
 started=$(now)
-ctest --test-dir "$windows" --output-on-failure -j "$(nproc)" | tail -n 3
+ctest --preset mingw -j "$(nproc)" | tail -n 3
 awk '/tests? from .* test suites? ran/ { programs++; tests += $2 }
      END { printf "under Wine: %d test programs ran %d tests\n", programs, tests }' \
   "$windows/Testing/Temporary/LastTest.log"
-echo "tests under Wine: $(since "$started")"
+took "tests under Wine" "$started"
 
 echo "== corvalis-render on Windows and on Linux, byte for byte"
 linux_render=$noqt/bin/corvalis-render

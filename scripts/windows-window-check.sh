@@ -6,13 +6,12 @@
 # Usage: scripts/windows-window-check.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-now() { date +%s.%N; }
-since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.1f s", end - start }'; }
+source scripts/lib.sh
 dest=$PWD/build-windows-gui/deploy
 
 started=$(now)
 scripts/build-windows.sh "$dest"
-echo "build and deployment: $(since "$started")"
+took "build and deployment" "$started"
 
 echo "== The resources of corvalis.exe"
 exe=$dest/corvalis.exe
@@ -38,15 +37,14 @@ grep -q 'version="1.0.0.0" processorArchitecture="amd64"' "$scratch/manifest.xml
 
 echo "== corvalis.exe under Wine"
 # The screenshots are read by the Linux build's screenshot_check.
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target screenshot_check >/dev/null
+build_preset release screenshot_check >/dev/null
 display=90
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 started=$(now)
 wine_start --display ":$display"
 iconv -f UTF-8 -t UTF-16LE tests/e2e/wine-prefix.reg | { printf '\xff\xfe'; cat; } >"$scratch/prefix.reg"
 "$WINE" regedit /S "$scratch/prefix.reg" </dev/null >/dev/null 2>&1
-echo "Wine prefix made and started: $(since "$started")"
+took "Wine prefix made and started" "$started"
 started=$(now)
 tests/e2e/window_wine_e2e.sh "$dest" build/tests/screenshot_check
-echo "end-to-end test under Wine: $(since "$started")"
+took "end-to-end test under Wine" "$started"
