@@ -8,8 +8,7 @@
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: scripts/build-windows.sh DEST" >&2; exit 2; }
 dest=$(realpath -m "$1")
-cd "$(dirname "$0")/.."
-source scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 scripts/install-deps.sh windows
 build=build-windows-gui  # the mingw-gui preset's, which finds Qt in it
 archive=$(qt_mingw_archive)

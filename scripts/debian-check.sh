@@ -10,9 +10,8 @@
 #   4. purges it and checks that nothing of it is left.
 # Refuses to start when corvalis is installed already; purges the package if a step fails.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/lib.sh"
 source_dir=$PWD
-source scripts/lib.sh
 fail() { echo "debian-check: $*" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || fail "it installs the package to the system: run it as root"
 if [ "$(dpkg-query -W -f='${db:Status-Status}' corvalis 2>/dev/null)" = installed ]; then

@@ -1,10 +1,12 @@
-# The steps the scripts share. Sourced from the source folder by every script that builds:
+# The steps the scripts share. Sourcing it goes to the source folder, where every script works:
 #   build_preset PRESET [TARGET...]  configures and builds a preset of CMakePresets.json (all of
 #                                    it, or the targets given), showing only the build's output
 #   now, since START, took WHAT START  timing: a moment, the seconds since one, and a line that
 #                                    says how long a step took
 #   qt_mingw_archive                 the archive of Qt for MinGW: CORVALIS_QT_MINGW, or the one
 #                                    in shared/qt6-mingw beside the source folder
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 build_preset() {
   local preset=$1

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Corvalis and starts it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 scripts/install-deps.sh
 build_preset release corvalis corvalis-render
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

@@ -2,8 +2,7 @@
 # Installs what is missing, builds Corvalis and runs every test. PRESET chooses another preset of
 # CMakePresets.json than release (the sanitizer builds use asan and tsan).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 scripts/install-deps.sh
 preset=${PRESET:-release}
 build_preset "$preset"

@@ -8,8 +8,7 @@
 # Installs what it needs through the install step first. Wine runs in a prefix of its own in a
 # scratch folder, removed at the end.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 scripts/install-deps.sh windows
 noqt=build-noqt        # the noqt preset's
 windows=build-windows  # the mingw preset's

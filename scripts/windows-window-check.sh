@@ -5,8 +5,7 @@
 # folder that keeps the test's screenshots.
 # Usage: scripts/windows-window-check.sh
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 dest=$PWD/build-windows-gui/deploy
 
 started=$(now)
