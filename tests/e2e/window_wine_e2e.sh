@@ -9,12 +9,12 @@
 set -u
 dest=$(realpath "$1")
 check=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
 render=("$WINE" "$dest/corvalis-render.exe")
 # shellcheck source=x_steps.sh
 source "$(dirname "$(realpath "$0")")/x_steps.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 keep() { [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && cp "$1" "$SHOTS/$2"; }
