@@ -72,8 +72,18 @@ for pair in "same.pgm same.pgm" "target.pgm link.pgm" "- -"; do
   run "${small[@]}" --levels "$levels" -o "$picture" >/dev/null
   [ "$status" -eq 2 ] && grep -q "same file" err || fail "--levels $levels -o $picture: $status, $(cat err)"
 done
+# The same name in one folder reached through a link, also before the file exists.
+mkdir -p real/inner
+ln -s real reallink
+ln -s real/inner innerlink
+run "${small[@]}" -o real/x.png --levels reallink/x.png
+[ "$status" -eq 2 ] && grep -q "same file" err && [ ! -e real/x.png ] || fail "real/x.png twice: $status, $(cat err)"
+run "${small[@]}" --levels out.pgm -o - >out.pgm
+[ "$status" -eq 2 ] && grep -q "same file" err || fail "--levels out.pgm -o - >out.pgm: $status, $(cat err)"
+run "${small[@]}" -o x2.png --levels innerlink/../x2.png
+[ "$status" -eq 0 ] && cmp -s x2.png ref.png && cmp -s real/x2.png ref.pgm || fail "x2.png and real/x2.png: $status, $(cat err)"
 cmp -s target.pgm ref.pgm || fail "a refused run changed a file"
-keep+=(folder)
+keep+=(folder real reallink innerlink out.pgm x2.png)
 
 echo "-- standard output is refused on a terminal"
 script -qec "$render ${small[*]} -o -" /dev/null >out

@@ -134,11 +134,13 @@ Result<OutputTarget> FindOutputTarget(const std::string& name)
 bool SameTarget(const OutputTarget& a, const OutputTarget& b)
 {
     using Kind = OutputTarget::Kind;
-    if (a.kind == Kind::StandardOutput || b.kind == Kind::StandardOutput) {
-        return a.kind == b.kind;
+    if (a.kind == Kind::StandardOutput && b.kind == Kind::StandardOutput) {
+        return true;
     }
-    return IsSameFile(a.file, b.file) ||
-           std::filesystem::absolute(a.file).lexically_normal() == std::filesystem::absolute(b.file).lexically_normal();
+    if (a.kind == Kind::StandardOutput || b.kind == Kind::StandardOutput) {
+        return IsStandardOutput(a.kind == Kind::StandardOutput ? b.file : a.file);
+    }
+    return IsSameEntry(a.file, b.file);
 }
 
 OutputTransaction::~OutputTransaction()

@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include "file_names.h"
+
 #include <system_error>
 #include <utility>
 
@@ -7,6 +9,13 @@ namespace {
 
 // More links in a row than this count as a loop, as the system counts them.
 constexpr int kMaxLinks = 40;
+
+// Whether the two paths name the same existing file.
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
 
 }  // namespace
 
@@ -28,10 +37,12 @@ Result<std::filesystem::path> FollowLinks(const std::filesystem::path& path)
     return Failure::Because(std::make_error_code(std::errc::too_many_symbolic_link_levels).message());
 }
 
-bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b)
+bool IsSameEntry(const std::filesystem::path& a, const std::filesystem::path& b)
 {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    const auto folderOf = [](const std::filesystem::path& path) {
+        return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    };
+    return IsSameFile(a, b) || (IsSameFile(folderOf(a), folderOf(b)) && IsSameName(a.filename(), b.filename()));
 }
 
 WriteHandle::~WriteHandle()

@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include "file_names.h"
 #include "platform/interrupt.h"
 
 #include <fcntl.h>
@@ -34,6 +35,19 @@ Result<FileKind> KindOf(const std::filesystem::path& path)
         return FileKind::Folder;
     }
     return S_ISREG(status.st_mode) ? FileKind::Regular : FileKind::Stream;
+}
+
+bool IsSameName(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    return a.native() == b.native();
+}
+
+bool IsStandardOutput(const std::filesystem::path& path)
+{
+    struct stat output = {};
+    struct stat file = {};
+    return fstat(STDOUT_FILENO, &output) == 0 && stat(path.c_str(), &file) == 0 && output.st_dev == file.st_dev &&
+           output.st_ino == file.st_ino;
 }
 
 WriteHandle WriteHandle::StandardOutput()

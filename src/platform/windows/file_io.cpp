@@ -1,10 +1,14 @@
 #include "platform/file_io.h"
 
+#include "file_names.h"
 #include "platform/interrupt.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
 #include <system_error>
 
 namespace {
@@ -25,7 +29,39 @@ std::intptr_t NativeOf(HANDLE handle)
     return reinterpret_cast<std::intptr_t>(handle);
 }
 
+// The volume and index that tell an open file from every other, or nothing for a handle that has
+// none (a pipe, a console).
+std::optional<std::pair<DWORD, uint64_t>> IdentityOf(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information)) {
+        return std::nullopt;
+    }
+    return std::pair{information.dwVolumeSerialNumber,
+                     (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
 }  // namespace
+
+bool IsSameName(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsStandardOutput(const std::filesystem::path& path)
+{
+    const std::optional<std::pair<DWORD, uint64_t>> output = IdentityOf(GetStdHandle(STD_OUTPUT_HANDLE));
+    if (!output) {
+        return false;
+    }
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool same = IdentityOf(file) == output;
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    return same;
+}
 
 Result<FileKind> KindOf(const std::filesystem::path& path)
 {

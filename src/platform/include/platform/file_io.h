@@ -25,8 +25,12 @@ Result<FileKind> KindOf(const std::filesystem::path& path);
 // not exist. A failure for a loop or a link that cannot be read.
 Result<std::filesystem::path> FollowLinks(const std::filesystem::path& path);
 
-// Whether the two paths name the same existing file.
-bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// Whether the two paths name the same file: the same existing file, or the same last name in
+// the same folder (whatever names lead to it), so also when no file by that name exists yet.
+bool IsSameEntry(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Whether the path names the file that standard output writes to.
+bool IsStandardOutput(const std::filesystem::path& path);
 
 // An open file for writing. A call that fails gives the system's sentence for the error; one
 // stopped by a caught interrupt (see interrupt.h) gives Failure::Interrupt().
