@@ -8,6 +8,7 @@ set -u
 render=$1
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+chmod 711 "$work"  # another user runs the renderer in some cases
 cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -106,6 +107,32 @@ else
   echo "(not run: no other user can run the renderer here)"
 fi
 keep+=(locked)
+
+echo "-- a file that cannot be replaced, or a socket, is refused before anything is written"
+# Each run's levels would go first: to a FIFO without a reader, or to a file that would be replaced.
+python3 -c 'import socket; socket.socket(socket.AF_UNIX).bind("socket")'
+run "${small[@]}" --levels fifo -o socket
+[ "$status" -eq 2 ] && grep -q "socket" err || fail "a socket: $status, $(cat err)"
+if "${as_user[@]}" "$render" --help >/dev/null 2>&1; then
+  mkdir -m 1777 sticky
+  cp old.pgm sticky/mine.pgm
+  cp old.png sticky/theirs.png
+  chown 65534 sticky/mine.pgm
+  "${as_user[@]}" timeout 60 "$render" "${small[@]}" --levels sticky/mine.pgm -o sticky/theirs.png 2>err
+  status=$?
+  [ "$status" -eq 2 ] && grep -q "owner" err && cmp -s sticky/mine.pgm old.pgm || fail "a sticky folder: $status, $(cat err)"
+  keep+=(sticky)
+fi
+cp old.pgm a.pgm
+cp old.png frozen.png
+if chattr +i frozen.png 2>/dev/null; then
+  run "${small[@]}" --levels a.pgm -o frozen.png
+  chattr -i frozen.png
+  [ "$status" -eq 2 ] && grep -q "immutable" err && cmp -s a.pgm old.pgm || fail "an immutable file: $status, $(cat err)"
+else
+  echo "(not run: chattr +i does not work here)"
+fi
+keep+=(socket a.pgm frozen.png)
 
 echo "-- another's file named like a temporary one stays"
 printf 'theirs\n' >out.png.partial

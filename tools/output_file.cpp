@@ -82,6 +82,31 @@ private:
     WriteHandle& m_handle;
 };
 
+// Puts a new file in the place of its target and gives what takes the old file back: an
+// exchange of the two, undone by exchanging them again; a new name, undone by renaming it back;
+// nothing where the system can only rename over the old file.
+Result<OutputTransaction::Undo> PutInPlace(const OutputTransaction::Pending& pending)
+{
+    const Result<FileKind> kind = KindOf(pending.file);
+    if (kind && *kind == FileKind::Missing) {
+        if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
+            return renamed.Error();
+        }
+        return OutputTransaction::Undo([pending] { (void)RenameOver(pending.file, pending.replacement); });
+    }
+    const Result<bool> exchanged = ExchangeFiles(pending.replacement, pending.file);
+    if (!exchanged) {
+        return exchanged.Error();
+    }
+    if (*exchanged) {
+        return OutputTransaction::Undo([pending] { (void)ExchangeFiles(pending.replacement, pending.file); });
+    }
+    if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
+        return renamed.Error();
+    }
+    return OutputTransaction::Undo([] {});
+}
+
 }  // namespace
 
 Result<OutputTarget> FindOutputTarget(const std::string& name)
@@ -122,7 +147,12 @@ Result<OutputTarget> FindOutputTarget(const std::string& name)
         }
         break;
     }
+    case FileKind::Socket:
+        return CannotWrite(name, "it is a socket");
     case FileKind::Regular:
+        if (Status replaceable = CheckReplaceable(target.file); !replaceable) {
+            return CannotWrite(name, replaceable.Error());
+        }
         break;
     }
     if (Status checked = CheckFolderTakesNewFile(target.file); !checked) {
@@ -174,12 +204,21 @@ Status OutputTransaction::Write(const OutputTarget& target, const std::function<
 
 Status OutputTransaction::Commit()
 {
-    while (!m_pending.empty()) {
-        const Pending& pending = m_pending.front();
-        if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
-            return CannotWrite(pending.name, renamed.Error());
+    std::vector<Undo> undos;
+    for (const Pending& pending : m_pending) {
+        Result<Undo> done = PutInPlace(pending);
+        if (!done) {
+            for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo) {
+                (*undo)();
+            }
+            return CannotWrite(pending.name, done.Error());
         }
-        m_pending.erase(m_pending.begin());
+        undos.push_back(std::move(*done));
     }
+    // The new files' names now hold the old files that were exchanged, or nothing.
+    for (const Pending& pending : m_pending) {
+        RemoveFile(pending.replacement);
+    }
+    m_pending.clear();
     return {};
 }

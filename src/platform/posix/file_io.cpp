@@ -4,8 +4,14 @@
 #include "platform/interrupt.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -34,7 +40,36 @@ Result<FileKind> KindOf(const std::filesystem::path& path)
     if (S_ISDIR(status.st_mode)) {
         return FileKind::Folder;
     }
+    if (S_ISSOCK(status.st_mode)) {
+        return FileKind::Socket;
+    }
     return S_ISREG(status.st_mode) ? FileKind::Regular : FileKind::Stream;
+}
+
+Status CheckReplaceable(const std::filesystem::path& path)
+{
+    struct stat file = {};
+    if (stat(path.c_str(), &file) != 0) {
+        return {};
+    }
+#ifdef __linux__
+    if (const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); descriptor >= 0) {
+        int flags = 0;
+        const bool read = ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+        close(descriptor);
+        if (read && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0) {
+            return Failure::Because("the file is immutable or append-only");
+        }
+    }
+#endif
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    struct stat folderStatus = {};
+    const uid_t user = geteuid();
+    if (stat(folder.c_str(), &folderStatus) == 0 && (folderStatus.st_mode & S_ISVTX) != 0 && user != 0 &&
+        file.st_uid != user && folderStatus.st_uid != user) {
+        return Failure::Because("another user's file in a folder where only its owner may replace it");
+    }
+    return {};
 }
 
 bool IsSameName(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -136,6 +171,19 @@ Status RenameOver(const std::filesystem::path& from, const std::filesystem::path
         return LastError();
     }
     return {};
+}
+
+Result<bool> ExchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+#ifdef RENAME_EXCHANGE
+    if (renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return LastError();
+    }
+#endif
+    return false;
 }
 
 void RemoveFile(const std::filesystem::path& path)

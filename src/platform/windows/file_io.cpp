@@ -83,6 +83,15 @@ Result<FileKind> KindOf(const std::filesystem::path& path)
     return type == FILE_TYPE_DISK ? FileKind::Regular : FileKind::Stream;
 }
 
+Status CheckReplaceable(const std::filesystem::path& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Failure::Because("the file is read-only");
+    }
+    return {};
+}
+
 WriteHandle WriteHandle::StandardOutput()
 {
     return WriteHandle(NativeOf(GetStdHandle(STD_OUTPUT_HANDLE)), false);
@@ -155,6 +164,11 @@ Status RenameOver(const std::filesystem::path& from, const std::filesystem::path
         return SystemError(GetLastError());
     }
     return {};
+}
+
+Result<bool> ExchangeFiles(const std::filesystem::path&, const std::filesystem::path&)
+{
+    return false;
 }
 
 void RemoveFile(const std::filesystem::path& path)

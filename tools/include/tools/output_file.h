@@ -24,7 +24,8 @@ struct OutputTarget {
 };
 
 // The target of an output name, or why it cannot be written: standard output on a terminal, a
-// folder, a folder that does not exist or takes no new file, a device that cannot be opened.
+// folder, a socket, a folder that does not exist or takes no new file, a file that cannot be
+// replaced.
 Result<OutputTarget> FindOutputTarget(const std::string& name);
 
 // Whether the two targets would write the same file.
@@ -44,14 +45,19 @@ public:
     // encoder names the output; an interrupt stays an interrupt.
     Status Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode);
 
-    // Renames every new file over its target, in the order they were written.
+    // Puts every new file in the place of its target, in the order they were written. Where the
+    // system exchanges files in one step (Linux), one that fails puts back those before it, so
+    // that every old file stays as it was.
     Status Commit();
 
-private:
+    // A new file waiting for its target, and what undoes its putting in place.
     struct Pending {
         std::string name;
         std::filesystem::path file;
         std::filesystem::path replacement;
     };
+    using Undo = std::function<void()>;
+
+private:
     std::vector<Pending> m_pending;
 };

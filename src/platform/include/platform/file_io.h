@@ -15,7 +15,8 @@ enum class FileKind {
     Missing,  // nothing by that name
     Folder,
     Regular,  // a file of data
-    Stream,   // a FIFO, a device, a socket: written in place, never replaced
+    Stream,   // a FIFO or a device: written in place, never replaced
+    Socket,   // a socket, which cannot be opened as a file
 };
 
 // What the path names, following symbolic links; a failure when that cannot be told.
@@ -24,6 +25,11 @@ Result<FileKind> KindOf(const std::filesystem::path& path);
 // Where a chain of symbolic links ends: the path itself when it is no link. The file there may
 // not exist. A failure for a loop or a link that cannot be read.
 Result<std::filesystem::path> FollowLinks(const std::filesystem::path& path);
+
+// Whether an existing file may be replaced by another renamed over it, as far as can be told
+// before trying: it is not immutable, append-only or read-only, and is not another user's in a
+// folder where only a file's owner may remove it. A path that names nothing can be replaced.
+Status CheckReplaceable(const std::filesystem::path& path);
 
 // Whether the two paths name the same file: the same existing file, or the same last name in
 // the same folder (whatever names lead to it), so also when no file by that name exists yet.
@@ -70,6 +76,10 @@ private:
 
 // Renames `from` over `to` in one step: whoever opens `to` finds the old file or the new one.
 Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Exchanges two existing files in one step, each taking the other's name: true when done, false
+// when the system or the file system cannot (and nothing changed).
+Result<bool> ExchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Removes a file; nothing happens when that is not possible.
 void RemoveFile(const std::filesystem::path& path);
