@@ -140,6 +140,15 @@ run "${small[@]}" -o out.png
 [ "$status" -eq 0 ] && [ "$(cat out.png.partial)" = theirs ] || fail "out.png.partial was touched"
 keep+=(out.png out.png.partial)
 
+echo "-- the longest names can be written, also where they are replaced"
+long=$(printf 'n%.0s' $(seq 251)).png
+long_utf8=$(printf 'é%.0s' $(seq 125)).png
+for name in "$long" "$long" "$long_utf8"; do
+  run "${small[@]}" -o "$name"
+  [ "$status" -eq 0 ] && cmp -s "$name" ref.png || fail "a ${#name}-character name: $status, $(cat err)"
+done
+keep+=("$long" "$long_utf8")
+
 echo "-- two runs to one file at once both end whole"
 "$render" "${small[@]}" -o both.png 2>/dev/null &
 first=$!

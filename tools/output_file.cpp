@@ -4,8 +4,10 @@
 #include "platform/file_io.h"
 #include "platform/file_path.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <random>
+#include <type_traits>
 
 namespace {
 
@@ -20,17 +22,43 @@ Failure CannotWrite(const std::string& name, const std::string& reason)
     return CannotWrite(name, Failure::Because(reason));
 }
 
-// A file made anew beside `file`, named after it with a random part and hidden, so that it is
-// surely the program's own: an existing file by that name is never opened or removed.
+// The longest name of a file that the systems allow, in bytes on POSIX, UTF-16 units on Windows.
+constexpr size_t kMaxName = 255;
+
+// The first units of a name that leave `room` units of the longest name free, never cutting a
+// character in two (a UTF-8 sequence, or a UTF-16 surrogate pair).
+std::filesystem::path::string_type NameStem(const std::filesystem::path& name, size_t room)
+{
+    using Unit = std::filesystem::path::value_type;
+    std::filesystem::path::string_type stem = name.native();
+    if (stem.size() <= kMaxName - room) {
+        return stem;
+    }
+    size_t length = kMaxName - room;
+    const auto continues = [](Unit unit) {
+        const auto code = static_cast<uint32_t>(static_cast<std::make_unsigned_t<Unit>>(unit));
+        return sizeof(Unit) == 1 ? (code & 0xC0) == 0x80 : (code & 0xFC00) == 0xDC00;
+    };
+    while (length > 0 && continues(stem[length])) {
+        --length;
+    }
+    stem.resize(length);
+    return stem;
+}
+
+// A file made anew beside `file`, named after it (shortened to keep within the longest name)
+// with a random part and hidden, so that it is surely the program's own: an existing file by
+// that name is never opened or removed.
 Result<WriteHandle> CreateBeside(const std::filesystem::path& file, std::filesystem::path& created)
 {
     static std::mt19937_64 random(std::random_device{}());
     constexpr int kAttempts = 100;
     for (int attempt = 1;; ++attempt) {
         char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
+        const int suffixLength =
+            std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
         std::filesystem::path hidden = ".";
-        hidden += file.filename();
+        hidden += NameStem(file.filename(), 1 + static_cast<size_t>(suffixLength));
         hidden += suffix;
         created = file.parent_path() / hidden;
         bool taken = false;
