@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# corvalis-render's outputs where they are not plain new files: a FIFO, devices, symbolic links,
-# a folder, one file named twice, a folder that takes no new file, a broken pipe, a terminal;
-# and Ctrl+C or SIGTERM during the computation and during the writing. In every failure the old
-# files must stay as they were, and nothing of the program's may stay behind. Everything happens
-# in a scratch folder: the device nodes are made there, never in /dev.
+# corvalis-render's outputs where they are not plain new files: a FIFO, devices, a socket,
+# symbolic links, a folder, one file named twice, files that cannot be replaced, the longest
+# names, a broken pipe, a terminal; and signals during the computation and during the writing.
+# In every failure the old files must stay as they were, and nothing of the program's may stay
+# behind. Everything happens in a scratch folder: the device nodes are made there, never in /dev.
 set -u
 render=$1
 work=$(mktemp -d)
@@ -174,17 +174,36 @@ sleep 0.5
 stop_with TERM
 [ "$status" -eq 143 ] || fail "SIGTERM while computing: $status"
 
-echo "-- Ctrl+C during the writing"
+# Waits until the renderer started last holds the new file for keep.png open: a hidden file
+# beside it, or one without a name (shown "deleted"); its name, or nothing after a minute.
+new_file() {
+  for _ in $(seq 600); do
+    { ls -A; ls -l "/proc/$pid/fd" 2>/dev/null; } | grep -oE '^\.keep\.png\..*|/#[0-9]+ \(deleted\)' && return
+    sleep 0.1
+  done
+}
+
+echo "-- Ctrl+C, SIGHUP and SIGQUIT during the writing"
 # The picture goes to a new file first; then the levels wait for the FIFO's reader.
+for signal in INT HUP QUIT; do
+  "$render" "${small[@]}" -o keep.png --levels fifo 2>err &
+  pid=$!
+  [ -n "$(new_file)" ] || fail "no new file for keep.png while writing"
+  stop_with "$signal"
+  [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "SIG$signal while writing: $status"
+  [ -z "$(strays "${keep[@]}" fifo)" ] || fail "SIG$signal left behind: $(strays "${keep[@]}" fifo)"
+done
+
+echo "-- SIGKILL during the writing leaves nothing where new files have no name"
 "$render" "${small[@]}" -o keep.png --levels fifo 2>err &
 pid=$!
-for _ in $(seq 600); do
-  ls -A | grep -q '^\.keep\.png\.' && break
-  sleep 0.1
-done
-ls -A | grep -q '^\.keep\.png\.' || fail "no new file for keep.png while writing"
-stop_with INT
-[ "$status" -eq 130 ] || fail "Ctrl+C while writing: $status"
+if new_file | grep -q deleted; then
+  stop_with KILL
+else
+  stop_with KILL
+  echo "(not run: this file system gives no file without a name)"
+  rm -f .keep.png.*
+fi
 
 cmp -s keep.pgm old.pgm && cmp -s keep.png old.png || fail "an interrupted run changed an old file"
 [ -z "$(strays "${keep[@]}" fifo)" ] || fail "left behind: $(strays "${keep[@]}" fifo)"

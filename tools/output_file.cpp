@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <type_traits>
 
@@ -46,10 +47,12 @@ std::filesystem::path::string_type NameStem(const std::filesystem::path& name, s
     return stem;
 }
 
-// A file made anew beside `file`, named after it (shortened to keep within the longest name)
-// with a random part and hidden, so that it is surely the program's own: an existing file by
-// that name is never opened or removed.
-Result<WriteHandle> CreateBeside(const std::filesystem::path& file, std::filesystem::path& created)
+// Makes a file or a link with a hidden name beside `file`, named after it (shortened to keep
+// within the longest name) with a random part, so that it is surely the program's own: `make`
+// makes it by the name given, failing with `taken` set where that name is taken, and an existing
+// file is never opened or removed. The name made is put in `hidden`, left empty on a failure.
+Status MakeBeside(const std::filesystem::path& file, std::filesystem::path& hidden,
+                  const std::function<Status(const std::filesystem::path&, bool&)>& make)
 {
     static std::mt19937_64 random(std::random_device{}());
     constexpr int kAttempts = 100;
@@ -57,16 +60,37 @@ Result<WriteHandle> CreateBeside(const std::filesystem::path& file, std::filesys
         char suffix[24];
         const int suffixLength =
             std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
-        std::filesystem::path hidden = ".";
-        hidden += NameStem(file.filename(), 1 + static_cast<size_t>(suffixLength));
-        hidden += suffix;
-        created = file.parent_path() / hidden;
+        std::filesystem::path name = ".";
+        name += NameStem(file.filename(), 1 + static_cast<size_t>(suffixLength));
+        name += suffix;
+        const std::filesystem::path path = file.parent_path() / name;
         bool taken = false;
-        Result<WriteHandle> handle = WriteHandle::CreateNew(created, taken);
-        if (handle || !taken || attempt == kAttempts) {
-            return handle;
+        Status made = make(path, taken);
+        if (made) {
+            hidden = path;
+        }
+        if (made || !taken || attempt == kAttempts) {
+            return made;
         }
     }
+}
+
+// A new file beside `file`, named in `created` (see MakeBeside).
+Result<WriteHandle> CreateBeside(const std::filesystem::path& file, std::filesystem::path& created)
+{
+    std::optional<WriteHandle> handle;
+    const Status made = MakeBeside(file, created, [&handle](const std::filesystem::path& path, bool& taken) {
+        Result<WriteHandle> opened = WriteHandle::CreateNew(path, taken);
+        if (!opened) {
+            return Status(opened.Error());
+        }
+        handle.emplace(std::move(*opened));
+        return Status();
+    });
+    if (!made) {
+        return made.Error();
+    }
+    return std::move(*handle);
 }
 
 // Whether the folder of `file` takes a new file, which later replaces it. The new file made to
@@ -81,23 +105,33 @@ Status CheckFolderTakesNewFile(const std::filesystem::path& file)
     return {};
 }
 
-// Opens what the target's bytes go to: for a replaced file a new file beside it, named in
-// `replacement`, with the permissions of the file it is going to replace.
-Result<WriteHandle> OpenTarget(const OutputTarget& target, std::filesystem::path& replacement)
+// Opens the new file that is going to replace `file`, with the permissions of the old one: a file
+// without a name where the system has them, named when it is put in place, so that nothing of
+// it stays if the program is killed; else a hidden file beside it, named in `replacement`.
+Result<WriteHandle> OpenReplacement(const std::filesystem::path& file, std::filesystem::path& replacement)
 {
-    switch (target.kind) {
-    case OutputTarget::Kind::StandardOutput:
-        return WriteHandle::StandardOutput();
-    case OutputTarget::Kind::InPlace:
-        return WriteHandle::OpenExisting(target.file);
-    case OutputTarget::Kind::Replace:
-        break;
+    Result<WriteHandle> handle = WriteHandle::CreateUnnamed(file.has_parent_path() ? file.parent_path() : ".");
+    if (!handle) {
+        handle = CreateBeside(file, replacement);
     }
-    Result<WriteHandle> handle = CreateBeside(target.file, replacement);
     if (handle) {
-        handle->CopyPermissionsOf(target.file);
+        handle->CopyPermissionsOf(file);
     }
     return handle;
+}
+
+// Gives the new file without a name its hidden name beside its target, and makes it durable.
+Status NameReplacement(OutputTransaction::Pending& pending)
+{
+    WriteHandle& handle = *pending.handle;
+    const Status named = MakeBeside(pending.file, pending.replacement, [&handle](const std::filesystem::path& path,
+                                                                                  bool& taken) {
+        return handle.LinkAs(path, taken);
+    });
+    if (!named) {
+        return named;
+    }
+    return handle.SyncAndClose();
 }
 
 // Writes the sink's bytes to an open file, stopping at the first that cannot be written.
@@ -115,19 +149,21 @@ private:
 // nothing where the system can only rename over the old file.
 Result<OutputTransaction::Undo> PutInPlace(const OutputTransaction::Pending& pending)
 {
-    const Result<FileKind> kind = KindOf(pending.file);
+    const std::filesystem::path& file = pending.file;
+    const std::filesystem::path& replacement = pending.replacement;
+    const Result<FileKind> kind = KindOf(file);
     if (kind && *kind == FileKind::Missing) {
-        if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
+        if (Status renamed = RenameOver(replacement, file); !renamed) {
             return renamed.Error();
         }
-        return OutputTransaction::Undo([pending] { (void)RenameOver(pending.file, pending.replacement); });
+        return OutputTransaction::Undo([file, replacement] { (void)RenameOver(file, replacement); });
     }
-    const Result<bool> exchanged = ExchangeFiles(pending.replacement, pending.file);
+    const Result<bool> exchanged = ExchangeFiles(replacement, file);
     if (!exchanged) {
         return exchanged.Error();
     }
     if (*exchanged) {
-        return OutputTransaction::Undo([pending] { (void)ExchangeFiles(pending.replacement, pending.file); });
+        return OutputTransaction::Undo([file, replacement] { (void)ExchangeFiles(replacement, file); });
     }
     if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
         return renamed.Error();
@@ -204,26 +240,39 @@ bool SameTarget(const OutputTarget& a, const OutputTarget& b)
 OutputTransaction::~OutputTransaction()
 {
     for (const Pending& pending : m_pending) {
-        RemoveFile(pending.replacement);
+        if (!pending.replacement.empty()) {
+            RemoveFile(pending.replacement);
+        }
     }
 }
 
 Status OutputTransaction::Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode)
 {
+    if (target.kind != OutputTarget::Kind::Replace) {
+        Result<WriteHandle> handle = target.kind == OutputTarget::Kind::StandardOutput
+                                         ? WriteHandle::StandardOutput()
+                                         : WriteHandle::OpenExisting(target.file);
+        if (!handle) {
+            return CannotWrite(target.name, handle.Error());
+        }
+        HandleSink sink(*handle);
+        if (Status encoded = encode(sink); !encoded) {
+            return CannotWrite(target.name, encoded.Error());
+        }
+        return {};
+    }
     std::filesystem::path replacement;
-    Result<WriteHandle> handle = OpenTarget(target, replacement);
+    Result<WriteHandle> handle = OpenReplacement(target.file, replacement);
     if (!handle) {
         return CannotWrite(target.name, handle.Error());
     }
-    if (!replacement.empty()) {
-        m_pending.push_back({target.name, target.file, replacement});
-    }
-    HandleSink sink(*handle);
+    Pending& pending = m_pending.emplace_back(Pending{target.name, target.file, replacement, std::move(*handle)});
+    HandleSink sink(*pending.handle);
     if (Status encoded = encode(sink); !encoded) {
         return CannotWrite(target.name, encoded.Error());
     }
-    if (target.kind == OutputTarget::Kind::Replace) {
-        if (Status synced = handle->SyncAndClose(); !synced) {
+    if (!pending.replacement.empty()) {
+        if (Status synced = pending.handle->SyncAndClose(); !synced) {
             return CannotWrite(target.name, synced.Error());
         }
     }
@@ -232,6 +281,13 @@ Status OutputTransaction::Write(const OutputTarget& target, const std::function<
 
 Status OutputTransaction::Commit()
 {
+    for (Pending& pending : m_pending) {
+        if (pending.replacement.empty()) {
+            if (Status named = NameReplacement(pending); !named) {
+                return CannotWrite(pending.name, named.Error());
+            }
+        }
+    }
     std::vector<Undo> undos;
     for (const Pending& pending : m_pending) {
         Result<Undo> done = PutInPlace(pending);

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace {
@@ -24,6 +25,12 @@ namespace {
 Failure LastError()
 {
     return Failure::Because(std::strerror(errno));
+}
+
+// The name under /proc by which the system opens an open file again.
+std::string ProcPathOf(int file)
+{
+    return "/proc/self/fd/" + std::to_string(file);
 }
 
 }  // namespace
@@ -99,6 +106,34 @@ Result<WriteHandle> WriteHandle::CreateNew(const std::filesystem::path& path, bo
         return LastError();
     }
     return WriteHandle(file, true);
+}
+
+Result<WriteHandle> WriteHandle::CreateUnnamed(const std::filesystem::path& folder)
+{
+#ifdef O_TMPFILE
+    const int file = open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (file < 0) {
+        return LastError();
+    }
+    WriteHandle handle(file, true);
+    // LinkAs names the file through /proc, which must be there.
+    if (access(ProcPathOf(file).c_str(), F_OK) != 0) {
+        return LastError();
+    }
+    return handle;
+#else
+    (void)folder;
+    return Failure::Because(std::strerror(ENOTSUP));
+#endif
+}
+
+Status WriteHandle::LinkAs(const std::filesystem::path& path, bool& taken)
+{
+    if (linkat(AT_FDCWD, ProcPathOf(static_cast<int>(m_native)).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        taken = errno == EEXIST;
+        return LastError();
+    }
+    return {};
 }
 
 Result<WriteHandle> WriteHandle::OpenExisting(const std::filesystem::path& path)

@@ -3,6 +3,7 @@
 #include "interrupt_handler.h"
 
 #include <csignal>
+#include <initializer_list>
 
 void CatchInterrupts()
 {
@@ -10,8 +11,10 @@ void CatchInterrupts()
     action.sa_handler = OnInterruptSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocked write or open returns with EINTR
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) is how a long job most often ends; Ctrl+\ sends SIGQUIT.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaction(signal, &action, nullptr);
+    }
     // A reader that went away is an error of the write (EPIPE), not a signal that kills.
     std::signal(SIGPIPE, SIG_IGN);
 }

@@ -108,6 +108,17 @@ Result<WriteHandle> WriteHandle::CreateNew(const std::filesystem::path& path, bo
     return WriteHandle(NativeOf(file), true);
 }
 
+Result<WriteHandle> WriteHandle::CreateUnnamed(const std::filesystem::path&)
+{
+    return SystemError(ERROR_NOT_SUPPORTED);
+}
+
+Status WriteHandle::LinkAs(const std::filesystem::path&, bool& taken)
+{
+    taken = false;
+    return SystemError(ERROR_NOT_SUPPORTED);
+}
+
 Result<WriteHandle> WriteHandle::OpenExisting(const std::filesystem::path& path)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -1,14 +1,17 @@
 // Where corvalis-render's outputs go, found before anything is computed, and their writing as
-// one transaction: a file that is replaced is written to a new file of its own beside it and
-// renamed over it only once every output is complete, so that a failure or an interrupt leaves
-// every old file as it was and nothing of the program's behind.
+// one transaction: a file that is replaced is written to a new file of its own beside it (one
+// without a name where the system has them) and put in its place only once every output is
+// complete, so that a failure or an interrupt leaves every old file as it was and nothing of the
+// program's behind.
 #pragma once
 
+#include "platform/file_io.h"
 #include "platform/result.h"
 #include "tools/byte_sink.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +57,8 @@ public:
     struct Pending {
         std::string name;
         std::filesystem::path file;
-        std::filesystem::path replacement;
+        std::filesystem::path replacement;  // empty while the new file has no name
+        std::optional<WriteHandle> handle;  // open while the new file has no name
     };
     using Undo = std::function<void()>;
 

@@ -50,6 +50,10 @@ public:
     static WriteHandle StandardOutput();
     // A file made anew; an existing file is never opened: the failure then sets `taken`.
     static Result<WriteHandle> CreateNew(const std::filesystem::path& path, bool& taken);
+    // A file made anew in the folder without a name: no one else sees it, and it is gone when
+    // the program ends, even when killed, unless LinkAs names it. A failure where the system or
+    // the file system has no such files (all but Linux).
+    static Result<WriteHandle> CreateUnnamed(const std::filesystem::path& folder);
     // An existing file written in place; a FIFO waits here for its reader.
     static Result<WriteHandle> OpenExisting(const std::filesystem::path& path);
 
@@ -57,6 +61,9 @@ public:
     Status Write(std::string_view bytes);
     // Gives the file the permissions of the file it is going to replace.
     void CopyPermissionsOf(const std::filesystem::path& other);
+    // Gives a file made by CreateUnnamed the name `path`, which must be new: a failure when it
+    // is not sets `taken`.
+    Status LinkAs(const std::filesystem::path& path, bool& taken);
     // Makes the written bytes durable and closes the file.
     Status SyncAndClose();
 

@@ -1,5 +1,6 @@
-// Ctrl+C, and SIGTERM where the system has it: caught instead of ending the program at once, so
-// that a program can stop its work and remove what it has begun before it exits.
+// Ctrl+C, and SIGTERM, SIGHUP and SIGQUIT where the system has them: caught instead of ending
+// the program at once, so that a program can stop its work and remove what it has begun before
+// it exits.
 #pragma once
 
 // Catches the signals from now on. A system call that blocks (a write to a full pipe, the
