@@ -64,6 +64,13 @@ run "${small[@]}" --levels dangling.pgm
 [ "$status" -eq 0 ] && [ -L dangling.pgm ] && cmp -s made.pgm ref.pgm || fail "through a dangling link: $status"
 keep+=(target.pgm link.pgm dangling.pgm made.pgm)
 
+echo "-- a replaced file keeps its permissions, but not setuid and setgid"
+cp old.png modes.png
+chmod 6751 modes.png
+run "${small[@]}" -o modes.png
+[ "$status" -eq 0 ] && [ "$(stat -c %a modes.png)" = 751 ] || fail "the modes of a replaced file: $(stat -c %a modes.png)"
+keep+=(modes.png)
+
 echo "-- a folder, and one file named twice, are refused before any work"
 mkdir folder
 run "${small[@]}" -o folder

@@ -174,7 +174,8 @@ void WriteHandle::CopyPermissionsOf(const std::filesystem::path& other)
 {
     struct stat status = {};
     if (stat(other.c_str(), &status) == 0) {
-        fchmod(static_cast<int>(m_native), status.st_mode & 07777);
+        // Not the setuid and setgid bits, as cp does: the new file is the user's, whoever owned the old.
+        fchmod(static_cast<int>(m_native), status.st_mode & 07777 & ~(S_ISUID | S_ISGID));
     }
 }
 

@@ -59,7 +59,7 @@ public:
 
     // Writes every byte, or fails.
     Status Write(std::string_view bytes);
-    // Gives the file the permissions of the file it is going to replace.
+    // Gives the file the permissions of the file it is going to replace, less setuid and setgid.
     void CopyPermissionsOf(const std::filesystem::path& other);
     // Gives a file made by CreateUnnamed the name `path`, which must be new: a failure when it
     // is not sets `taken`.
