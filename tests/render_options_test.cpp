@@ -14,7 +14,7 @@ ParseResult Parse(std::vector<std::string_view> args)
 
 TEST(RenderOptions, ReadsRegionGridAndLevels)
 {
-    const ParseResult r = Parse({"--region", "1", "4", "0", "3", "--grid", "660x330", "--levels", "d.pgm"});
+    const ParseResult r = Parse({"--region", "+1", "4", "0", "+3e+0", "--grid", "660x330", "--levels", "d.pgm"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.region.xmin, 0.0);
     EXPECT_EQ(r.options.region.ymin, 3.0);
@@ -40,6 +40,10 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
         {{"--region", "0", "3", "x", "4", "--grid", "2x2", "--levels", "a"}, "'x' is not a finite number"},
         {{"--region", "0", "3", "inf", "4", "--grid", "2x2", "--levels", "a"}, "'inf' is not"},
         {{"--region", "0", "3", "1,5", "4", "--grid", "2x2", "--levels", "a"}, "'1,5' is not"},
+        {{"--region", "0", "3", "+-1", "4", "--grid", "2x2", "--levels", "a"}, "'+-1' is not a finite number"},
+        {{"--region", "0", "3", "1e400", "4", "--grid", "2x2", "--levels", "a"}, "'1e400' is not a finite number"},
+        {{"--region", "0", "3", "1e-400", "4", "--grid", "2x2", "--levels", "a"}, "'1e-400' is too small"},
+        {{"--region", "0", "3", "-0.0001e-320", "4", "--grid", "2x2", "--levels", "a"}, "is too small"},
         {{"--grid", "0x10", "--levels", "a"}, "'0x10' is not a size"},
         {{"--grid", "-5x10", "--levels", "a"}, "'-5x10' is not a size"},
         {{"--grid", "65537x1", "--levels", "a"}, "'65537x1' is not a size"},

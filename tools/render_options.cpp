@@ -7,15 +7,54 @@
 #include <span>
 #include <tuple>
 
+namespace {
+
+// The number without the plus sign it may begin with, as the window's edits take it.
+std::string_view WithoutPlus(std::string_view text)
+{
+    return text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+' ? text.substr(1) : text;
+}
+
+// Whether a number that a double cannot hold is too small rather than too large: the power of
+// ten of its first significant digit is below 0.
+bool IsBelowOne(std::string_view number)
+{
+    const size_t e = number.find_first_of("eE");
+    const std::string_view mantissa = number.substr(0, e);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+        const std::string_view digits = WithoutPlus(number.substr(e + 1));
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc()) {
+            return digits.starts_with('-');
+        }
+    }
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    const long power = first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
+    return first != std::string_view::npos && power + exponent < 0;
+}
+
+}  // namespace
+
 std::optional<double> ParseFiniteNumber(std::string_view text)
 {
     double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    const std::string_view number = WithoutPlus(text);
+    const char* end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, value, std::chars_format::general);
     if (ec != std::errc() || ptr != end || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
+}
+
+bool UnderflowsToZero(std::string_view text)
+{
+    double value = 0.0;
+    const std::string_view number = WithoutPlus(text);
+    const char* end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, value, std::chars_format::general);
+    return ec == std::errc::result_out_of_range && ptr == end && IsBelowOne(number);
 }
 
 
@@ -57,6 +96,7 @@ struct RenderOption {
     std::string values = {};      // the names of its values, a word each; none for a switch
     std::string needs = {};       // "NAME needs ..." when its values are missing
     std::string accepts = {};     // "NAME: 'VALUE' is not ..."; without it, a value not taken is missing
+    std::string (*reason)(std::string_view value) = nullptr;  // a truer reason than "is not ...", or ""
     std::string help;             // its lines in --help
     Rejected (*read)(Values values, RenderOptions& options);
 };
@@ -171,6 +211,9 @@ const std::vector<RenderOption>& RenderOptionTable()
          .values = "XMIN YMIN XMAX YMAX",
          .needs = "four numbers: XMIN YMIN XMAX YMAX",
          .accepts = "a finite number",
+         .reason = [](std::string_view value) {
+             return UnderflowsToZero(value) ? std::string("is too small for a double: it underflows to 0") : std::string();
+         },
          .help = "the region: x (orbit value) from XMIN to XMAX,\n"
                  "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
                  "each axis is ordered, so the corners may come in any\n"
@@ -273,9 +316,12 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         }
         const Values values(args.data() + i + 1, count);
         if (const Rejected rejected = option->read(values, options)) {
-            return option->accepts.empty()
-                       ? Needs(*option)
-                       : std::string(option->name) + ": '" + std::string(*rejected) + "' is not " + option->accepts;
+            if (option->accepts.empty()) {
+                return Needs(*option);
+            }
+            const std::string reason = option->reason != nullptr ? option->reason(*rejected) : "";
+            return std::string(option->name) + ": '" + std::string(*rejected) + "' " +
+                   (reason.empty() ? "is not " + option->accepts : reason);
         }
         i += count;
     }

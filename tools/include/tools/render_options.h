@@ -46,8 +46,12 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args);
 // every digit a double holds, the grid or the client area, the stripes, the colour scale.
 std::string ReproducingCommand(const RenderOptions& options, int32_t stripes);
 
-// Parses a whole string as a finite decimal number; nothing else is accepted.
+// Parses a whole string as a finite decimal number, with or without a leading plus sign as the
+// window's edits take it; nothing else is accepted.
 std::optional<double> ParseFiniteNumber(std::string_view text);
+
+// Whether the string is a decimal number so close to 0 that a double holds only 0 for it.
+bool UnderflowsToZero(std::string_view text);
 
 // Parses a whole decimal number from least to most.
 std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, int32_t most);
