@@ -48,6 +48,8 @@ if mknod null c 1 3 2>/dev/null && mknod full c 1 7 2>/dev/null; then
   [ "$status" -eq 0 ] || fail "writing to a null device: $status, $(cat err)"
   run "${small[@]}" -o full
   [ "$status" -eq 2 ] && grep -q "No space left on device" err || fail "a full device: $status, $(cat err)"
+  run --help >full
+  [ "$status" -eq 2 ] && grep -q "cannot write the help: No space left" err || fail "--help >full: $status, $(cat err)"
   [ -c null ] && [ -c full ] || fail "a device node was replaced"
   keep+=(null full)
 else
@@ -71,10 +73,17 @@ run "${small[@]}" -o modes.png
 [ "$status" -eq 0 ] && [ "$(stat -c %a modes.png)" = 751 ] || fail "the modes of a replaced file: $(stat -c %a modes.png)"
 keep+=(modes.png)
 
-echo "-- a folder, and one file named twice, are refused before any work"
+echo "-- a closed standard output fails the help"
+run --help >&-
+[ "$status" -eq 2 ] && grep -q "cannot write the help" err || fail "--help >&-: $status, $(cat err)"
+
+echo "-- a folder, and one file named twice, are refused before any work, in one line"
 mkdir folder
 run "${small[@]}" -o folder
 [ "$status" -eq 2 ] && grep -q "folder" err || fail "a folder as output: $status, $(cat err)"
+run "${small[@]}" -o $'no\nfolder/x.png'
+[ "$status" -eq 2 ] && [ "$(cat err)" = "corvalis-render: cannot write 'no\nfolder/x.png': there is no folder 'no\nfolder'" ] ||
+  fail "a name with a newline: $status, $(cat err)"
 for pair in "same.pgm same.pgm" "target.pgm link.pgm" "- -"; do
   read -r levels picture <<<"$pair"
   run "${small[@]}" --levels "$levels" -o "$picture" >/dev/null

@@ -4,6 +4,7 @@
 #include "core/stripe_pool.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
+#include "platform/file_path.h"
 #include "platform/interrupt.h"
 #include "platform/result.h"
 #include "platform/system_info.h"
@@ -15,8 +16,10 @@
 #include "tools/render_options.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <new>
 #include <optional>
@@ -66,8 +69,8 @@ Result<Outputs> FindOutputs(const RenderOptions& options)
         *target = std::move(*found);
     }
     if (outputs.levels && outputs.picture && SameTarget(*outputs.levels, *outputs.picture)) {
-        return Failure::Because("--levels '" + options.levelsPath + "' and -o '" + options.picturePath +
-                                "' are the same file");
+        return Failure::Because("--levels " + QuotedName(options.levelsPath) + " and -o " +
+                                QuotedName(options.picturePath) + " are the same file");
     }
     return outputs;
 }
@@ -192,7 +195,9 @@ int main(int argc, char** argv)
     }
     const RenderOptions& options = parsed.options;
     if (options.help) {
-        std::fputs(RenderUsage().c_str(), stdout);
+        if (std::fputs(RenderUsage().c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+            return Stop(Failure::Because(std::string("cannot write the help: ") + std::strerror(errno)));
+        }
         return 0;
     }
     const Result<Outputs> outputs = FindOutputs(options);

@@ -15,7 +15,7 @@ namespace {
 // A failure of the named output, told with its name.
 Failure CannotWrite(const std::string& name, const Failure& failure)
 {
-    return failure.WithContext("cannot write '" + name + "'");
+    return failure.WithContext("cannot write " + QuotedName(name));
 }
 
 Failure CannotWrite(const std::string& name, const std::string& reason)
@@ -207,7 +207,7 @@ Result<OutputTarget> FindOutputTarget(const std::string& name)
             return CannotWrite(name, folderKind.Error());
         }
         if (*folderKind != FileKind::Folder) {
-            return CannotWrite(name, "there is no folder '" + Utf8FromPath(folder) + "'");
+            return CannotWrite(name, "there is no folder " + QuotedName(Utf8FromPath(folder)));
         }
         break;
     }

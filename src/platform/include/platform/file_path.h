@@ -8,3 +8,7 @@
 
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
+
+// A name as a one-line message shows it: in single quotes, with control characters as C escapes
+// (\n, \t, \x1b), so that no name breaks the line.
+std::string QuotedName(std::string_view utf8);
