@@ -200,7 +200,7 @@ TEST(FillDisplayBitmap, BoxAveragesReduceAndEnlargeAsWritten)
     EXPECT_EQ(PixelsOf(ResampledTo(block, {1, 1})), (std::vector<uint32_t>{0x7F3F40}));
 }
 
-TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
+TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverageWholeOrARowAtATimeFromItsImageRows)
 {
     struct Case {
         int32_t w, h, W, H;
@@ -223,6 +223,15 @@ TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverage)
         const std::vector<uint32_t> colors = RandomColors(int64_t{c.w} * c.h, seed++);
         const PixelBuffer bitmap = ResampledTo(ImageOf(c.w, c.h, colors), {c.W, c.H});
         EXPECT_EQ(PixelsOf(bitmap), literal::BoxAverage(colors, c.w, c.h, c.W, c.H));
+        const BoxResampler resampler({c.w, c.h}, {c.W, c.H});
+        std::vector<uint32_t> byRows(static_cast<size_t>(c.W) * c.H);
+        for (int32_t y = 0; y < c.H; ++y) {
+            const RowRange rows = ImageRowsOf({y, y + 1}, c.h, c.H);
+            const std::vector<uint32_t> band(colors.begin() + int64_t{rows.first} * c.w,
+                                             colors.begin() + int64_t{rows.last} * c.w);
+            resampler.Fill(band.data(), rows.first, {y, y + 1}, byRows.data() + int64_t{y} * c.W);
+        }
+        EXPECT_EQ(byRows, PixelsOf(bitmap));
     }
 }
 

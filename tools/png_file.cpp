@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -37,18 +38,20 @@ Failure CompressorFailure(int code)
     return Failure::Because(std::string("compressing the picture failed (zlib: ") + zError(code) + ")");
 }
 
+}  // namespace
+
 // Deflates the scanlines as they come and sends the compressed bytes out as IDAT chunks.
-class ImageData {
+class PngImageData {
 public:
-    ImageData() = default;
-    ~ImageData()
+    PngImageData() = default;
+    ~PngImageData()
     {
         if (m_started) {
             deflateEnd(&m_stream);
         }
     }
-    ImageData(const ImageData&) = delete;
-    ImageData& operator=(const ImageData&) = delete;
+    PngImageData(const PngImageData&) = delete;
+    PngImageData& operator=(const PngImageData&) = delete;
 
     Status Start()
     {
@@ -95,48 +98,66 @@ private:
     size_t m_filled = 0;
 };
 
-}  // namespace
+PngWriter::PngWriter(ByteSink& sink) : m_sink(sink), m_data(std::make_unique<PngImageData>()) {}
 
-Status WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink)
+PngWriter::~PngWriter() = default;
+
+Status PngWriter::Start(Size size, const std::vector<PngText>& texts)
 {
     std::string header;
     AppendBigEndian(header, static_cast<uint32_t>(size.width));
     AppendBigEndian(header, static_cast<uint32_t>(size.height));
     header += std::string{'\x08', '\x02', '\x00', '\x00', '\x00'};  // 8 bits, RGB, deflate, no interlace
-    if (Status written = sink.Write("\x89PNG\r\n\x1a\n"); !written) {
+    if (Status written = m_sink.Write("\x89PNG\r\n\x1a\n"); !written) {
         return written;
     }
-    if (Status written = WriteChunk(sink, "IHDR", header); !written) {
+    if (Status written = WriteChunk(m_sink, "IHDR", header); !written) {
         return written;
     }
     for (const PngText& text : texts) {
-        if (Status written = WriteChunk(sink, "tEXt", text.keyword + '\0' + text.text); !written) {
+        if (Status written = WriteChunk(m_sink, "tEXt", text.keyword + '\0' + text.text); !written) {
             return written;
         }
     }
-    // Each scanline, top row first: a filter byte 0, then R, G, B per pixel.
-    ImageData data;
-    if (Status started = data.Start(); !started) {
+    m_scanline.assign(1 + static_cast<size_t>(size.width) * 3, 0);
+    return m_data->Start();
+}
+
+// Each scanline: a filter byte 0, then R, G, B per pixel.
+Status PngWriter::AddRow(const uint32_t* colours)
+{
+    Bytef* out = m_scanline.data() + 1;
+    const size_t width = (m_scanline.size() - 1) / 3;
+    for (size_t column = 0; column < width; ++column) {
+        *out++ = static_cast<Bytef>(colours[column] >> 16);
+        *out++ = static_cast<Bytef>(colours[column] >> 8);
+        *out++ = static_cast<Bytef>(colours[column]);
+    }
+    return m_data->Add(m_scanline, m_sink);
+}
+
+Status PngWriter::Finish()
+{
+    if (Status finished = m_data->Finish(m_sink); !finished) {
+        return finished;
+    }
+    return WriteChunk(m_sink, "IEND", {});
+}
+
+Status WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& texts, ByteSink& sink)
+{
+    PngWriter writer(sink);
+    if (Status started = writer.Start(size, texts); !started) {
         return started;
     }
     std::vector<uint32_t> pixels(static_cast<size_t>(size.width));
-    std::vector<Bytef> scanline(1 + static_cast<size_t>(size.width) * 3);
     for (int32_t row = size.height - 1; row >= 0; --row) {
         rows(row, pixels.data());
-        Bytef* out = scanline.data() + 1;
-        for (int32_t column = 0; column < size.width; ++column) {
-            *out++ = static_cast<Bytef>(pixels[column] >> 16);
-            *out++ = static_cast<Bytef>(pixels[column] >> 8);
-            *out++ = static_cast<Bytef>(pixels[column]);
-        }
-        if (Status added = data.Add(scanline, sink); !added) {
+        if (Status added = writer.AddRow(pixels.data()); !added) {
             return added;
         }
     }
-    if (Status finished = data.Finish(sink); !finished) {
-        return finished;
-    }
-    return WriteChunk(sink, "IEND", {});
+    return writer.Finish();
 }
 
 Result<std::string> EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts)

@@ -221,8 +221,7 @@ const std::vector<RenderOption>& RenderOptionTable()
          .read = ReadRegion},
         SizeOption<&RenderOptions::gridWidth, &RenderOptions::gridHeight, 1>(
             "--grid", "WxH", "a size",
-            "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each,\n"
-            "at most " + text(kMaxGridCells) + " cells)"),
+            "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)"),
         SizeOption<&RenderOptions::clientWidth, &RenderOptions::clientHeight, kMinClientSide>(
             "--fit", "CWxCH", "a client area",
             "size the grid as the window does for a view client\n"
@@ -352,10 +351,6 @@ std::string SizeAndCheck(RenderOptions& options)
         }
     } else if (options.gridWidth == 0) {
         return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
-    }
-    if (int64_t{options.gridWidth} * options.gridHeight > kMaxGridCells) {
-        return "the grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight) +
-               " has more than " + std::to_string(kMaxGridCells) + " cells";
     }
     if (options.levelsPath.empty() && options.picturePath.empty()) {
         return "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");

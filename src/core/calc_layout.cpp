@@ -57,7 +57,7 @@ double GridY(int32_t r, Size grid, const CalcRegion& region)
 StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, RowRange rows)
 {
     StripeSpec stripe;
-    stripe.cells = levels + static_cast<int64_t>(rows.first) * grid.width;
+    stripe.cells = levels != nullptr ? levels + static_cast<int64_t>(rows.first) * grid.width : nullptr;
     stripe.width = grid.width;
     stripe.rows = rows.last - rows.first;
     stripe.xMin = GridX(0, grid, region);

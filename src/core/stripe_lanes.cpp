@@ -45,7 +45,7 @@ struct LaneJob {
 
 class StripeRun {
 public:
-    StripeRun(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
+    StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, const std::atomic<int32_t>& cancel,
               const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);
 
     StripeResult Run();
@@ -62,6 +62,8 @@ private:
     int64_t* RowCounts(int32_t row) { return m_rowCounts.data() + (row % kRowWindow) * int64_t{m_stripe.width}; }
 
     const StripeSpec& m_stripe;
+    int32_t* const m_cells;  // where the first row to compute is stored, the others after it
+    const int32_t m_firstRow;
     const std::atomic<int32_t>& m_cancel;
     std::atomic<int32_t>* const m_rowsDone;
     const LaneKernel& m_kernel;
@@ -79,9 +81,11 @@ private:
     int32_t m_nextRowToStore;
 };
 
-StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
+StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, const std::atomic<int32_t>& cancel,
                      const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
     : m_stripe(stripe),
+      m_cells(cells),
+      m_firstRow(rows.first),
       m_cancel(cancel),
       m_rowsDone(rowsDone),
       m_kernel(kernel),
@@ -252,7 +256,7 @@ void StripeRun::StoreFinishedRows()
 {
     while (m_nextRowToStore < m_lastRow && m_finishedJobs[m_nextRowToStore % kRowWindow] == kSubSamples) {
         int64_t* counts = RowCounts(m_nextRowToStore);
-        int32_t* cells = m_stripe.cells + int64_t{m_nextRowToStore} * m_stripe.width;
+        int32_t* cells = m_cells + int64_t{m_nextRowToStore - m_firstRow} * m_stripe.width;
         for (int32_t column = 0; column < m_stripe.width; ++column) {
             StoreLevel(cells, column, LevelFromHits(counts[column]));
             counts[column] = 0;
@@ -268,14 +272,15 @@ void StripeRun::StoreFinishedRows()
 
 }  // namespace
 
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
-                                  const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+                                  const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+                                  std::atomic<int32_t>* rowsDone)
 {
     if (rows.first >= rows.last || stripe.width <= 0) {
         return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
     }
     try {
-        StripeRun run(stripe, rows, cancel, kernel, rowsDone);
+        StripeRun run(stripe, rows, cells, cancel, kernel, rowsDone);
         return run.Run();
     } catch (const std::bad_alloc&) {
         return StripeResult::OutOfMemory;

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
-// Computes the given rows of the stripe; rowsDone, when given, counts the stored rows.
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
-                                  const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);
+// Computes the given rows of the stripe and stores them one after another from `cells` on, the
+// first of them at cells[0]; rowsDone, when given, counts the stored rows.
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+                                  const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
+                                  std::atomic<int32_t>* rowsDone);

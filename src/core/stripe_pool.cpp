@@ -3,24 +3,29 @@
 #include <algorithm>
 #include <system_error>
 
-StripePool::StripePool(std::vector<StripeSpec> stripes) : m_stripes(std::move(stripes))
+StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads)
+    : m_stripes(std::move(stripes)),
+      m_slots(static_cast<size_t>(std::max(threads, 1)) * kTakesInFlightPerThread),
+      m_width(m_stripes.empty() ? 0 : static_cast<size_t>(std::max(m_stripes.front().width, 0)))
 {
-    for (int32_t stripe = 0; stripe < static_cast<int32_t>(m_stripes.size()); ++stripe) {
-        if (m_stripes[stripe].width > 0) {  // rows without cells are never stored
-            m_rowCount += std::max(m_stripes[stripe].rows, 0);
+    for (auto stripe = static_cast<int32_t>(m_stripes.size()) - 1; stripe >= 0; --stripe) {
+        if (m_stripes[stripe].width <= 0) {
+            continue;  // rows without cells are never handed out
         }
-        for (int32_t first = 0; first < m_stripes[stripe].rows; first += kRowsPerTake) {
-            m_takes.push_back({stripe, {first, std::min(first + kRowsPerTake, m_stripes[stripe].rows)}});
+        for (int32_t last = m_stripes[stripe].rows; last > 0; last -= kRowsPerTake) {
+            m_takes.push_back({stripe, {std::max(last - kRowsPerTake, 0), last}});
         }
     }
+    m_slots = std::min(m_slots, std::max<size_t>(m_takes.size(), 1));
+    m_cells.resize(m_slots * kRowsPerTake * m_width);
+    m_computed.resize(m_slots);
 }
 
 std::unique_ptr<StripePool> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads)
 {
-    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes)));
+    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads));
     try {
         for (int32_t i = 0; i < threads; ++i) {
-            pool->m_runningThreads.fetch_add(1, std::memory_order_relaxed);
             pool->m_threads.emplace_back(&StripePool::ComputeTakes, pool.get());
         }
     } catch (const std::system_error&) {
@@ -37,13 +42,77 @@ StripePool::~StripePool()
     }
 }
 
+void StripePool::Cancel()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_cancel.store(1, std::memory_order_relaxed);
+    }
+    m_roomFreed.notify_all();
+    m_takeDone.notify_all();
+}
+
+bool StripePool::Failed() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_failed;
+}
+
 void StripePool::ComputeTakes()
 {
-    for (size_t take = m_nextTake.fetch_add(1); take < m_takes.size(); take = m_nextTake.fetch_add(1)) {
+    for (;;) {
+        size_t take = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_roomFreed.wait(lock, [this] {
+                return m_cancel.load(std::memory_order_relaxed) != 0 || m_nextTake >= m_takes.size() ||
+                       m_nextTake < m_takeHandedOut + m_slots;
+            });
+            if (m_cancel.load(std::memory_order_relaxed) != 0 || m_nextTake >= m_takes.size()) {
+                return;
+            }
+            take = m_nextTake++;
+        }
         const Take& next = m_takes[take];
-        if (ComputeStripeRows(m_stripes[next.stripe], next.rows, m_cancel, &m_rowsDone) != StripeResult::Completed) {
-            break;
+        const StripeResult result = ComputeStripeRowsInto(m_stripes[next.stripe], next.rows, SlotOf(take), m_cancel);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_computed[take % m_slots] = result == StripeResult::Completed;
+            m_failed = m_failed || result == StripeResult::OutOfMemory;
+        }
+        m_takeDone.notify_all();
+        if (result != StripeResult::Completed) {
+            return;
         }
     }
-    m_runningThreads.fetch_sub(1, std::memory_order_release);
+}
+
+const int32_t* StripePool::NextRow(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_holdingRow) {
+        m_holdingRow = false;
+        const Take& current = m_takes[m_takeHandedOut];
+        if (++m_rowsOfTakeHandedOut == current.rows.last - current.rows.first) {
+            m_computed[m_takeHandedOut % m_slots] = 0;
+            ++m_takeHandedOut;
+            m_rowsOfTakeHandedOut = 0;
+            m_roomFreed.notify_all();
+        }
+    }
+    if (m_takeHandedOut >= m_takes.size()) {
+        return nullptr;
+    }
+    const size_t slot = m_takeHandedOut % m_slots;
+    const bool ready = m_takeDone.wait_for(lock, timeout, [this, slot] {
+        return m_computed[slot] != 0 || m_failed || m_cancel.load(std::memory_order_relaxed) != 0;
+    });
+    if (!ready || m_computed[slot] == 0) {
+        return nullptr;
+    }
+    m_holdingRow = true;
+    m_rowsHandedOut.fetch_add(1, std::memory_order_relaxed);
+    const Take& current = m_takes[m_takeHandedOut];
+    const int32_t rowInTake = current.rows.last - 1 - m_rowsOfTakeHandedOut - current.rows.first;
+    return SlotOf(m_takeHandedOut) + static_cast<size_t>(rowInTake) * m_width;
 }

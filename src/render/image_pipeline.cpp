@@ -3,6 +3,7 @@
 #include "core/calc_layout.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <ranges>
 #include <vector>
@@ -171,67 +172,82 @@ struct WideChannels {
 // Sums of the image cells in one span of rows, accumulated from the left: entry c holds the
 // sums over columns 0..c-1, so a column span's sums take one subtraction. The column sums go
 // to entries 1..w row by row, in a loop the compiler can vectorise, before one pass
-// accumulates them.
+// accumulates them. `image` holds image rows from `firstImageRow` on, `width` cells each.
 template <typename Channels>
-void SumRowSpan(const PixelBuffer& image, Span rows, std::vector<typename Channels::Sum>& sums)
+void SumRowSpan(const uint32_t* image, int32_t width, int32_t firstImageRow, Span rows,
+                std::vector<typename Channels::Sum>& sums)
 {
     std::fill(sums.begin(), sums.end(), typename Channels::Sum{});
     for (int32_t row = rows.first; row < rows.last; ++row) {
-        const uint32_t* cells = image.pixels.get() + int64_t{row} * image.width;
-        for (int32_t column = 0; column < image.width; ++column) {
+        const uint32_t* cells = image + int64_t{row - firstImageRow} * width;
+        for (int32_t column = 0; column < width; ++column) {
             sums[column + 1] += Channels::Of(cells[column]);
         }
     }
-    for (int32_t column = 1; column <= image.width; ++column) {
+    for (int32_t column = 1; column <= width; ++column) {
         sums[column] += sums[column - 1];
     }
 }
+
+}  // namespace
+
+// The spans of the bitmap's columns and rows, worked out once per resampler.
+struct BoxResampler::Spans {
+    AxisSpans columns;
+    AxisSpans rows;
+};
+
+BoxResampler::BoxResampler(Size image, Size bitmap)
+    : m_imageWidth(image.width),
+      m_bitmapWidth(bitmap.width),
+      m_spans(std::make_unique<Spans>(Spans{AxisSpans(image.width, bitmap.width), AxisSpans(image.height, bitmap.height)}))
+{
+}
+
+BoxResampler::~BoxResampler() = default;
 
 // Each pixel is the channel-wise integer mean of the cells in its column span × row span.
 // The sums of a row span are reused by the following bitmap rows with the same span (an
 // enlarged image repeats rows); there is one divisor per pair of span lengths.
 template <typename Channels>
-void BoxAverageWith(const PixelBuffer& image, PixelBuffer& bitmap, const AxisSpans& columns,
-                    const AxisSpans& rows, RowRange bitmapRows)
+void BoxResampler::FillWith(const uint32_t* image, int32_t firstImageRow, RowRange rows, uint32_t* bitmap) const
 {
     using Divisor = typename Channels::Divisor;
+    const AxisSpans& columnSpans = m_spans->columns;
+    const AxisSpans& rowSpans = m_spans->rows;
     std::vector<Divisor> divisors;
-    for (uint32_t height : rows.lengths) {
-        for (uint32_t width : columns.lengths) {
+    for (uint32_t height : rowSpans.lengths) {
+        for (uint32_t width : columnSpans.lengths) {
             divisors.emplace_back(uint64_t{width} * height);
         }
     }
-    std::vector<typename Channels::Sum> sums(static_cast<size_t>(image.width) + 1);
+    std::vector<typename Channels::Sum> sums(static_cast<size_t>(m_imageWidth) + 1);
     Span summedRows;  // empty: equal to no row span
-    for (int32_t y = bitmapRows.first; y < bitmapRows.last; ++y) {
-        const AxisSpans::PixelSpan& row = rows.spans[y];
+    for (int32_t y = rows.first; y < rows.last; ++y) {
+        const AxisSpans::PixelSpan& row = rowSpans.spans[y];
         if (row.cells != summedRows) {
-            SumRowSpan<Channels>(image, row.cells, sums);
+            SumRowSpan<Channels>(image, m_imageWidth, firstImageRow, row.cells, sums);
             summedRows = row.cells;
         }
-        const Divisor* rowDivisors = divisors.data() + row.lengthIndex * columns.lengths.size();
-        uint32_t* out = bitmap.pixels.get() + int64_t{y} * bitmap.width;
-        for (int32_t x = 0; x < bitmap.width; ++x) {
-            const AxisSpans::PixelSpan& column = columns.spans[x];
+        const Divisor* rowDivisors = divisors.data() + row.lengthIndex * columnSpans.lengths.size();
+        uint32_t* out = bitmap + int64_t{y - rows.first} * m_bitmapWidth;
+        for (int32_t x = 0; x < m_bitmapWidth; ++x) {
+            const AxisSpans::PixelSpan& column = columnSpans.spans[x];
             out[x] = Channels::Mean(sums[column.cells.last] - sums[column.cells.first],
                                     rowDivisors[column.lengthIndex]);
         }
     }
 }
 
-void BoxAverage(const PixelBuffer& image, PixelBuffer& bitmap, RowRange bitmapRows)
+void BoxResampler::Fill(const uint32_t* image, int32_t firstImageRow, RowRange rows, uint32_t* bitmap) const
 {
-    const AxisSpans columns(image.width, bitmap.width);
-    const AxisSpans rows(image.height, bitmap.height);
-    const uint64_t largestBox = uint64_t{columns.LongestLength()} * rows.LongestLength();
+    const uint64_t largestBox = uint64_t{m_spans->columns.LongestLength()} * m_spans->rows.LongestLength();
     if (largestBox <= PackedChannels::kMaxBoxCells) {
-        BoxAverageWith<PackedChannels>(image, bitmap, columns, rows, bitmapRows);
+        FillWith<PackedChannels>(image, firstImageRow, rows, bitmap);
     } else {
-        BoxAverageWith<WideChannels>(image, bitmap, columns, rows, bitmapRows);
+        FillWith<WideChannels>(image, firstImageRow, rows, bitmap);
     }
 }
-
-}  // namespace
 
 void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap)
 {
@@ -247,7 +263,8 @@ void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRan
     if (image.PixelCount() == 0) {
         FillPlaceholder(bitmap, rows);
     } else {
-        BoxAverage(image, bitmap, rows);
+        BoxResampler({image.width, image.height}, {bitmap.width, bitmap.height})
+            .Fill(image.pixels.get(), 0, rows, bitmap.pixels.get() + int64_t{rows.first} * bitmap.width);
     }
 }
 
@@ -279,10 +296,14 @@ RowRange ImageRowsOf(RowRange bitmapRows, int32_t imageHeight, int32_t bitmapHei
             SpanOf(bitmapRows.last - 1, imageHeight, bitmapHeight).last};
 }
 
+Size DisplayBitmapSize(Size image, Size client)
+{
+    return FitBitmapSize(client, {kViewMargin, kViewMargin}, image);
+}
+
 void FitDisplayBitmap(WindowPicture& picture, Size client)
 {
-    const Size image{picture.image.width, picture.image.height};
-    AllocPixels(picture.bitmap, FitBitmapSize(client, {kViewMargin, kViewMargin}, image));
+    AllocPixels(picture.bitmap, DisplayBitmapSize({picture.image.width, picture.image.height}, client));
 }
 
 void AllocPicture(WindowPicture& picture, Size grid, Size client)

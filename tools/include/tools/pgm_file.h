@@ -6,8 +6,24 @@
 #include "tools/byte_sink.h"
 
 #include <cstdint>
-#include <vector>
+#include <string>
 
-// Grid row 0 (the smallest parameter) is the bottom row of the picture. Stops at the sink's
-// first failure and gives it back.
-Status WritePgm(const std::vector<int32_t>& levels, Size grid, ByteSink& sink);
+// A PGM of a grid's levels, given a row at a time, top row first (grid row 0, the smallest
+// parameter, is the bottom row of the picture), and passed to the sink in pieces of about
+// 64 KiB. The first failure of the sink is given back, and the writer is not to be used after it.
+class PgmWriter {
+public:
+    explicit PgmWriter(ByteSink& sink) : m_sink(sink) {}
+
+    // Writes the header.
+    Status Start(Size grid);
+    // Adds the next row's levels, left to right.
+    Status AddRow(const int32_t* levels);
+    // Passes on what is left once every row is added.
+    Status Finish();
+
+private:
+    ByteSink& m_sink;
+    int32_t m_width = 0;
+    std::string m_piece;
+};

@@ -6,6 +6,7 @@
 #include "tools/byte_sink.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,31 @@ struct PngText {
 // Puts the colours 0x00RRGGBB of one row of a picture, left to right, into `colours`; row 0 is
 // the bottom row.
 using PixelRows = std::function<void(int32_t row, uint32_t* colours)>;
+
+class PngImageData;
+
+// An 8-bit RGB PNG of a picture of the given size, given a row at a time, top row first, each
+// compressed as it comes: the picture is never whole in memory. The first failure, of the sink
+// or of the compressor, is given back, and the writer is not to be used after it.
+class PngWriter {
+public:
+    explicit PngWriter(ByteSink& sink);
+    ~PngWriter();
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
+
+    // Writes the signature, the header and the text chunks.
+    Status Start(Size size, const std::vector<PngText>& texts);
+    // Adds the next row's colours 0x00RRGGBB, left to right.
+    Status AddRow(const uint32_t* colours);
+    // Ends the picture once every row is added.
+    Status Finish();
+
+private:
+    ByteSink& m_sink;
+    std::unique_ptr<PngImageData> m_data;
+    std::vector<unsigned char> m_scanline;
+};
 
 // An 8-bit RGB PNG of a picture of the given size, asked for a row at a time, top row first
 // (the largest parameter on top, as the window shows it), with the text chunks before the

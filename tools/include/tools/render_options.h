@@ -11,8 +11,9 @@
 #include <string_view>
 #include <vector>
 
+// The largest side of a grid: what PNG, PGM and the 32-bit arithmetic of the rows allow. The
+// rows are computed and written a few at a time, so the number of cells is not limited.
 inline constexpr int32_t kMaxGridSide = 65536;
-inline constexpr int64_t kMaxGridCells = int64_t{1} << 29;
 inline constexpr int32_t kMaxThreads = 1024;
 inline constexpr int32_t kMaxStripes = 1024;
 // The least side of a --fit client area: one pixel inside the margins.

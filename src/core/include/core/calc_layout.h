@@ -24,5 +24,6 @@ std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
 // Rows of worker `worker` of `workers`: [(i × H) ÷ N, ((i + 1) × H) ÷ N).
 RowRange StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight);
 
-// The SetStripe values of the given rows of a width × height grid over the region.
+// The SetStripe values of the given rows of a width × height grid over the region; without
+// cells when `levels` is null.
 StripeSpec StripeFor(int32_t* levels, Size grid, const CalcRegion& region, RowRange rows);

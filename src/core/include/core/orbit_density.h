@@ -73,3 +73,8 @@ StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
 // fastest kernel this processor can run.
 StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone = nullptr);
+
+// The same rows, stored one after another from `cells` on (the first of them at cells[0])
+// instead of in the stripe's own cells, which may be none.
+StripeResult ComputeStripeRowsInto(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+                                   const std::atomic<int32_t>& cancel);

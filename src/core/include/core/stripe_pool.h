@@ -1,15 +1,20 @@
-// The stripes of a grid computed by any number of threads that share the rows out: each thread
-// takes the next few rows that no thread has taken yet, from whichever stripe they are in, so
-// the threads finish together however the work is spread over the stripes. Every row is
-// computed with the values of its own stripe: the levels are those of the stripes, whichever
-// thread computes a row and however many threads there are.
+// The rows of a grid split into stripes, computed by any number of threads and handed out from
+// the top row down (the grid's last row, the largest parameter, first), as a picture is written.
+// The threads take the next few rows in that order that no thread has taken yet, from whichever
+// stripe they are in, but never more than a small window ahead of the row handed out: however
+// high the grid, only the rows in flight are kept. Every row is computed with the values of its
+// own stripe: the levels are those of the stripes, whichever thread computes a row and however
+// many threads there are.
 #pragma once
 
 #include "core/orbit_density.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,23 +22,30 @@
 // the last rows taken leave little for the other threads to wait for.
 inline constexpr int32_t kRowsPerTake = 4;
 
+// Takes in flight per thread: enough that a thread finds work while an expensive row holds
+// back the row to be handed out.
+inline constexpr int32_t kTakesInFlightPerThread = 4;
+
 class StripePool {
 public:
-    // Starts `threads` threads on the stripes; null when the system cannot start them.
+    // Starts `threads` threads on the stripes, which share one width; null when the system
+    // cannot start them. The stripes' own cells are not used.
     static std::unique_ptr<StripePool> Start(std::vector<StripeSpec> stripes, int32_t threads);
     // Cancels what is left and waits for every thread.
     ~StripePool();
     StripePool(const StripePool&) = delete;
     StripePool& operator=(const StripePool&) = delete;
 
-    // Whether every thread has ended: all rows are stored, or the pool was cancelled.
-    bool Finished() const { return m_runningThreads.load(std::memory_order_acquire) == 0; }
-    int64_t RowsDone() const { return m_rowsDone.load(std::memory_order_relaxed); }
-    // Whether every row of every stripe is stored; false after a cancel, or where a thread
-    // found no memory for its rows.
-    bool Complete() const { return RowsDone() == m_rowCount; }
-    // Asks the threads to stop: a row being computed is abandoned and not stored.
-    void Cancel() { m_cancel.store(1, std::memory_order_relaxed); }
+    // The levels of the next row from the top, once computed, valid until the next call, which
+    // frees its place for another row. Null when it is not computed within `timeout`, after
+    // the last row, and for good after a cancel or where a thread found no memory (Failed).
+    const int32_t* NextRow(std::chrono::milliseconds timeout);
+    // Rows handed out by NextRow so far.
+    int64_t RowsHandedOut() const { return m_rowsHandedOut.load(std::memory_order_relaxed); }
+    // Whether a thread found no memory for its rows: the rest are never handed out.
+    bool Failed() const;
+    // Asks the threads to stop: a row being computed is abandoned and never handed out.
+    void Cancel();
 
 private:
     struct Take {
@@ -41,15 +53,25 @@ private:
         RowRange rows;
     };
 
-    explicit StripePool(std::vector<StripeSpec> stripes);
+    StripePool(std::vector<StripeSpec> stripes, int32_t threads);
     void ComputeTakes();
+    int32_t* SlotOf(size_t take) { return m_cells.data() + (take % m_slots) * kRowsPerTake * m_width; }
 
     std::vector<StripeSpec> m_stripes;
-    std::vector<Take> m_takes;  // every stripe's rows in takes of kRowsPerTake, stripe by stripe
-    int64_t m_rowCount = 0;
-    std::atomic<size_t> m_nextTake{0};
+    std::vector<Take> m_takes;  // the stripes' rows in takes of kRowsPerTake, from the top down
+    size_t m_slots;             // takes in flight at most
+    size_t m_width;             // cells of a row
+    std::vector<int32_t> m_cells;
+    std::vector<char> m_computed;  // per slot: its take is computed and not yet handed out whole
+    mutable std::mutex m_mutex;
+    std::condition_variable m_roomFreed;   // a slot was freed, or the pool cancelled
+    std::condition_variable m_takeDone;    // a take was computed, or a thread failed
+    size_t m_nextTake = 0;       // the next take no thread has taken
+    size_t m_takeHandedOut = 0;  // the take whose rows NextRow hands out
+    int32_t m_rowsOfTakeHandedOut = 0;
+    bool m_holdingRow = false;   // the last row handed out is still the caller's
+    bool m_failed = false;
     std::atomic<int32_t> m_cancel{0};
-    std::atomic<int32_t> m_rowsDone{0};
-    std::atomic<int32_t> m_runningThreads{0};
+    std::atomic<int64_t> m_rowsHandedOut{0};
     std::vector<std::thread> m_threads;
 };

@@ -61,6 +61,30 @@ void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap);
 // Fills the given rows of `bitmap` as FillDisplayBitmap fills them.
 void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRange rows);
 
+// The box averages of an image's cells that fill a bitmap, for any band of the bitmap's rows
+// from the image rows the band takes, so that neither need be whole in memory.
+class BoxResampler {
+public:
+    BoxResampler(Size image, Size bitmap);  // both with pixels
+    ~BoxResampler();
+    BoxResampler(const BoxResampler&) = delete;
+    BoxResampler& operator=(const BoxResampler&) = delete;
+
+    // Fills bitmap rows `rows` into `bitmap` (row rows.first at its start) from `image`, which
+    // holds image rows from `firstImageRow` on, at least up to the last row ImageRowsOf(rows)
+    // gives: the pixels FillDisplayBitmap gives those rows.
+    void Fill(const uint32_t* image, int32_t firstImageRow, RowRange rows, uint32_t* bitmap) const;
+
+private:
+    struct Spans;
+    template <typename Channels>
+    void FillWith(const uint32_t* image, int32_t firstImageRow, RowRange rows, uint32_t* bitmap) const;
+
+    int32_t m_imageWidth;
+    int32_t m_bitmapWidth;
+    std::unique_ptr<Spans> m_spans;
+};
+
 // The rows of a bitmap `bitmapHeight` high whose box averages take a cell from the given rows of
 // an image `imageHeight` high: the bitmap rows that change when those image rows do.
 RowRange BitmapRowsOf(RowRange imageRows, int32_t imageHeight, int32_t bitmapHeight);
@@ -76,6 +100,10 @@ struct WindowPicture {
     PixelBuffer image;
     PixelBuffer bitmap;  // row 0 is the bottom row
 };
+
+// The size of the display bitmap that fits the client area inside the view's margins with the
+// image's aspect.
+Size DisplayBitmapSize(Size image, Size client);
 
 // Reallocates the display bitmap at the size that fits the client area inside the view's margins
 // with the image's aspect; its pixels are left to be filled.
