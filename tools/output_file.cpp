@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <type_traits>
+#include <vector>
 
 namespace {
 

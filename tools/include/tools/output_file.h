@@ -9,11 +9,11 @@
 #include "platform/result.h"
 #include "tools/byte_sink.h"
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 struct OutputTarget {
     enum class Kind {
@@ -45,7 +45,8 @@ public:
 
     // Writes what `encode` puts into its sink: for a replaced file into a new file beside it,
     // kept until Commit; for a stream at once, where it is. A failure of the file or of the
-    // encoder names the output; an interrupt stays an interrupt.
+    // encoder names the output; an interrupt stays an interrupt. `encode` may itself write the
+    // next output, so that several outputs are written in one pass.
     Status Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode);
 
     // Puts every new file in the place of its target, in the order they were written. Where the
@@ -63,5 +64,7 @@ public:
     using Undo = std::function<void()>;
 
 private:
-    std::vector<Pending> m_pending;
+    // A deque: writing a further output from inside `encode` adds to it without moving the
+    // pending new file whose sink is being written.
+    std::deque<Pending> m_pending;
 };
