@@ -240,7 +240,8 @@ bool SameTarget(const OutputTarget& a, const OutputTarget& b)
 
 OutputTransaction::~OutputTransaction()
 {
-    for (const Pending& pending : m_pending) {
+    for (Pending& pending : m_pending) {
+        pending.handle.reset();  // closed first: Windows removes no file that is open
         if (!pending.replacement.empty()) {
             RemoveFile(pending.replacement);
         }
