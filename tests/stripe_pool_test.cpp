@@ -53,6 +53,37 @@ TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem
     }
 }
 
+// Only the wanted rows are handed out, each with its stripe's levels, in runs cut across stripes.
+TEST(StripePool, HandsOutOnlyTheWantedRows)
+{
+    const Size grid{31, 57};
+    const CalcRegion region{0.0, 3.5, 1.0, 4.0};
+    std::vector<int32_t> expected(static_cast<size_t>(grid.width) * grid.height, -1);
+    for (const StripeSpec& s : Stripes(expected.data(), grid, region, 3)) {
+        literal::ComputeStripe(s.cells, s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
+    }
+    std::vector<bool> wanted(static_cast<size_t>(grid.height));
+    for (int32_t row = 0; row < grid.height; ++row) {
+        wanted[static_cast<size_t>(row)] = row % 7 < 5 || row == 20;
+    }
+    const auto pool = StripePool::Start(Stripes(nullptr, grid, region, 3), 2, wanted);
+    ASSERT_NE(pool, nullptr);
+    for (int32_t row = grid.height - 1; row >= 0; --row) {
+        if (!wanted[static_cast<size_t>(row)]) {
+            continue;
+        }
+        const int32_t* levels = nullptr;
+        while (levels == nullptr && !pool->Failed()) {
+            levels = pool->NextRow(std::chrono::milliseconds(100));
+        }
+        ASSERT_NE(levels, nullptr);
+        const auto first = expected.begin() + int64_t{row} * grid.width;
+        ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
+            << "row " << row;
+    }
+    EXPECT_EQ(pool->NextRow(std::chrono::milliseconds(0)), nullptr);
+}
+
 TEST(StripePool, ACancelledPoolEndsAndHandsOutNoUnfinishedRow)
 {
     // A deep zoom: a single row takes far longer than the test waits.

@@ -3,17 +3,36 @@
 #include <algorithm>
 #include <system_error>
 
-StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads)
+StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted)
     : m_stripes(std::move(stripes)),
       m_slots(static_cast<size_t>(std::max(threads, 1)) * kTakesInFlightPerThread),
       m_width(m_stripes.empty() ? 0 : static_cast<size_t>(std::max(m_stripes.front().width, 0)))
 {
+    int64_t stripeStart = 0;  // the row of the stripes laid one above the other of a stripe's row 0
+    std::vector<int64_t> stripeStarts;
+    for (const StripeSpec& stripe : m_stripes) {
+        stripeStarts.push_back(stripeStart);
+        stripeStart += stripe.rows;
+    }
+    const auto isWanted = [&](int32_t stripe, int32_t row) {
+        return wanted.empty() || wanted[static_cast<size_t>(stripeStarts[stripe] + row)];
+    };
     for (auto stripe = static_cast<int32_t>(m_stripes.size()) - 1; stripe >= 0; --stripe) {
         if (m_stripes[stripe].width <= 0) {
             continue;  // rows without cells are never handed out
         }
-        for (int32_t last = m_stripes[stripe].rows; last > 0; last -= kRowsPerTake) {
-            m_takes.push_back({stripe, {std::max(last - kRowsPerTake, 0), last}});
+        // Runs of wanted rows from the stripe's top down, cut into takes.
+        for (int32_t last = m_stripes[stripe].rows; last > 0;) {
+            if (!isWanted(stripe, last - 1)) {
+                --last;
+                continue;
+            }
+            int32_t first = last - 1;
+            while (first > 0 && last - first < kRowsPerTake && isWanted(stripe, first - 1)) {
+                --first;
+            }
+            m_takes.push_back({stripe, {first, last}});
+            last = first;
         }
     }
     m_slots = std::min(m_slots, std::max<size_t>(m_takes.size(), 1));
@@ -21,9 +40,10 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads)
     m_computed.resize(m_slots);
 }
 
-std::unique_ptr<StripePool> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads)
+std::unique_ptr<StripePool> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads,
+                                              const std::vector<bool>& wanted)
 {
-    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads));
+    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads, wanted));
     try {
         for (int32_t i = 0; i < threads; ++i) {
             pool->m_threads.emplace_back(&StripePool::ComputeTakes, pool.get());

@@ -8,6 +8,8 @@ struct CalcRegion {
     double ymin = 0.0;
     double xmax = 0.0;
     double ymax = 0.0;
+
+    bool operator==(const CalcRegion&) const = default;
 };
 
 // The two values of one axis as (min, max); equal or unordered (NaN) values keep their order.

@@ -4,7 +4,7 @@
 // stripe they are in, but never more than a small window ahead of the row handed out: however
 // high the grid, only the rows in flight are kept. Every row is computed with the values of its
 // own stripe: the levels are those of the stripes, whichever thread computes a row and however
-// many threads there are.
+// many threads there are. A pool may compute only some of the rows: it hands out those.
 #pragma once
 
 #include "core/orbit_density.h"
@@ -29,8 +29,11 @@ inline constexpr int32_t kTakesInFlightPerThread = 4;
 class StripePool {
 public:
     // Starts `threads` threads on the stripes, which share one width; null when the system
-    // cannot start them. The stripes' own cells are not used.
-    static std::unique_ptr<StripePool> Start(std::vector<StripeSpec> stripes, int32_t threads);
+    // cannot start them. The stripes' own cells are not used. Where `wanted` is given, only the
+    // rows it marks are computed: it has a mark for each row of the stripes laid one above the
+    // other, the first stripe's row 0 first.
+    static std::unique_ptr<StripePool> Start(std::vector<StripeSpec> stripes, int32_t threads,
+                                             const std::vector<bool>& wanted = {});
     // Cancels what is left and waits for every thread.
     ~StripePool();
     StripePool(const StripePool&) = delete;
@@ -53,12 +56,12 @@ private:
         RowRange rows;
     };
 
-    StripePool(std::vector<StripeSpec> stripes, int32_t threads);
+    StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted);
     void ComputeTakes();
     int32_t* SlotOf(size_t take) { return m_cells.data() + (take % m_slots) * kRowsPerTake * m_width; }
 
     std::vector<StripeSpec> m_stripes;
-    std::vector<Take> m_takes;  // the stripes' rows in takes of kRowsPerTake, from the top down
+    std::vector<Take> m_takes;  // the wanted rows in takes of at most kRowsPerTake, from the top down
     size_t m_slots;             // takes in flight at most
     size_t m_width;             // cells of a row
     std::vector<int32_t> m_cells;
