@@ -13,6 +13,7 @@
 #include "tools/png_file.h"
 #include "tools/progress.h"
 #include "tools/render_options.h"
+#include "tools/rows_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,9 +29,16 @@
 namespace {
 
 // Says why the program stops and gives its exit status: 128 + the signal's number after an
-// interrupt, 2 after an error.
-int Stop(const Failure& failure)
+// interrupt, 2 after an error. The rows file named, if any, keeps the rows done.
+int Stop(const Failure& failure, const std::string& rowsPath = {})
 {
+    if (failure.IsInterrupt() && !rowsPath.empty()) {
+        std::fprintf(stderr,
+                     "corvalis-render: interrupted; the rows done are kept in %s: the same command goes on from "
+                     "there; no output written, old files left as they were\n",
+                     QuotedName(rowsPath).c_str());
+        return InterruptedExitStatus();
+    }
     if (failure.IsInterrupt()) {
         std::fputs("corvalis-render: interrupted; nothing written, old files left as they were\n", stderr);
         return InterruptedExitStatus();
@@ -73,36 +81,87 @@ Result<Outputs> FindOutputs(const RenderOptions& options)
     return outputs;
 }
 
-// The grid's rows from the top down as the pool hands them out, with progress on a terminal;
-// an interrupt stops the waiting at once.
-class GridRows {
+// The rows of a run from the top down: the rows of its part of the grid (all, or one shard's)
+// that rows files keep are read from them; the others are computed by threads that share them
+// out, and kept where a rows file is given. Shows progress on a terminal: the rows computed of
+// those to compute, or the rows read where nothing is computed. An interrupt stops the waiting
+// at once.
+class RowSupply {
 public:
-    GridRows(StripePool& pool, const RenderOptions& options, bool showProgress)
-        : m_pool(pool), m_options(options), m_showProgress(showProgress),
-          m_progress(showProgress && EnableTerminalSequences(stderr))
+    RowSupply(const RenderOptions& options, KeptRows* kept, bool showProgress)
+        : m_options(options), m_kept(kept), m_showProgress(showProgress),
+          m_progress(showProgress && EnableTerminalSequences(stderr)),
+          m_levels(static_cast<size_t>(options.gridWidth))
     {
     }
-    ~GridRows()
+    ~RowSupply()
     {
         if (m_showProgress && m_lastReport != m_started) {
             std::fputs(m_progress.Clear().c_str(), stderr);
         }
     }
-    GridRows(const GridRows&) = delete;
-    GridRows& operator=(const GridRows&) = delete;
+    RowSupply(const RowSupply&) = delete;
+    RowSupply& operator=(const RowSupply&) = delete;
 
-    // The levels of the next row, valid until the next call.
-    Result<const int32_t*> Next()
+    // Whether the row is in the run's part of the grid.
+    bool InPart(int32_t row) const
     {
+        return m_options.shards == 0 || ShardOfRow(row, m_options.gridHeight, m_options.shards) == m_options.shard;
+    }
+
+    // Starts computing the rows of the part that are not kept, with the values of a split into
+    // `stripes` stripes, on `threads` threads.
+    Status Start(int32_t stripes, int32_t threads)
+    {
+        const Size grid{m_options.gridWidth, m_options.gridHeight};
+        std::vector<bool> wanted(static_cast<size_t>(grid.height));
+        for (int32_t row = 0; row < grid.height; ++row) {
+            wanted[static_cast<size_t>(row)] = InPart(row) && (m_kept == nullptr || !m_kept->Holds(row));
+            m_rowsToRead += InPart(row) && !wanted[static_cast<size_t>(row)];
+        }
+        m_rowsToCompute = std::ranges::count(wanted, true);
+        if (m_rowsToCompute == 0) {
+            return {};
+        }
+        std::vector<StripeSpec> specs;
+        for (int32_t i = 0; i < stripes; ++i) {
+            specs.push_back(StripeFor(nullptr, grid, m_options.region, StripeBounds(i, stripes, grid.height)));
+        }
+        m_pool = StripePool::Start(std::move(specs), threads, wanted);
+        if (m_pool == nullptr) {
+            return Failure::Because("cannot start " + std::to_string(threads) + " threads");
+        }
+        return {};
+    }
+
+    // The levels of the next row of the part, `row`, valid until the next call.
+    Result<const int32_t*> Next(int32_t row)
+    {
+        if (InterruptSignal() != 0) {
+            return Failure::Interrupt();
+        }
+        if (m_kept != nullptr && m_kept->Holds(row)) {
+            ++m_rowsRead;
+            ShowProgress();
+            if (Status read = m_kept->Read(row, m_levels.data()); !read) {
+                return read.Error();
+            }
+            return m_levels.data();
+        }
         for (;;) {
-            const int32_t* row = m_pool.NextRow(std::chrono::milliseconds(20));
+            const int32_t* levels = m_pool->NextRow(std::chrono::milliseconds(20));
             if (InterruptSignal() != 0) {
                 return Failure::Interrupt();  // the pool cancels and joins its threads as it goes
             }
-            if (row != nullptr) {
-                return row;
+            if (levels != nullptr) {
+                if (m_kept != nullptr) {
+                    if (Status kept = m_kept->Keep(row, levels); !kept) {
+                        return kept.Error();
+                    }
+                }
+                return levels;
             }
-            if (m_pool.Failed()) {
+            if (m_pool->Failed()) {
                 return OutOfMemory(m_options);
             }
             ShowProgress();
@@ -116,15 +175,21 @@ private:
         if (m_showProgress && now - m_lastReport >= std::chrono::seconds(1)) {
             m_lastReport = now;
             const double elapsed = std::chrono::duration<double>(now - m_started).count();
-            const std::string line = FormatProgress(m_pool.RowsHandedOut(), m_options.gridHeight, elapsed);
+            const std::string line = m_pool != nullptr ? FormatProgress(m_pool->RowsHandedOut(), m_rowsToCompute, elapsed)
+                                                       : FormatProgress(m_rowsRead, m_rowsToRead, elapsed);
             std::fputs(m_progress.Redraw(line).c_str(), stderr);
         }
     }
 
-    StripePool& m_pool;
     const RenderOptions& m_options;
+    KeptRows* const m_kept;
     const bool m_showProgress;
     ProgressLine m_progress;
+    std::vector<int32_t> m_levels;
+    std::unique_ptr<StripePool> m_pool;  // none when every row of the part is kept
+    int64_t m_rowsToCompute = 0;
+    int64_t m_rowsToRead = 0;
+    int64_t m_rowsRead = 0;
     const std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point m_lastReport = m_started;
 };
@@ -239,12 +304,21 @@ struct RowsFailure {
     Failure failure;
 };
 
-// Computes the grid's rows from the top down with the values of a split into `stripes`
-// stripes, on `threads` threads that share the rows out, and writes each row to the outputs as
-// soon as the rows above it are written.
-std::optional<RowsFailure> ComputeAndWrite(const RenderOptions& options, int32_t stripes, int32_t threads,
-                                           bool showProgress, const OutputSinks& sinks)
+// What a run does: its options, the split of the rows whose values the levels have, the
+// threads that compute, and where rows are kept or read.
+struct Run {
+    const RenderOptions& options;
+    int32_t stripes;
+    int32_t threads;
+    KeptRows* kept;  // none without --rows and --from
+    bool showProgress;
+};
+
+// Takes the run's rows from the top down, kept or computed, and writes each row to the outputs
+// as soon as the rows above it are written.
+std::optional<RowsFailure> ComputeAndWrite(const Run& run, const OutputSinks& sinks)
 {
+    const RenderOptions& options = run.options;
     const Size grid{options.gridWidth, options.gridHeight};
     std::optional<PgmWriter> levels;
     std::optional<PictureOutput> picture;
@@ -252,15 +326,11 @@ std::optional<RowsFailure> ComputeAndWrite(const RenderOptions& options, int32_t
         levels.emplace(*sinks.levels);
     }
     if (sinks.picture != nullptr) {
-        picture.emplace(options, stripes, *sinks.picture);
+        picture.emplace(options, run.stripes, *sinks.picture);
     }
-    std::vector<StripeSpec> specs;
-    for (int32_t i = 0; i < stripes; ++i) {
-        specs.push_back(StripeFor(nullptr, grid, options.region, StripeBounds(i, stripes, grid.height)));
-    }
-    const std::unique_ptr<StripePool> pool = StripePool::Start(std::move(specs), threads);
-    if (pool == nullptr) {
-        return RowsFailure{nullptr, Failure::Because("cannot start " + std::to_string(threads) + " threads")};
+    RowSupply rows(options, run.kept, run.showProgress);
+    if (Status started = rows.Start(run.stripes, run.threads); !started) {
+        return RowsFailure{nullptr, started.Error()};
     }
     const auto failed = [](ByteSink* sink, Status status) {
         return status ? std::nullopt : std::optional(RowsFailure{sink, status.Error()});
@@ -275,9 +345,11 @@ std::optional<RowsFailure> ComputeAndWrite(const RenderOptions& options, int32_t
             return failure;
         }
     }
-    GridRows rows(*pool, options, showProgress);
     for (int32_t row = grid.height - 1; row >= 0; --row) {
-        const Result<const int32_t*> next = rows.Next();
+        if (!rows.InPart(row)) {
+            continue;
+        }
+        const Result<const int32_t*> next = rows.Next(row);
         if (!next) {
             return RowsFailure{nullptr, next.Error()};
         }
@@ -305,6 +377,11 @@ std::optional<RowsFailure> ComputeAndWrite(const RenderOptions& options, int32_t
     if (InterruptSignal() != 0) {
         return RowsFailure{nullptr, Failure::Interrupt()};
     }
+    if (run.kept != nullptr) {
+        if (Status synced = run.kept->Sync(); !synced) {
+            return RowsFailure{nullptr, synced.Error()};
+        }
+    }
     return std::nullopt;
 }
 
@@ -313,8 +390,7 @@ std::optional<RowsFailure> ComputeAndWrite(const RenderOptions& options, int32_t
 // all are written in one pass of the computation; only then the new files are renamed over the
 // old ones, those of replaced files first. A failure or an interrupt before the end leaves every
 // old file as it was.
-Status RenderOutputs(const RenderOptions& options, int32_t stripes, int32_t threads, bool showProgress,
-                     const Outputs& outputs)
+Status RenderOutputs(const Run& run, const Outputs& outputs)
 {
     struct Output {
         const OutputTarget* target;
@@ -326,6 +402,10 @@ Status RenderOutputs(const RenderOptions& options, int32_t stripes, int32_t thre
     }
     if (outputs.picture) {
         writes.push_back({&*outputs.picture, &OutputSinks::picture});
+    }
+    if (writes.empty()) {
+        const std::optional<RowsFailure> failure = ComputeAndWrite(run, {});
+        return failure ? Status{failure->failure} : Status{};
     }
     std::stable_partition(writes.begin(), writes.end(),
                           [](const Output& output) { return output.target->kind == OutputTarget::Kind::Replace; });
@@ -340,7 +420,7 @@ Status RenderOutputs(const RenderOptions& options, int32_t stripes, int32_t thre
         const Status written = transaction.Write(*writes[k].target, [&](ByteSink& opened) -> Status {
             sink = &opened;
             const Status inner = k + 1 < writes.size() ? writeFrom(k + 1) : [&]() -> Status {
-                rowsFailure = ComputeAndWrite(options, stripes, threads, showProgress, sinks);
+                rowsFailure = ComputeAndWrite(run, sinks);
                 if (rowsFailure && rowsFailure->sink == nullptr) {
                     told = rowsFailure->failure;
                 }
@@ -360,17 +440,69 @@ Status RenderOutputs(const RenderOptions& options, int32_t stripes, int32_t thre
     return transaction.Commit();
 }
 
+// Where the rows of the run are kept or read, opened and checked before anything is computed:
+// the rows file of --rows, or the files of --from, whose computation the options then take.
+Result<std::optional<KeptRows>> OpenKeptRows(RenderOptions& options, int32_t stripes)
+{
+    if (!options.fromPaths.empty()) {
+        Result<KeptRows> gathered = KeptRows::Gather(options.fromPaths);
+        if (!gathered) {
+            return gathered.Error();
+        }
+        const RowsComputation& computation = gathered->Computation();
+        options.region = computation.region;
+        options.gridWidth = computation.grid.width;
+        options.gridHeight = computation.grid.height;
+        options.clientWidth = computation.client.width;
+        options.clientHeight = computation.client.height;
+        options.stripes = computation.stripes;
+        return std::optional(std::move(*gathered));
+    }
+    if (options.rowsPath.empty()) {
+        return std::optional<KeptRows>();
+    }
+    const RowsComputation computation{options.region, {options.gridWidth, options.gridHeight},
+                                      {options.clientWidth, options.clientHeight}, stripes,
+                                      std::max(options.shards, 1)};
+    Result<KeptRows> opened = KeptRows::OpenToKeep(options.rowsPath, {computation, options.shard});
+    if (!opened) {
+        return opened.Error();
+    }
+    return std::optional(std::move(*opened));
+}
+
+// Refuses an output that would replace a rows file the run reads or keeps.
+Status CheckRowsFilesKept(const RenderOptions& options, const Outputs& outputs)
+{
+    std::vector<std::pair<std::string, std::string>> rowsFiles;  // the option and the name
+    if (!options.rowsPath.empty()) {
+        rowsFiles.emplace_back("--rows", options.rowsPath);
+    }
+    for (const std::string& name : options.fromPaths) {
+        rowsFiles.emplace_back("--from", name);
+    }
+    for (const auto& [option, target] : {std::pair{"--levels", &outputs.levels}, std::pair{"-o", &outputs.picture}}) {
+        for (const auto& [rowsOption, name] : rowsFiles) {
+            if (*target && IsSameEntry((*target)->file, PathFromUtf8(name))) {
+                return Failure::Because(std::string(option) + " " + QuotedName((*target)->name) + " is the rows file " +
+                                        rowsOption + " " + QuotedName(name));
+            }
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     CatchInterrupts();
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
-    const ParseResult parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
+    ParseResult parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
     if (!parsed.error.empty()) {
         return Stop(Failure::Because(parsed.error));
     }
-    const RenderOptions& options = parsed.options;
+    RenderOptions& options = parsed.options;
     if (options.help) {
         if (std::fputs(RenderUsage().c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
             return Stop(Failure::Because(std::string("cannot write the help: ") + std::strerror(errno)));
@@ -381,12 +513,20 @@ int main(int argc, char** argv)
     if (!outputs) {
         return Stop(outputs.Error());
     }
-    const int32_t stripes = options.stripes > 0 ? options.stripes : ProcessorCount();
-    const int32_t threads = options.threads > 0 ? options.threads : ProcessorCount();
-    const bool showProgress = !options.quiet && IsTerminal(stderr);
+    if (Status apart = CheckRowsFilesKept(options, *outputs); !apart) {
+        return Stop(apart.Error());
+    }
     try {
-        if (Status written = RenderOutputs(options, stripes, threads, showProgress, *outputs); !written) {
-            return Stop(written.Error());
+        Result<std::optional<KeptRows>> kept = OpenKeptRows(options, options.stripes > 0 ? options.stripes : ProcessorCount());
+        if (!kept) {
+            return Stop(kept.Error());
+        }
+        // --from has set the stripes of its files.
+        const Run run{options, options.stripes > 0 ? options.stripes : ProcessorCount(),
+                      options.threads > 0 ? options.threads : ProcessorCount(), kept->has_value() ? &**kept : nullptr,
+                      !options.quiet && IsTerminal(stderr)};
+        if (Status written = RenderOutputs(run, *outputs); !written) {
+            return Stop(written.Error(), options.rowsPath);
         }
         return 0;
     } catch (const std::bad_alloc&) {

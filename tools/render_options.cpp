@@ -1,5 +1,7 @@
 #include "tools/render_options.h"
 
+#include "tools/rows_file.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -46,6 +48,18 @@ std::optional<double> ParseFiniteNumber(std::string_view text)
         return std::nullopt;
     }
     return value;
+}
+
+std::string RegionText(const CalcRegion& region)
+{
+    std::string text;
+    for (double value : {region.xmin, region.ymin, region.xmax, region.ymax}) {
+        char digits[32];
+        const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
+        text += (text.empty() ? "" : " ");
+        text.append(digits, written.ptr);
+    }
+    return text;
 }
 
 bool UnderflowsToZero(std::string_view text)
@@ -99,6 +113,7 @@ struct RenderOption {
     std::string (*reason)(std::string_view value) = nullptr;  // a truer reason than "is not ...", or ""
     std::string help;             // its lines in --help
     Rejected (*read)(Values values, RenderOptions& options);
+    bool repeats = false;         // its last value may come again and again, up to the next option
 };
 
 // Stores a parsed value; the text it came from when it did not parse.
@@ -126,19 +141,6 @@ std::string SchemeNames(std::string_view separator)
         names += row.name;
     }
     return names;
-}
-
-// The region's four numbers with every digit a double holds.
-std::string RegionText(const CalcRegion& region)
-{
-    std::string text;
-    for (double value : {region.xmin, region.ymin, region.xmax, region.ymax}) {
-        char digits[32];
-        const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-        text += (text.empty() ? "" : " ");
-        text.append(digits, written.ptr);
-    }
-    return text;
 }
 
 Rejected ReadRegion(Values values, RenderOptions& options)
@@ -202,6 +204,21 @@ RenderOption FileOption(std::string_view name, std::string_view alias, std::stri
             }};
 }
 
+// "I/N" with 0 <= I < N <= kMaxShards.
+std::optional<std::pair<int32_t, int32_t>> ParseShard(std::string_view text)
+{
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto shards = ParseWholeNumber(text.substr(slash + 1), 1, kMaxShards);
+    const auto shard = shards ? ParseWholeNumber(text.substr(0, slash), 0, *shards - 1) : std::nullopt;
+    if (!shard) {
+        return std::nullopt;
+    }
+    return std::pair{*shard, *shards};
+}
+
 // Every option, in the order of --help.
 const std::vector<RenderOption>& RenderOptionTable()
 {
@@ -252,6 +269,29 @@ const std::vector<RenderOption>& RenderOptionTable()
              return Store(values[0], FindColorScheme(values[0]), options.scheme);
          }},
         Switch<&RenderOptions::reverse>("--reverse", "", "run the colour scale in reverse order"),
+        FileOption<&RenderOptions::rowsPath>("--rows", "", "FILE",
+                                             "keep every row in FILE as it is computed; the same\n"
+                                             "command run again computes only the rows FILE lacks"),
+        {.name = "--shard",
+         .values = "I/N",
+         .needs = "a shard I/N",
+         .accepts = "a shard I/N with 0 <= I < N <= " + text(kMaxShards),
+         .help = "with --rows, compute only shard I of N of the rows\n"
+                 "(batches of " + text(kShardBatchRows) + " rows dealt in turn); give --stripes too",
+         .read = [](Values values, RenderOptions& options) {
+             return Store(values[0], ParseShard(values[0]), std::tie(options.shard, options.shards));
+         }},
+        {.name = "--from",
+         .values = "FILE...",
+         .needs = "a rows file",
+         .help = "write the outputs from the rows that these files keep\n"
+                 "(one file, or the files of every shard) without\n"
+                 "computing; they tell the region, grid and stripes",
+         .read = [](Values values, RenderOptions& options) {
+             options.fromPaths.assign(values.begin(), values.end());
+             return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Rejected("") : Rejected();
+         },
+         .repeats = true},
         Switch<&RenderOptions::help>("--help", "-h", "show this text"),
     };
     return table;
@@ -309,9 +349,12 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         if (!given.insert(option->name).second) {
             return std::string(option->name) + " is given twice";
         }
-        const size_t count = ValueCount(*option);
+        size_t count = ValueCount(*option);
         if (args.size() - i - 1 < count) {
             return Needs(*option);
+        }
+        while (option->repeats && i + 1 + count < args.size() && !args[i + 1 + count].starts_with('-')) {
+            ++count;
         }
         const Values values(args.data() + i + 1, count);
         if (const Rejected rejected = option->read(values, options)) {
@@ -324,6 +367,14 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         }
         i += count;
     }
+    if (given.contains("--from")) {
+        for (std::string_view computed : {"--region", "--grid", "--fit", "--stripes", "--threads", "--rows", "--shard"}) {
+            if (given.contains(computed)) {
+                return "--from takes the region, the grid and the stripes from its files: leave out " +
+                       std::string(computed);
+            }
+        }
+    }
     return {};
 }
 
@@ -331,6 +382,11 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
 // height, one grid of a size that can be computed, an output. The message of what is wrong.
 std::string SizeAndCheck(RenderOptions& options)
 {
+    const bool hasOutput = !options.levelsPath.empty() || !options.picturePath.empty();
+    const std::string noOutput = "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");
+    if (!options.fromPaths.empty()) {
+        return hasOutput ? "" : noOutput;
+    }
     // A region without extent on an axis has no picture, whatever sizes the grid.
     if (!(options.region.xmax > options.region.xmin)) {
         return "--region: XMIN and XMAX are equal, so the region has no width";
@@ -352,8 +408,19 @@ std::string SizeAndCheck(RenderOptions& options)
     } else if (options.gridWidth == 0) {
         return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
     }
-    if (options.levelsPath.empty() && options.picturePath.empty()) {
-        return "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");
+    if (options.shards != 0) {
+        if (options.rowsPath.empty()) {
+            return "--shard needs " + Synopsis("--rows") + ": a shard's rows are kept there for --from";
+        }
+        if (options.stripes == 0) {
+            return "--shard needs --stripes S: every shard must compute the rows alike, on any machine";
+        }
+        if (hasOutput) {
+            return "--shard computes only part of the rows: write the outputs with --from once every shard is done";
+        }
+    }
+    if (!hasOutput && options.rowsPath.empty()) {
+        return noOutput + " or " + Synopsis("--rows");
     }
     return {};
 }
@@ -369,7 +436,10 @@ std::string RenderUsage()
                        indent + "[" + Synopsis("--stripes") + "] [" + Synopsis("--threads") + "] [" +
                        Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
                        indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
-                       "]]\n"
+                       "]]\n" +
+                       indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" +
+                       std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
+                       " ...]\n"
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
                        "\n";
@@ -397,9 +467,14 @@ std::string RenderUsage()
            "Every PNG carries the program's version (Software) and the command that makes it again\n"
            "byte for byte (Command: add -o FILE) in its text chunks.\n"
            "\n"
-           "Ctrl+C or SIGTERM stops the program at once and writes nothing: old files stay as they\n"
-           "were. Exit status: 0 done, 2 bad input or an output that cannot be written, 130 or 143\n"
-           "stopped by Ctrl+C or SIGTERM.\n";
+           "A rows file keeps each row as it is done; a crash loses only the rows being computed.\n"
+           "Run the same command again and it goes on where it stopped; a file kept for another\n"
+           "computation is refused and left as it is. The shards of a computation, each run with\n"
+           "--shard and its own rows file (on any machines), make the picture with --from.\n"
+           "\n"
+           "Ctrl+C, SIGTERM, SIGHUP or SIGQUIT stops the program at once and writes no output: old\n"
+           "files stay as they were (a rows file keeps the rows done). Exit status: 0 done, 2 bad\n"
+           "input or an output that cannot be written, 128 + the signal's number when stopped by one.\n";
 }
 
 ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)

@@ -16,6 +16,7 @@
 inline constexpr int32_t kMaxGridSide = 65536;
 inline constexpr int32_t kMaxThreads = 1024;
 inline constexpr int32_t kMaxStripes = 1024;
+inline constexpr int32_t kMaxShards = kMaxGridSide;
 // The least side of a --fit client area: one pixel inside the margins.
 inline constexpr int32_t kMinClientSide = 2 * kViewMargin + 1;
 
@@ -29,6 +30,10 @@ struct RenderOptions {
     int32_t threads = 0;  // how many threads share the rows; 0: one per processor
     std::string levelsPath;   // "-": standard output
     std::string picturePath;  // -o: the coloured picture as PNG; "-": standard output
+    std::string rowsPath;     // --rows: where the computed rows are kept
+    int32_t shard = 0;        // --shard I/N: computes only shard I of N; N is 0 without it
+    int32_t shards = 0;
+    std::vector<std::string> fromPaths;  // --from: the rows files to make the outputs of
     ColorScheme scheme = ColorScheme::Blue;
     int32_t reverse = 0;
     bool quiet = false;
@@ -46,6 +51,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args);
 // The command that computes and colours the same picture again, byte for byte: the region with
 // every digit a double holds, the grid or the client area, the stripes, the colour scale.
 std::string ReproducingCommand(const RenderOptions& options, int32_t stripes);
+
+// The region's four numbers, XMIN YMIN XMAX YMAX, with every digit a double holds.
+std::string RegionText(const CalcRegion& region);
 
 // Parses a whole string as a finite decimal number, with or without a leading plus sign as the
 // window's edits take it; nothing else is accepted.

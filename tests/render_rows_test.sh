@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# corvalis-render's rows files: a run that keeps its rows, stopped anywhere and run again, makes
+# the same outputs as one run; shards and --from make the same outputs as one machine; a file
+# that is damaged, missing, doubled or of another computation is refused, named, and left alone.
+# Usage: render_rows_test.sh CORVALIS-RENDER; CORVALIS_EMULATOR runs a cross-built one.
+set -u
+render=(${CORVALIS_EMULATOR:+"$CORVALIS_EMULATOR"} "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { timeout 120 "${render[@]}" "$@" 2>err; status=$?; }
+# Expects a refusal with the given words, and that nothing was written to x.png.
+refused() {  # words, arguments...
+  local words=$1; shift
+  run "$@"
+  [ "$status" -eq 2 ] && grep -q -- "$words" err && [ ! -e x.png ] || fail "$*: $status, $(cat err)"
+}
+computation=(--region 0 3.5 1 4 --grid 120x90 --stripes 3 --quiet)
+header_bytes() { grep -a -b -m1 '^records$' "$1" | cut -d: -f1; }
+record_bytes=$((4 + 120 + 4))
+
+run "${computation[@]}" -o ref.png --levels ref.pgm
+run "${computation[@]}" --scheme red -o red.png
+[ "$status" -eq 0 ] || fail "the reference runs: $(cat err)"
+
+echo "-- a run that keeps its rows writes what a plain run writes, and again from the file alone"
+run "${computation[@]}" --rows all.rows -o a.png --levels a.pgm
+cmp -s a.png ref.png && cmp -s a.pgm ref.pgm || fail "outputs of a run with --rows differ"
+cp all.rows kept.rows
+run "${computation[@]}" --rows all.rows -o b.png
+cmp -s b.png ref.png && cmp -s all.rows kept.rows || fail "a run from a complete rows file computed or changed it"
+
+echo "-- what a crash leaves: some rows, a torn or damaged last record; the rest is computed"
+records_end=$(($(header_bytes all.rows) + 8 + 37 * record_bytes))
+for damage in none torn flipped; do
+  head -c "$records_end" all.rows >crash.rows
+  case $damage in
+    torn) head -c 50 kept.rows >>crash.rows ;;
+    flipped) printf 'X' | dd of=crash.rows bs=1 seek=$((records_end - 9)) conv=notrunc status=none ;;
+  esac
+  run "${computation[@]}" --rows crash.rows -o c.png --levels c.pgm
+  [ "$status" -eq 0 ] && cmp -s c.png ref.png && cmp -s c.pgm ref.pgm || fail "resumed after a crash ($damage): $status, $(cat err)"
+  [ "$(stat -c %s crash.rows)" -eq "$(stat -c %s all.rows)" ] || fail "the resumed file ($damage) has another size"
+done
+
+echo "-- a file damaged before its end, or of another computation, is refused and left alone"
+cp all.rows middle.rows
+printf 'X' | dd of=middle.rows bs=1 seek=$(($(header_bytes all.rows) + 8 + 10)) conv=notrunc status=none
+cp middle.rows middle.copy
+refused "record 1 of 90 is damaged" "${computation[@]}" --rows middle.rows -o x.png
+cmp -s middle.rows middle.copy || fail "a damaged rows file was changed"
+refused "another computation" --region 0 3.5 1 4 --grid 120x91 --stripes 3 --rows all.rows -o x.png
+refused "not a rows file" "${computation[@]}" --rows ref.png
+cmp -s all.rows kept.rows || fail "a rows file of another computation was changed"
+
+if [ -z "${CORVALIS_EMULATOR:-}" ]; then
+  echo "-- killed with SIGKILL after some rows are kept, then run again: the same picture"
+  # Rows of equal cost, 128 of them: the kill comes after the first few whatever the speed.
+  deep=(--region 0.5 3.7 0.501 3.8 --grid 20x128 --stripes 2 --threads 2 --quiet)
+  run "${deep[@]}" -o deep.png
+  "${render[@]}" "${deep[@]}" --rows deep.rows -o x.png 2>err &
+  pid=$!
+  for _ in $(seq 600); do
+    [ "$(stat -c %s deep.rows 2>/dev/null || echo 0)" -gt $((200 + 4 * 28)) ] && break
+    sleep 0.02
+  done
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null
+  [ ! -e x.png ] && [ "$(stat -c %s deep.rows)" -lt $(($(header_bytes deep.rows) + 8 + 128 * 28)) ] ||
+    fail "the run ended before it was killed"
+  run "${deep[@]}" --rows deep.rows -o d.png
+  [ "$status" -eq 0 ] && cmp -s d.png deep.png || fail "the run after a kill: $status, $(cat err)"
+fi
+
+echo "-- four shards and --from make the one-machine outputs, in any colours"
+for i in 0 1 2 3; do
+  run "${computation[@]}" --shard "$i/4" --rows "s$i.rows"
+done
+run --from s2.rows s0.rows s3.rows s1.rows -o f.png --levels f.pgm --quiet
+cmp -s f.png ref.png && cmp -s f.pgm ref.pgm || fail "shards and --from: $status, $(cat err)"
+run --from s0.rows s1.rows s2.rows s3.rows --scheme red -o f.png
+cmp -s f.png red.png || fail "--from with another scheme: $status, $(cat err)"
+
+echo "-- missing, doubled, mismatched, truncated and damaged files are named and nothing is written"
+refused "no file keeps shard 2/4 (rows 0-1, 14-17, 30-33 and 3 more)" --from s0.rows s1.rows s3.rows -o x.png
+refused "'s1.rows': given twice" --from s0.rows s1.rows s2.rows s3.rows s1.rows -o x.png
+cp s1.rows copy1.rows
+refused "'copy1.rows': it keeps shard 1/4 as 's1.rows' does" --from s0.rows s1.rows copy1.rows -o x.png
+refused "'all.rows': it keeps the rows of another computation" --from s0.rows all.rows -o x.png
+head -c -20 s3.rows >torn.rows
+refused "'torn.rows': its last record, record 20, is torn" --from s0.rows s1.rows s2.rows torn.rows -o x.png
+head -c -$((2 * record_bytes)) s3.rows >short.rows
+refused "'short.rows': 2 of its 20 rows are missing (rows" --from s0.rows s1.rows s2.rows short.rows -o x.png
+refused "'middle.rows': record 1 of 90 is damaged" --from middle.rows -o x.png
+refused "-o 's0.rows' is the rows file --from 's0.rows'" --from s0.rows -o s0.rows
+refused "leave out --grid" --from all.rows --grid 4x4 -o x.png
+refused "--shard needs --stripes" --region 0 3.5 1 4 --grid 120x90 --shard 0/2 --rows y.rows
+
+[ "$failures" -eq 0 ] && echo "all rows file checks passed"
+exit $((failures > 0))
