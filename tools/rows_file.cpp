@@ -266,6 +266,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const RowsShard& 
         return refused(handle.Error().Message());
     }
     KeptRows kept(shard.computation);
+    kept.m_keeping = true;
     kept.m_files.push_back({name, std::move(*handle)});
     File& file = kept.m_files.front();
     const Result<int64_t> size = file.handle.Size();
@@ -437,5 +438,5 @@ Status KeptRows::Keep(int32_t row, const int32_t* levels)
 
 Status KeptRows::Sync()
 {
-    return m_files.empty() ? Status{} : m_files.front().handle.Sync();
+    return m_keeping ? m_files.front().handle.Sync() : Status{};
 }

@@ -83,6 +83,7 @@ public:
     // Appends the levels of a row to the file opened to keep; made durable at least every
     // second, and by Sync.
     Status Keep(int32_t row, const int32_t* levels);
+    // Makes the rows kept so far durable; nothing for files that are only read.
     Status Sync();
 
 private:
@@ -107,6 +108,7 @@ private:
     RowsComputation m_computation;
     std::vector<Place> m_places;  // per row of the grid
     std::vector<File> m_files;
+    bool m_keeping = false;  // the one file is opened to keep rows in
     std::vector<char> m_record;
     std::chrono::steady_clock::time_point m_lastSync = std::chrono::steady_clock::now();
 };
