@@ -1,6 +1,7 @@
 # Bash completion of corvalis-render: its options (each may be given once, so those already
 # on the line are not offered again), the colour scales after --scheme, and file names after
-# the outputs: PNG files after -o, PGM files after --levels, and folders for both. The build
+# the options that take them: PNG files after -o, PGM files after --levels, rows files after
+# --rows and after --from (which takes several), and folders for all. The build
 # fills in the colour scales that corvalis-render --help lists (fill-schemes.cmake).
 
 _corvalis_render_files()
@@ -24,16 +25,28 @@ _corvalis_render()
         --levels)
             _corvalis_render_files pgm "$cur"
             return ;;
-        --grid | --fit | --stripes | --threads)
+        --rows | --from)
+            _corvalis_render_files rows "$cur"
+            return ;;
+        --grid | --fit | --stripes | --threads | --shard)
             return ;;
     esac
     local i
     for ((i = COMP_CWORD - 1; i >= 1 && i >= COMP_CWORD - 4; i--)); do
         [[ ${COMP_WORDS[i]} == --region ]] && return  # one of its four numbers
     done
+    # A further file of --from, until an option comes.
+    for ((i = COMP_CWORD - 1; i >= 1; i--)); do
+        [[ ${COMP_WORDS[i]} == -* ]] || continue
+        if [[ ${COMP_WORDS[i]} == --from && $cur != -* ]]; then
+            _corvalis_render_files rows "$cur"
+            return
+        fi
+        break
+    done
     local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
     for option in --region --grid --fit --stripes --threads -q --quiet --levels -o --output \
-                  --scheme --reverse -h --help; do
+                  --scheme --reverse --rows --shard --from -h --help; do
         [[ $given == *" $option "* ]] || options+=("$option")
     done
     COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))

@@ -81,7 +81,7 @@ done < <(sed -n 's|^build/bin/\(corvalis-render .*\)$|\1|p' "$source_dir/README.
 # The completion, in a folder holding a picture, a text and a folder: the words offered for
 # the last of the words given.
 completion=$prefix/share/bash-completion/completions/corvalis-render
-mkdir -p "$work/files/folder" && touch "$work/files/picture.png" "$work/files/notes.txt"
+mkdir -p "$work/files/folder" && touch "$work/files/picture.png" "$work/files/notes.txt" "$work/files/shard.rows"
 completions() {
   (cd "$work/files" && bash -c 'source "$0" && function=$(complete -p corvalis-render | sed -n "s/.*-F \([^ ]*\).*/\1/p") &&
      COMP_WORDS=(corvalis-render "$@") && COMP_CWORD=$# && $function && printf "%s\n" "${COMPREPLY[@]}"' \
@@ -93,6 +93,8 @@ completions() {
 [ "$(completions --scheme '')" = "$help_schemes" ] ||
   fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')', not the schemes of --help"
 [ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
+[ "$(completions --from shard.rows '' | tr '\n' ' ')" = "folder shard.rows " ] ||
+  fail "a second file of --from offers '$(completions --from shard.rows '' | tr '\n' ' ')'"
 
 metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null)
 if [ -f "$metainfo" ]; then
