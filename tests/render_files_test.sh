@@ -145,6 +145,19 @@ if chattr +i frozen.png 2>/dev/null; then
   run "${small[@]}" --levels a.pgm -o frozen.png
   chattr -i frozen.png
   [ "$status" -eq 2 ] && grep -q "immutable" err && cmp -s a.pgm old.pgm || fail "an immutable file: $status, $(cat err)"
+  # Made immutable only once the checks are passed (the rows file shows it): the renames fail
+  # at the end, and the one already done is undone.
+  timeout 60 "$render" --region 0.5 3.7 0.501 3.8 --grid 20x64 --quiet --rows late.rows \
+    --levels a.pgm -o frozen.png 2>err &
+  pid=$!
+  timeout 60 sh -c 'until [ -s late.rows ]; do sleep 0.02; done'
+  chattr +i frozen.png
+  wait "$pid"
+  status=$?
+  chattr -i frozen.png
+  [ "$status" -eq 2 ] && cmp -s a.pgm old.pgm && cmp -s frozen.png old.png ||
+    fail "a file made immutable during the computation: $status, $(cat err)"
+  rm late.rows
 else
   echo "(not run: chattr +i does not work here)"
 fi
