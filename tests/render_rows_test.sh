@@ -2,6 +2,8 @@
 # corvalis-render's rows files: a run that keeps its rows, stopped anywhere and run again, makes
 # the same outputs as one run; shards and --from make the same outputs as one machine; a file
 # that is damaged, missing, doubled or of another computation is refused, named, and left alone.
+# And films: each frame is its own single render, complete frames are not made again, shards of
+# the frames make the same frames, a stream is the frames one after another.
 # Usage: render_rows_test.sh CORVALIS-RENDER; CORVALIS_EMULATOR runs a cross-built one.
 set -u
 render=(${CORVALIS_EMULATOR:+"$CORVALIS_EMULATOR"} "$1")
@@ -98,5 +100,27 @@ refused "-o 's0.rows' is the rows file --from 's0.rows'" --from s0.rows -o s0.ro
 refused "leave out --grid" --from all.rows --grid 4x4 -o x.png
 refused "--shard needs --stripes" --region 0 3.5 1 4 --grid 120x90 --shard 0/2 --rows y.rows
 
-[ "$failures" -eq 0 ] && echo "all rows file checks passed"
+echo "-- a film: frames that are single renders, made once, in shards or as a stream"
+film=(--region 0 3 1 4 --zoom-to 0.6 3.85 0.61 3.86 --frames 6 --grid 24x16 --stripes 2)
+mkdir film shards
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm'
+[ "$status" -eq 0 ] && [ "$(ls film | wc -l)" -eq 12 ] || fail "a film: $status, $(cat err)"
+line=$("${render[@]}" "${film[@]}" -o 'film/f%02d.png' --dry-run | tr -d '\r' | sed -n 's/^frame 3: corvalis-render //p')
+eval "run ${line%% -o *} -o single.png"
+cmp -s single.png film/f03.png || fail "frame 3 is not the render of its region: $line"
+cp -r film kept
+rm film/f01.png film/f04.pgm
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm'
+grep -q "6 frames: 2 written, 4 already complete" err && diff -r -q film kept >/dev/null ||
+  fail "a film run again: $(cat err)"
+for shard in 0 1; do
+  run "${film[@]}" --shard "$shard/2" -o 'shards/f%02d.png' --quiet
+done
+for frame in film/f*.png; do
+  cmp -s "$frame" "shards/${frame#film/}" || fail "the shards' $frame differs"
+done
+"${render[@]}" "${film[@]}" -o - --quiet >stream.png 2>err
+cat film/f*.png | cmp -s - stream.png || fail "the stream is not the frames one after another"
+
+[ "$failures" -eq 0 ] && echo "all rows file and film checks passed"
 exit $((failures > 0))

@@ -8,6 +8,7 @@
 #include "platform/result.h"
 #include "platform/system_info.h"
 #include "render/image_pipeline.h"
+#include "tools/film.h"
 #include "tools/output_file.h"
 #include "tools/pgm_file.h"
 #include "tools/png_file.h"
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,8 +90,8 @@ Result<Outputs> FindOutputs(const RenderOptions& options)
 // at once.
 class RowSupply {
 public:
-    RowSupply(const RenderOptions& options, KeptRows* kept, bool showProgress)
-        : m_options(options), m_kept(kept), m_showProgress(showProgress),
+    RowSupply(const RenderOptions& options, KeptRows* kept, bool showProgress, const FilmProgress* film)
+        : m_options(options), m_kept(kept), m_film(film), m_showProgress(showProgress),
           m_progress(showProgress && EnableTerminalSequences(stderr)),
           m_levels(static_cast<size_t>(options.gridWidth))
     {
@@ -175,14 +177,17 @@ private:
         if (m_showProgress && now - m_lastReport >= std::chrono::seconds(1)) {
             m_lastReport = now;
             const double elapsed = std::chrono::duration<double>(now - m_started).count();
-            const std::string line = m_pool != nullptr ? FormatProgress(m_pool->RowsHandedOut(), m_rowsToCompute, elapsed)
-                                                       : FormatProgress(m_rowsRead, m_rowsToRead, elapsed);
+            const int64_t done = m_pool != nullptr ? m_pool->RowsHandedOut() : m_rowsRead;
+            const int64_t toDo = m_pool != nullptr ? m_rowsToCompute : m_rowsToRead;
+            const std::string line = m_film != nullptr ? FormatFilmProgress(*m_film, done, toDo, elapsed)
+                                                       : FormatProgress(done, toDo, elapsed);
             std::fputs(m_progress.Redraw(line).c_str(), stderr);
         }
     }
 
     const RenderOptions& m_options;
     KeptRows* const m_kept;
+    const FilmProgress* const m_film;  // none for a single picture
     const bool m_showProgress;
     ProgressLine m_progress;
     std::vector<int32_t> m_levels;
@@ -312,6 +317,7 @@ struct Run {
     int32_t threads;
     KeptRows* kept;  // none without --rows and --from
     bool showProgress;
+    const FilmProgress* film;  // where the film stands; none for a single picture
 };
 
 // Takes the run's rows from the top down, kept or computed, and writes each row to the outputs
@@ -328,7 +334,7 @@ std::optional<RowsFailure> ComputeAndWrite(const Run& run, const OutputSinks& si
     if (sinks.picture != nullptr) {
         picture.emplace(options, run.stripes, *sinks.picture);
     }
-    RowSupply rows(options, run.kept, run.showProgress);
+    RowSupply rows(options, run.kept, run.showProgress, run.film);
     if (Status started = rows.Start(run.stripes, run.threads); !started) {
         return RowsFailure{nullptr, started.Error()};
     }
@@ -492,6 +498,141 @@ Status CheckRowsFilesKept(const RenderOptions& options, const Outputs& outputs)
     return {};
 }
 
+
+int32_t StripesOf(const RenderOptions& options)
+{
+    return options.stripes > 0 ? options.stripes : ProcessorCount();
+}
+
+// Makes one picture: checks its outputs, opens its rows files, then computes or reads its rows
+// and writes the outputs.
+Status RenderPicture(RenderOptions& options, const FilmProgress* film)
+{
+    const Result<Outputs> outputs = FindOutputs(options);
+    if (!outputs) {
+        return outputs.Error();
+    }
+    if (Status apart = CheckRowsFilesKept(options, *outputs); !apart) {
+        return apart;
+    }
+    Result<std::optional<KeptRows>> kept = OpenKeptRows(options, StripesOf(options));
+    if (!kept) {
+        return kept.Error();
+    }
+    // --from has set the stripes of its files.
+    const Run run{options, StripesOf(options), options.threads > 0 ? options.threads : ProcessorCount(),
+                  kept->has_value() ? &**kept : nullptr, !options.quiet && IsTerminal(stderr), film};
+    return RenderOutputs(run, *outputs);
+}
+
+// The command that makes the picture of the options, and the files it writes.
+std::string PictureCommand(const RenderOptions& options)
+{
+    std::string command = ReproducingCommand(options, StripesOf(options));
+    for (const auto& [option, name] : {std::pair{" --levels ", &options.levelsPath},
+                                       std::pair{" -o ", &options.picturePath}, std::pair{" --rows ", &options.rowsPath}}) {
+        if (!name->empty()) {
+            command += option + (*name == "-" ? *name : QuotedName(*name));
+        }
+    }
+    return command;
+}
+
+// Frame `frame` of the film as a picture of its own: its region, its grid, its files.
+Result<RenderOptions> FrameOptions(const RenderOptions& film, int32_t frame)
+{
+    RenderOptions options = film;
+    options.region = FrameRegion(film.region, *film.zoomTo, frame, film.frames);
+    options.zoomTo.reset();
+    options.frames = 0;
+    options.shard = 0;
+    options.shards = 0;
+    for (std::string* name : {&options.levelsPath, &options.picturePath, &options.rowsPath}) {
+        if (!name->empty() && *name != "-") {
+            *name = FrameName(*name, frame);
+        }
+    }
+    if (std::string fault = SizeFittedGrid(options); !fault.empty()) {
+        return Failure::Because("frame " + std::to_string(frame) + ": " + fault);
+    }
+    return options;
+}
+
+// Whether a frame's files are all there, complete: a PNG that carries the frame's command, a
+// PGM of its grid. A frame written to standard output is never complete.
+bool FrameComplete(const RenderOptions& frame)
+{
+    if (frame.picturePath == "-" || frame.levelsPath == "-") {
+        return false;
+    }
+    if (!frame.picturePath.empty()) {
+        const auto texts = ReadCompletePngTexts(PathFromUtf8(frame.picturePath));
+        const std::string command = ReproducingCommand(frame, StripesOf(frame));
+        if (!texts || std::ranges::none_of(*texts, [&](const PngText& text) {
+                return text.keyword == "Command" && text.text == command;
+            })) {
+            return false;
+        }
+    }
+    return frame.levelsPath.empty() ||
+           IsCompletePgm(PathFromUtf8(frame.levelsPath), {frame.gridWidth, frame.gridHeight});
+}
+
+// Makes the frames of the film in the options' shard of them, in order, but for those whose
+// files are complete; with --dry-run, prints their commands instead.
+Status RenderFilm(const RenderOptions& film)
+{
+    std::vector<RenderOptions> frames;
+    std::vector<double> costs;
+    for (int32_t frame = 0; frame < film.frames; ++frame) {
+        Result<RenderOptions> options = FrameOptions(film, frame);
+        if (!options) {
+            return options.Error();
+        }
+        costs.push_back(FrameCost({options->gridWidth, options->gridHeight}, options->region.xmax - options->region.xmin));
+        frames.push_back(std::move(*options));
+    }
+    std::vector<int32_t> inShard(frames.size());
+    std::iota(inShard.begin(), inShard.end(), 0);
+    if (film.shards != 0) {
+        inShard = FramesOfShard(costs, film.shard, film.shards);
+    }
+    if (film.dryRun) {
+        for (int32_t frame : inShard) {
+            std::printf("frame %d: %s\n", frame, PictureCommand(frames[static_cast<size_t>(frame)]).c_str());
+        }
+        return std::fflush(stdout) == 0 ? Status{} : Status{Failure::Because(std::strerror(errno))};
+    }
+    std::vector<int32_t> toDo;
+    FilmProgress progress;
+    for (int32_t frame : inShard) {
+        if (!FrameComplete(frames[static_cast<size_t>(frame)])) {
+            toDo.push_back(frame);
+            progress.costToDo += costs[static_cast<size_t>(frame)];
+        }
+    }
+    progress.framesToDo = static_cast<int32_t>(toDo.size());
+    const auto started = std::chrono::steady_clock::now();
+    for (int32_t frame : toDo) {
+        progress.frame = frame;
+        progress.frameCost = costs[static_cast<size_t>(frame)];
+        progress.secondsBefore = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (Status made = RenderPicture(frames[static_cast<size_t>(frame)], &progress); !made) {
+            return made.Error().WithContext("frame " + std::to_string(frame));
+        }
+        if (!film.quiet) {
+            std::fprintf(stderr, "corvalis-render: frame %d written\n", frame);
+        }
+        ++progress.framesDone;
+        progress.costDone += progress.frameCost;
+    }
+    if (!film.quiet) {
+        std::fprintf(stderr, "corvalis-render: %zu frames: %zu written, %zu already complete\n", inShard.size(),
+                     toDo.size(), inShard.size() - toDo.size());
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -509,26 +650,18 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    const Result<Outputs> outputs = FindOutputs(options);
-    if (!outputs) {
-        return Stop(outputs.Error());
-    }
-    if (Status apart = CheckRowsFilesKept(options, *outputs); !apart) {
-        return Stop(apart.Error());
-    }
     try {
-        Result<std::optional<KeptRows>> kept = OpenKeptRows(options, options.stripes > 0 ? options.stripes : ProcessorCount());
-        if (!kept) {
-            return Stop(kept.Error());
+        Status done;
+        if (options.frames != 0) {
+            done = RenderFilm(options);
+        } else if (options.dryRun) {
+            done = std::printf("%s\n", PictureCommand(options).c_str()) >= 0 && std::fflush(stdout) == 0
+                       ? Status{}
+                       : Status{Failure::Because(std::strerror(errno))};
+        } else {
+            done = RenderPicture(options, nullptr);
         }
-        // --from has set the stripes of its files.
-        const Run run{options, options.stripes > 0 ? options.stripes : ProcessorCount(),
-                      options.threads > 0 ? options.threads : ProcessorCount(), kept->has_value() ? &**kept : nullptr,
-                      !options.quiet && IsTerminal(stderr)};
-        if (Status written = RenderOutputs(run, *outputs); !written) {
-            return Stop(written.Error(), options.rowsPath);
-        }
-        return 0;
+        return done ? 0 : Stop(done.Error(), options.rowsPath);
     } catch (const std::bad_alloc&) {
         return Stop(OutOfMemory(options));
     }

@@ -1,5 +1,7 @@
 #include "tools/png_file.h"
 
+#include "platform/record_file.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -31,6 +33,17 @@ Status WriteChunk(ByteSink& sink, std::string_view type, std::string_view data)
     AppendBigEndian(chunk, static_cast<uint32_t>(crc32(0L, checked, static_cast<uInt>(chunk.size() - 4))));
     return sink.Write(chunk);
 }
+
+uint32_t BigEndianAt(const char* bytes)
+{
+    uint32_t value = 0;
+    for (int k = 0; k < 4; ++k) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[k]);
+    }
+    return value;
+}
+
+constexpr std::string_view kSignature = "\x89PNG\r\n\x1a\n";
 
 // A failure of the compressor, in zlib's words.
 Failure CompressorFailure(int code)
@@ -108,7 +121,7 @@ Status PngWriter::Start(Size size, const std::vector<PngText>& texts)
     AppendBigEndian(header, static_cast<uint32_t>(size.width));
     AppendBigEndian(header, static_cast<uint32_t>(size.height));
     header += std::string{'\x08', '\x02', '\x00', '\x00', '\x00'};  // 8 bits, RGB, deflate, no interlace
-    if (Status written = m_sink.Write("\x89PNG\r\n\x1a\n"); !written) {
+    if (Status written = m_sink.Write(kSignature); !written) {
         return written;
     }
     if (Status written = WriteChunk(m_sink, "IHDR", header); !written) {
@@ -171,4 +184,44 @@ Result<std::string> EncodePng(const PixelBuffer& buffer, const std::vector<PngTe
         return written.Error();
     }
     return sink.Bytes();
+}
+
+std::optional<std::vector<PngText>> ReadCompletePngTexts(const std::filesystem::path& path)
+{
+    Result<RecordFile> file = RecordFile::OpenToRead(path);
+    const Result<int64_t> size = file ? file->Size() : Result<int64_t>(file.Error());
+    std::string bytes(kSignature.size(), '\0');
+    if (!size || !file->ReadAt(0, bytes) || bytes != kSignature) {
+        return std::nullopt;
+    }
+    std::vector<PngText> texts;
+    for (int64_t offset = static_cast<int64_t>(kSignature.size()); offset + 12 <= *size;) {
+        char header[8];
+        if (!file->ReadAt(offset, header)) {
+            return std::nullopt;
+        }
+        const int64_t length = BigEndianAt(header);
+        if (length > *size - offset - 12) {
+            return std::nullopt;
+        }
+        std::string chunk(static_cast<size_t>(length) + 8, '\0');  // type, data and CRC
+        if (!file->ReadAt(offset + 4, chunk)) {
+            return std::nullopt;
+        }
+        const auto* checked = reinterpret_cast<const Bytef*>(chunk.data());
+        if (BigEndianAt(chunk.data() + chunk.size() - 4) != crc32(0L, checked, static_cast<uInt>(length + 4))) {
+            return std::nullopt;
+        }
+        const std::string_view type(chunk.data(), 4);
+        const std::string_view data(chunk.data() + 4, static_cast<size_t>(length));
+        offset += length + 12;
+        if (type == "tEXt" && data.find('\0') != std::string_view::npos) {
+            const size_t zero = data.find('\0');
+            texts.push_back({std::string(data.substr(0, zero)), std::string(data.substr(zero + 1))});
+        }
+        if (type == "IEND") {
+            return offset == *size ? std::optional(texts) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 }

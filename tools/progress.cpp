@@ -33,6 +33,17 @@ std::string FormatProgress(int64_t rowsDone, int64_t totalRows, double elapsedSe
            std::to_string(percent) + "%  elapsed " + FormatDuration(elapsedSeconds) + "  left " + left;
 }
 
+std::string FormatFilmProgress(const FilmProgress& film, int64_t rowsDone, int64_t rowsToDo, double frameSeconds)
+{
+    const double elapsed = film.secondsBefore + frameSeconds;
+    const double frameShare = rowsToDo > 0 ? static_cast<double>(rowsDone) / static_cast<double>(rowsToDo) : 0.0;
+    const double done = film.costToDo > 0 ? (film.costDone + film.frameCost * frameShare) / film.costToDo : 0.0;
+    const std::string left = done > 0 ? FormatDuration(elapsed * (1.0 - done) / done) : "?";
+    return "frame " + std::to_string(film.frame) + " (" + std::to_string(film.framesDone + 1) + "/" +
+           std::to_string(film.framesToDo) + ")  rows " + std::to_string(rowsDone) + "/" + std::to_string(rowsToDo) +
+           "  elapsed " + FormatDuration(elapsed) + "  left " + left;
+}
+
 std::string ProgressLine::Redraw(const std::string& text)
 {
     std::string out = "\r" + text;

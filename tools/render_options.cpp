@@ -1,5 +1,6 @@
 #include "tools/render_options.h"
 
+#include "tools/film.h"
 #include "tools/rows_file.h"
 
 #include <algorithm>
@@ -143,7 +144,8 @@ std::string SchemeNames(std::string_view separator)
     return names;
 }
 
-Rejected ReadRegion(Values values, RenderOptions& options)
+// Reads four corners into a region, each axis ordered; the value that is no finite number, if any.
+Rejected ReadCorners(Values values, CalcRegion& region)
 {
     double corner[4];
     for (size_t k = 0; k < 4; ++k) {
@@ -153,8 +155,13 @@ Rejected ReadRegion(Values values, RenderOptions& options)
         }
         corner[k] = *value;
     }
-    options.region = OrderedRegion(corner[0], corner[1], corner[2], corner[3]);
+    region = OrderedRegion(corner[0], corner[1], corner[2], corner[3]);
     return std::nullopt;
+}
+
+std::string TooSmallReason(std::string_view value)
+{
+    return UnderflowsToZero(value) ? std::string("is too small for a double: it underflows to 0") : std::string();
 }
 
 // An option without values that sets its member.
@@ -228,14 +235,12 @@ const std::vector<RenderOption>& RenderOptionTable()
          .values = "XMIN YMIN XMAX YMAX",
          .needs = "four numbers: XMIN YMIN XMAX YMAX",
          .accepts = "a finite number",
-         .reason = [](std::string_view value) {
-             return UnderflowsToZero(value) ? std::string("is too small for a double: it underflows to 0") : std::string();
-         },
+         .reason = TooSmallReason,
          .help = "the region: x (orbit value) from XMIN to XMAX,\n"
                  "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
                  "each axis is ordered, so the corners may come in any\n"
                  "order; both axes need an extent",
-         .read = ReadRegion},
+         .read = [](Values values, RenderOptions& options) { return ReadCorners(values, options.region); }},
         SizeOption<&RenderOptions::gridWidth, &RenderOptions::gridHeight, 1>(
             "--grid", "WxH", "a size",
             "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)"),
@@ -276,8 +281,10 @@ const std::vector<RenderOption>& RenderOptionTable()
          .values = "I/N",
          .needs = "a shard I/N",
          .accepts = "a shard I/N with 0 <= I < N <= " + text(kMaxShards),
-         .help = "with --rows, compute only shard I of N of the rows\n"
-                 "(batches of " + text(kShardBatchRows) + " rows dealt in turn); give --stripes too",
+         .help = "compute only shard I of N: of the rows, with --rows\n"
+                 "(batches of " + text(kShardBatchRows) + " rows dealt in turn; then make the\n"
+                 "outputs with --from), or of a film's frames, dealt so\n"
+                 "that shards cost about the same; give --stripes too",
          .read = [](Values values, RenderOptions& options) {
              return Store(values[0], ParseShard(values[0]), std::tie(options.shard, options.shards));
          }},
@@ -292,6 +299,33 @@ const std::vector<RenderOption>& RenderOptionTable()
              return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Rejected("") : Rejected();
          },
          .repeats = true},
+        {.name = "--zoom-to",
+         .values = "X0 Y0 X1 Y1",
+         .needs = "four numbers: X0 Y0 X1 Y1",
+         .accepts = "a finite number",
+         .reason = TooSmallReason,
+         .help = "make a film of --frames frames zooming steadily from\n"
+                 "--region to this region; -o, --levels and --rows are\n"
+                 "then patterns with one field for the frame's number\n"
+                 "(frames/f%05d.png), or - for a stream of frames",
+         .read = [](Values values, RenderOptions& options) { return ReadCorners(values, options.zoomTo.emplace()); }},
+        {.name = "--frames",
+         .values = "N",
+         .needs = "a number",
+         .accepts = "a whole number from 2 to " + text(kMaxFrames),
+         .help = "the film's frames, the first and the last included;\n"
+                 "a frame already complete is not made again, and\n"
+                 "--shard I/N makes shard I of the frames",
+         .read = [](Values values, RenderOptions& options) {
+             return Store(values[0], ParseWholeNumber(values[0], 2, kMaxFrames), options.frames);
+         }},
+        {.name = "--dry-run",
+         .help = "compute nothing: print the command of each frame, or of\n"
+                 "the picture, that would be made",
+         .read = [](Values, RenderOptions& options) {
+             options.dryRun = true;
+             return Rejected();
+         }},
         Switch<&RenderOptions::help>("--help", "-h", "show this text"),
     };
     return table;
@@ -368,12 +402,56 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         i += count;
     }
     if (given.contains("--from")) {
-        for (std::string_view computed : {"--region", "--grid", "--fit", "--stripes", "--threads", "--rows", "--shard"}) {
+        for (std::string_view computed : {"--region", "--grid", "--fit", "--stripes", "--threads", "--rows", "--shard",
+                                          "--zoom-to", "--frames", "--dry-run"}) {
             if (given.contains(computed)) {
                 return "--from takes the region, the grid and the stripes from its files: leave out " +
                        std::string(computed);
             }
         }
+    }
+    return {};
+}
+
+// Sizes the grid of --fit and checks what the options need together: a region with width and
+// height, one grid of a size that can be computed, an output. The message of what is wrong.
+// Checks that a region has an extent on both axes; the option's values are named in the message.
+std::string CheckExtent(const CalcRegion& region, const RenderOption& option)
+{
+    const std::string& names = option.values;  // "XMIN YMIN XMAX YMAX"
+    std::vector<std::string> words;
+    for (size_t start = 0; start <= names.size();) {
+        const size_t end = std::min(names.find(' ', start), names.size());
+        words.emplace_back(names.substr(start, end - start));
+        start = end + 1;
+    }
+    // A region without extent on an axis has no picture, whatever sizes the grid.
+    if (!(region.xmax > region.xmin)) {
+        return std::string(option.name) + ": " + words[0] + " and " + words[2] + " are equal, so the region has no width";
+    }
+    if (!(region.ymax > region.ymin)) {
+        return std::string(option.name) + ": " + words[1] + " and " + words[3] + " are equal, so the region has no height";
+    }
+    return {};
+}
+
+// Checks the outputs of a film: patterns with one field for the frame's number, or "-".
+std::string CheckFilmOutputs(const RenderOptions& options)
+{
+    if (options.frames == 0) {
+        return {};
+    }
+    for (const auto& [option, name] : {std::pair{"--levels", &options.levelsPath}, std::pair{"-o", &options.picturePath},
+                                       std::pair{"--rows", &options.rowsPath}}) {
+        if (name->empty() || (*name == "-" && std::string_view(option) != "--rows")) {
+            continue;
+        }
+        if (const std::optional<std::string> fault = PatternFault(*name)) {
+            return std::string(option) + " '" + *name + "' is no pattern for the frames' files: " + *fault;
+        }
+    }
+    if (options.levelsPath == "-" && options.picturePath == "-") {
+        return "--levels and -o cannot both stream the frames to standard output";
     }
     return {};
 }
@@ -387,42 +465,41 @@ std::string SizeAndCheck(RenderOptions& options)
     if (!options.fromPaths.empty()) {
         return hasOutput ? "" : noOutput;
     }
-    // A region without extent on an axis has no picture, whatever sizes the grid.
-    if (!(options.region.xmax > options.region.xmin)) {
-        return "--region: XMIN and XMAX are equal, so the region has no width";
+    if (std::string fault = CheckExtent(options.region, *FindOption("--region")); !fault.empty()) {
+        return fault;
     }
-    if (!(options.region.ymax > options.region.ymin)) {
-        return "--region: YMIN and YMAX are equal, so the region has no height";
+    if (options.zoomTo.has_value() != (options.frames != 0)) {
+        return "a film needs both " + Synopsis("--zoom-to") + " and " + Synopsis("--frames");
+    }
+    if (options.zoomTo) {
+        if (std::string fault = CheckExtent(*options.zoomTo, *FindOption("--zoom-to")); !fault.empty()) {
+            return fault;
+        }
     }
     if (options.gridWidth != 0 && options.clientWidth != 0) {
         return "give either --grid or --fit, not both";
     }
-    if (options.clientWidth != 0) {
-        const Size grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
-        options.gridWidth = grid.width;
-        options.gridHeight = grid.height;
-        if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
-            return "--fit: the region gives a " + std::to_string(grid.width) + "x" + std::to_string(grid.height) +
-                   " grid there, which has no cells or is too large";
-        }
-    } else if (options.gridWidth == 0) {
+    if (options.clientWidth == 0 && options.gridWidth == 0) {
         return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
     }
+    if (std::string fault = SizeFittedGrid(options); !fault.empty()) {
+        return fault;
+    }
     if (options.shards != 0) {
-        if (options.rowsPath.empty()) {
+        if (options.stripes == 0) {
+            return "--shard needs --stripes S: every shard must compute alike, on any machine";
+        }
+        if (options.frames == 0 && options.rowsPath.empty()) {
             return "--shard needs " + Synopsis("--rows") + ": a shard's rows are kept there for --from";
         }
-        if (options.stripes == 0) {
-            return "--shard needs --stripes S: every shard must compute the rows alike, on any machine";
-        }
-        if (hasOutput) {
+        if (options.frames == 0 && hasOutput) {
             return "--shard computes only part of the rows: write the outputs with --from once every shard is done";
         }
     }
-    if (!hasOutput && options.rowsPath.empty()) {
-        return noOutput + " or " + Synopsis("--rows");
+    if (!hasOutput && (options.rowsPath.empty() || options.frames != 0)) {
+        return options.frames != 0 ? noOutput : noOutput + " or " + Synopsis("--rows");
     }
-    return {};
+    return CheckFilmOutputs(options);
 }
 
 }  // namespace
@@ -438,6 +515,8 @@ std::string RenderUsage()
                        indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
                        "]]\n" +
                        indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" +
+                       indent + "[" + Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") +
+                       "]\n" +
                        std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
@@ -485,6 +564,21 @@ ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
         result.error = SizeAndCheck(result.options);
     }
     return result;
+}
+
+std::string SizeFittedGrid(RenderOptions& options)
+{
+    if (options.clientWidth == 0) {
+        return {};
+    }
+    const Size grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
+    options.gridWidth = grid.width;
+    options.gridHeight = grid.height;
+    if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
+        return "--fit: the region gives a " + std::to_string(grid.width) + "x" + std::to_string(grid.height) +
+               " grid there, which has no cells or is too large";
+    }
+    return {};
 }
 
 std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)

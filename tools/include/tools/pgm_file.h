@@ -6,6 +6,7 @@
 #include "tools/byte_sink.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 // A PGM of a grid's levels, given a row at a time, top row first (grid row 0, the smallest
@@ -27,3 +28,7 @@ private:
     int32_t m_width = 0;
     std::string m_piece;
 };
+
+// Whether the file is a whole PGM of a grid of that size, as PgmWriter writes it: its header,
+// and as many bytes after it as the grid has cells.
+bool IsCompletePgm(const std::filesystem::path& path, Size grid);

@@ -5,7 +5,9 @@
 #include "render/image_pipeline.h"
 #include "tools/byte_sink.h"
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,3 +56,7 @@ Status WritePng(Size size, const PixelRows& rows, const std::vector<PngText>& te
 // The PNG of a buffer's pixels, buffer row 0 at the bottom, whole in memory; a failure when the
 // compressor fails.
 Result<std::string> EncodePng(const PixelBuffer& buffer, const std::vector<PngText>& texts = {});
+
+// The text chunks of a complete PNG file: the signature, then whole chunks with right CRCs up to
+// an IEND chunk that ends the file. Nothing for any other file, or one that cannot be read.
+std::optional<std::vector<PngText>> ReadCompletePngTexts(const std::filesystem::path& path);

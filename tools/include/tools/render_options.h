@@ -34,6 +34,9 @@ struct RenderOptions {
     int32_t shard = 0;        // --shard I/N: computes only shard I of N; N is 0 without it
     int32_t shards = 0;
     std::vector<std::string> fromPaths;  // --from: the rows files to make the outputs of
+    std::optional<CalcRegion> zoomTo;    // --zoom-to: the last frame's region of a film
+    int32_t frames = 0;                  // --frames: the film's frames; 0 without a film
+    bool dryRun = false;
     ColorScheme scheme = ColorScheme::Blue;
     int32_t reverse = 0;
     bool quiet = false;
@@ -47,6 +50,9 @@ struct ParseResult {
 
 // Reads the command line. Every option may be given once; a region must have width and height.
 ParseResult ParseRenderOptions(const std::vector<std::string_view>& args);
+
+// Sizes the grid of --fit for the options' region; the message of what is wrong with it.
+std::string SizeFittedGrid(RenderOptions& options);
 
 // The command that computes and colours the same picture again, byte for byte: the region with
 // every digit a double holds, the grid or the client area, the stripes, the colour scale.
