@@ -28,12 +28,12 @@ _corvalis_render()
         --rows | --from)
             _corvalis_render_files rows "$cur"
             return ;;
-        --grid | --fit | --stripes | --threads | --shard)
+        --grid | --fit | --stripes | --threads | --shard | --frames)
             return ;;
     esac
     local i
     for ((i = COMP_CWORD - 1; i >= 1 && i >= COMP_CWORD - 4; i--)); do
-        [[ ${COMP_WORDS[i]} == --region ]] && return  # one of its four numbers
+        [[ ${COMP_WORDS[i]} == --region || ${COMP_WORDS[i]} == --zoom-to ]] && return  # one of its four numbers
     done
     # A further file of --from, until an option comes.
     for ((i = COMP_CWORD - 1; i >= 1; i--)); do
@@ -46,7 +46,7 @@ _corvalis_render()
     done
     local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
     for option in --region --grid --fit --stripes --threads -q --quiet --levels -o --output \
-                  --scheme --reverse --rows --shard --from -h --help; do
+                  --scheme --reverse --rows --shard --from --zoom-to --frames --dry-run -h --help; do
         [[ $given == *" $option "* ]] || options+=("$option")
     done
     COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
