@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir frames rows
 
-film=(--region 0 3 1 4 --zoom-to 0.6 3.85 0.601 3.851 --frames 48 --fit 160x120 --stripes 2)
+film=(--region 0 3 1 4 --zoom-to 0.5 3.9 0.501 3.901 --frames 48 --fit 160x120 --stripes 2)
 "$render" "${film[@]}" --dry-run -o 'frames/f%05d.png' | sed -n '1,2p;$p'
 made=$(now)
 "$render" "${film[@]}" --quiet -o 'frames/f%05d.png' --rows 'rows/f%05d.rows'
