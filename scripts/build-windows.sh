@@ -50,4 +50,6 @@ while [ ${#pending[@]} -gt 0 ]; do
     done  # not found: a DLL of the system's
   done
 done
+# Without their symbols: MinGW's runtime DLLs come with them, which only a debugger reads.
+x86_64-w64-mingw32-strip --strip-unneeded "$dest"/*.exe "$dest"/*.dll "$dest"/*/*.dll
 echo "build-windows: $(ls "$dest" | tr '\n' ' ')in $dest"

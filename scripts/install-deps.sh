@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running, testing and packaging Corvalis need;
 # with "windows", also those of the Windows checks (MinGW-w64, Wine, GoogleTest's sources);
-# with "debian", also those of the Debian package's checks (lintian, man, bash completion);
-# with "slurm", a scheduler for the cluster check (Slurm's daemons and client, munge); with
-# "film", ffmpeg for the film check.
+# with "windows-release", also those that make the Windows setup program and archive (NSIS,
+# zip, unzip); with "debian", also those of the Debian package's checks (lintian, man, bash
+# completion); with "slurm", a scheduler for the cluster check (Slurm's daemons and client,
+# munge); with "film", ffmpeg for the film check.
 # Only missing packages are installed; with nothing missing it returns at once.
-# Usage: scripts/install-deps.sh [windows|debian|slurm|film]
+# Usage: scripts/install-deps.sh [windows|windows-release|debian|slurm|film]
 set -euo pipefail
 
 packages=(
@@ -22,6 +23,7 @@ packages=(
 )
 case "${1:-}" in
   windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest) ;;
+  windows-release) packages+=(nsis zip unzip) ;;
   debian) packages+=(lintian man-db bash-completion) ;;
   slurm) packages+=(slurmctld slurmd slurm-client munge) ;;
   film) packages+=(ffmpeg) ;;

@@ -5,6 +5,7 @@
 #                                    says how long a step took
 #   qt_mingw_archive                 the archive of Qt for MinGW: CORVALIS_QT_MINGW, or the one
 #                                    in shared/qt6-mingw beside the source folder
+#   project_version BUILD            the version of the project configured in a build folder
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -26,3 +27,5 @@ took() { echo "-- $1: $(since "$2")"; }
 qt_mingw_archive() {
   echo "${CORVALIS_QT_MINGW:-$(realpath -m "$PWD/../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz")}"
 }
+
+project_version() { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt"; }

@@ -37,12 +37,8 @@ grep -q 'version="1.0.0.0" processorArchitecture="amd64"' "$scratch/manifest.xml
 echo "== corvalis.exe under Wine"
 # The screenshots are read by the Linux build's screenshot_check.
 build_preset release screenshot_check >/dev/null
-display=90
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 started=$(now)
-wine_start --display ":$display"
-iconv -f UTF-8 -t UTF-16LE tests/e2e/wine-prefix.reg | { printf '\xff\xfe'; cat; } >"$scratch/prefix.reg"
-"$WINE" regedit /S "$scratch/prefix.reg" </dev/null >/dev/null 2>&1
+wine_start_screen
 took "Wine prefix made and started" "$started"
 started=$(now)
 tests/e2e/window_wine_e2e.sh "$dest" build/tests/screenshot_check

@@ -1,6 +1,8 @@
 # Sourced by the Windows checks: runs Windows programs under Wine, headless, in a prefix of
 # their own below WINE_ROOT (a scratch folder the caller made), and never in the user's home.
 #   wine_start [--display :N]   makes the prefix on first use, starts Wine's server (and Xvfb)
+#   wine_start_screen           the same on a free virtual screen, with the end-to-end tests'
+#                               settings (tests/e2e/wine-prefix.reg: fonts, unmanaged windows)
 #   wine_stop                   ends every Wine process of the prefix (and Xvfb)
 # Wine is /usr/lib/wine/wine64 (Debian's wine64 without its recommended packages).
 export WINE=/usr/lib/wine/wine64
@@ -33,6 +35,16 @@ wine_start() {
     for _ in $(seq 100); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
     "$WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
   fi
+}
+
+wine_start_screen() {
+  local display=90
+  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  wine_start --display ":$display"
+  # regedit reads UTF-16 with its byte-order mark.
+  iconv -f UTF-8 -t UTF-16LE "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/wine-prefix.reg" |
+    { printf '\xff\xfe'; cat; } >"$WINE_ROOT/prefix.reg"
+  "$WINE" regedit /S "$WINE_ROOT/prefix.reg" </dev/null >/dev/null 2>&1
 }
 
 wine_stop() {

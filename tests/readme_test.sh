@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every command of the README's sh blocks as a newcomer would, so none can go stale.
 # scripts/test.sh is the runner of this very test, the Windows scripts run in CI on their own,
-# and so does scripts/package.sh with the install of its package (scripts/debian-check.sh,
-# which installs to the system), so they are left out; the build folder is the one under test,
+# and so do scripts/package.sh with the install of its package (scripts/debian-check.sh,
+# which installs to the system) and scripts/release.sh, so they are left out; the build folder is the one under test,
 # and every file the commands write goes to a scratch folder.
 set -u
 source_dir=$1
@@ -14,7 +14,8 @@ failures=0
 commands=$(awk '/^```sh$/ {inside = 1; next} /^```$/ {inside = 0} inside' "$source_dir/README.md" |
            sed 's/[[:space:]]*#.*$//' | grep -v '^[[:space:]]*$' |
            grep -v -e '^scripts/test.sh$' -e '^scripts/windows-' -e '^scripts/build-windows.sh ' \
-             -e '^scripts/package.sh$' -e '^sudo ')
+             -e '^scripts/package.sh$' -e '^scripts/package-windows.sh$' -e '^scripts/release.sh$' \
+             -e '^sudo ')
 while IFS= read -r line; do
   command=${line//build\//$build_dir\/}
   command=${command//-S . /-S $source_dir }
