@@ -20,11 +20,15 @@ struct OrbitLanes {
 };
 
 // Where a kernel counts the iterates: lane l counts column c at counts[l × stride + c]; column
-// `width` of each lane is a spare that takes every iterate not counted, so counting never branches.
+// `width` of each lane is a spare that takes every iterate of a counting step not counted, so
+// counting never branches per lane. With finite quotients, exactly the iterates from countedMin
+// to countedMax are counted, and a step in which no lane's iterate lies there counts nothing.
 struct LaneCounting {
     double xMin = 0.0;
     double xRange = 1.0;
     double width = 0.0;
+    double countedMin = 0.0;
+    double countedMax = 0.0;
     uint32_t* counts = nullptr;
     int64_t stride = 0;
 };
@@ -35,12 +39,22 @@ struct LaneCounting {
 using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting,
                                        int64_t maxSteps, uint32_t& events);
 
-// The kernel of an instruction set, in two forms: one for stripes whose column quotients are
-// always finite, and one that also counts infinite and NaN quotients in column 0.
-struct LaneKernel {
-    LaneKernelFunction advanceFiniteQuotients;
-    LaneKernelFunction advanceAnyQuotients;
+// How a kernel counts: for stripes whose column quotients are always finite, where few iterates
+// count (steps in which no lane may count are the map alone) or where many do; and for any
+// quotients, infinite and NaN ones counted in column 0.
+enum class LaneCounts { Few, FiniteQuotients, AnyQuotients };
+
+// One form of a kernel and the lanes it advances.
+struct LaneKernelForm {
+    LaneKernelFunction advance;
     int lanes;
+};
+
+// The kernel of an instruction set, in the three forms of LaneCounts.
+struct LaneKernel {
+    LaneKernelForm fewCounted;
+    LaneKernelForm finiteQuotients;
+    LaneKernelForm anyQuotients;
 };
 
 // Constant data rather than functions, so that reading them runs no code built with SIMD flags.

@@ -29,6 +29,10 @@ struct Avx2Ops {
     static Real Div(Real a, Real b) { return _mm256_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm256_add_epi64(a, b); }
     static Real Abs(Real v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+    static Real NegativeAbs(Real v) { return _mm256_or_pd(v, _mm256_set1_pd(-0.0)); }
+    // The second operand where either is a NaN.
+    static Real Max(Real a, Real b) { return _mm256_max_pd(a, b); }
+    static Real AsReal(Bits v) { return _mm256_castsi256_pd(v); }
     // Quotients beyond the 32-bit range, infinite or NaN give the most negative 32-bit value.
     static Bits Truncate(Real v) { return _mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(v)); }
 
@@ -65,4 +69,4 @@ struct Avx2Ops {
 
 }  // namespace
 
-constinit const LaneKernel kAvx2LaneKernel = MakeLaneKernel<Avx2Ops, 2>();
+constinit const LaneKernel kAvx2LaneKernel = MakeLaneKernel<Avx2Ops, 2, 4>();

@@ -25,6 +25,10 @@ struct Avx512Ops {
     static Real Div(Real a, Real b) { return _mm512_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm512_add_epi64(a, b); }
     static Real Abs(Real v) { return _mm512_abs_pd(v); }
+    static Real NegativeAbs(Real v) { return _mm512_or_pd(v, _mm512_set1_pd(-0.0)); }
+    // The second operand where either is a NaN.
+    static Real Max(Real a, Real b) { return _mm512_max_pd(a, b); }
+    static Real AsReal(Bits v) { return _mm512_castsi512_pd(v); }
     // Quotients beyond the 64-bit range, infinite or NaN give the most negative value.
     static Bits Truncate(Real v) { return _mm512_cvttpd_epi64(v); }
 
@@ -49,4 +53,4 @@ struct Avx512Ops {
 
 }  // namespace
 
-constinit const LaneKernel kAvx512LaneKernel = MakeLaneKernel<Avx512Ops, 2>();
+constinit const LaneKernel kAvx512LaneKernel = MakeLaneKernel<Avx512Ops, 2, 4>();

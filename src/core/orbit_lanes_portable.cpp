@@ -3,4 +3,4 @@
 #include "orbit_lanes_step.h"
 #include "scalar_lanes.h"
 
-constinit const LaneKernel kPortableLaneKernel = MakeLaneKernel<ScalarOps, 4>();
+constinit const LaneKernel kPortableLaneKernel = MakeLaneKernel<ScalarOps, 4, 4>();

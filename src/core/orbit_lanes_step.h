@@ -21,94 +21,150 @@ typename Ops::Mask BoundedWhere(typename Ops::Mask within, typename Ops::Real x)
     return Ops::LessEqualWhere(within, Ops::Abs(x), Ops::Broadcast(kEscapeBound));
 }
 
+// The counting values every vector shares, broadcast once.
 template <class Ops>
-struct LaneColumns {
-    typename Ops::Real xMin, xRange, width;
+struct CountingConstants {
+    typename Ops::Real xMin, xRange, width, countedMin, countedMax;
     typename Ops::Bits columnCount;
-    typename Ops::Bits laneBase;  // index of column 0 of each lane's counts
-    typename Ops::Bits spare;     // index of each lane's spare column
+
+    explicit CountingConstants(const LaneCounting& counting)
+        : xMin(Ops::Broadcast(counting.xMin)),
+          xRange(Ops::Broadcast(counting.xRange)),
+          width(Ops::Broadcast(counting.width)),
+          countedMin(Ops::Broadcast(counting.countedMin)),
+          countedMax(Ops::Broadcast(counting.countedMax)),
+          columnCount(Ops::BroadcastBits(static_cast<int64_t>(counting.width)))
+    {
+    }
 };
 
-// Where each live lane counts its iterate: its column trunc(((x − xmin) ÷ xr) × W) when that
-// lies in 0..W − 1, else the spare, as for lanes not live. Truncate gives a column that fails the
-// test for quotients beyond the columns and for infinite or NaN ones, which truncate to 0 and
-// count in column 0: with kInfiniteQuotients they are counted there.
+// The lanes of `within` whose iterate may be counted. With finite quotients those whose iterate
+// lies from countedMin to countedMax, which are exactly the ones counted; otherwise all of them.
 template <class Ops, bool kInfiniteQuotients>
-typename Ops::Bits CountIndex(typename Ops::Real x, typename Ops::Mask live,
-                              const LaneColumns<Ops>& columns)
+typename Ops::Mask CandidatesWhere(typename Ops::Mask within, typename Ops::Real x,
+                                   const CountingConstants<Ops>& constants)
 {
-    const auto quotient = Ops::Mul(Ops::Div(Ops::Sub(x, columns.xMin), columns.xRange), columns.width);
-    const auto column = Ops::Truncate(quotient);
-    const auto inside = Ops::BelowWhere(live, column, columns.columnCount);
     if constexpr (kInfiniteQuotients) {
-        const auto infinite = Ops::NotFiniteWhere(live, quotient);
-        return Ops::Select(Ops::Or(inside, infinite),
-                           Ops::AddBits(columns.laneBase, Ops::Select(inside, column, Ops::BroadcastBits(0))),
-                           columns.spare);
+        return within;
     } else {
-        return Ops::Select(inside, Ops::AddBits(columns.laneBase, column), columns.spare);
+        return Ops::LessEqualWhere(Ops::LessEqualWhere(within, constants.countedMin, x), x, constants.countedMax);
     }
 }
 
-// Advances kVectors vectors of Ops::kWidth lanes each; see LaneKernelFunction.
-template <class Ops, int kVectors, bool kInfiniteQuotients>
+// Where each candidate lane counts its iterate: its column trunc(((x − xmin) ÷ xr) × W), which
+// for finite quotients lies in 0..W − 1; the others count in their spare. Any quotient is tested
+// instead: Truncate gives a column that fails the test for quotients beyond the columns and for
+// infinite or NaN ones, which truncate to 0 and count in column 0.
+template <class Ops, bool kInfiniteQuotients>
+typename Ops::Bits CountIndex(typename Ops::Real x, typename Ops::Mask candidates,
+                              const CountingConstants<Ops>& constants, typename Ops::Bits laneBase,
+                              typename Ops::Bits spare)
+{
+    const auto quotient = Ops::Mul(Ops::Div(Ops::Sub(x, constants.xMin), constants.xRange), constants.width);
+    const auto column = Ops::Truncate(quotient);
+    if constexpr (kInfiniteQuotients) {
+        const auto inside = Ops::BelowWhere(candidates, column, constants.columnCount);
+        const auto infinite = Ops::NotFiniteWhere(candidates, quotient);
+        return Ops::Select(Ops::Or(inside, infinite),
+                           Ops::AddBits(laneBase, Ops::Select(inside, column, Ops::BroadcastBits(0))), spare);
+    } else {
+        return Ops::Select(candidates, Ops::AddBits(laneBase, column), spare);
+    }
+}
+
+// Whether some lane of the vectors may need more than a step of the map: an iterate that may be
+// counted (from countedMin to countedMax), may equal its lane's saved one, or may have escaped.
+// A cheap superset, worked out in floating point without a lane mask: (x − min) × (max − x) is
+// not negative just where min <= x <= max (signs of differences are exact, and a product of
+// opposite signs never rounds to +0); −|x − saved| is 0 where the iterate may repeat; a
+// largest |x| of kEscapeBound or more may have escaped. A NaN iterate, which only follows an
+// escape or a NaN parameter, is passed over: the lane then counts nothing, and the next event
+// step finds it. Idle lanes step 0 to 0 and may keep this true; they only cost time.
+template <class Ops, int kVectors>
+bool MayNeedAttention(const typename Ops::Real (&x)[kVectors], const typename Ops::Bits (&saved)[kVectors],
+                      const CountingConstants<Ops>& constants)
+{
+    auto largest = Ops::Broadcast(0.0);
+    for (int k = 0; k < kVectors; ++k) {
+        largest = Ops::Max(Ops::Abs(x[k]), largest);  // a NaN lane leaves largest as it was
+    }
+    auto attention = Ops::Sub(largest, Ops::Broadcast(kEscapeBound));
+    for (int k = 0; k < kVectors; ++k) {
+        const auto counted = Ops::Mul(Ops::Sub(x[k], constants.countedMin), Ops::Sub(constants.countedMax, x[k]));
+        const auto repeated = Ops::NegativeAbs(Ops::Sub(x[k], Ops::AsReal(saved[k])));
+        attention = Ops::Max(Ops::Max(counted, repeated), attention);  // so is a NaN lane here
+    }
+    return Ops::Any(Ops::LessEqualWhere(Ops::LaneMask(~0u), Ops::Broadcast(0.0), attention));
+}
+
+// Advances kVectors vectors of Ops::kWidth lanes each; see LaneKernelFunction. The vectors'
+// orbits are independent, so the steps of one overlap the latency of the others'. Where few
+// iterates count, the steps that MayNeedAttention passes are the map alone; in the others, and
+// in every step of the other forms, every lane is tested exactly and counts its column, or its
+// spare.
+template <class Ops, int kVectors, LaneCounts kCounts>
 int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps,
                      uint32_t& events)
 {
+    constexpr bool kInfiniteQuotients = kCounts == LaneCounts::AnyQuotients;
     constexpr int kWidth = Ops::kWidth;
     constexpr int kLanes = kWidth * kVectors;
     static_assert(kLanes <= kMaxLanes);
 
-    // Each step's count indices; a step's counts are added while the next step is computed,
-    // so that reading the indices back does not wait for the stores that wrote them.
+    // The count indices of two tested steps: those of one are counted while the next is
+    // computed, so that reading them back does not wait for the stores that wrote them.
     alignas(64) int64_t indices[2][kLanes];
     for (int l = 0; l < kLanes; ++l) {
         indices[0][l] = l * counting.stride;
     }
+    const CountingConstants<Ops> constants(counting);
     typename Ops::Real x[kVectors], a[kVectors];
-    typename Ops::Bits saved[kVectors];
+    typename Ops::Bits saved[kVectors], laneBase[kVectors], spare[kVectors];
     typename Ops::Mask active[kVectors], event[kVectors];
-    LaneColumns<Ops> columns[kVectors];
     for (int k = 0; k < kVectors; ++k) {
         const int first = k * kWidth;
         x[k] = Ops::Load(lanes.x + first);
         a[k] = Ops::Load(lanes.a + first);
         saved[k] = Ops::LoadBits(lanes.saved + first);
         active[k] = Ops::LaneMask(lanes.active >> first);
-        const auto laneBase = Ops::LoadBits(indices[0] + first);
-        columns[k] = {Ops::Broadcast(counting.xMin), Ops::Broadcast(counting.xRange),
-                      Ops::Broadcast(counting.width),
-                      Ops::BroadcastBits(static_cast<int64_t>(counting.width)), laneBase,
-                      Ops::AddBits(laneBase, Ops::BroadcastBits(static_cast<int64_t>(counting.width)))};
+        event[k] = Ops::LaneMask(0);
+        laneBase[k] = Ops::LoadBits(indices[0] + first);
+        spare[k] = Ops::AddBits(laneBase[k], constants.columnCount);
     }
-    const auto countStep = [&counting](const int64_t* stepIndices) {
-        for (int l = 0; l < kLanes; ++l) {
-            ++counting.counts[stepIndices[l]];
+    int tested = 0;  // tested steps; the indices of the last are in indices[(tested - 1) & 1]
+    const auto countTestedStep = [&counting, &indices](int step) {
+        for (const int64_t index : indices[step & 1]) {
+            ++counting.counts[index];
         }
     };
 
     int64_t steps = 0;
     bool anyEvent = false;
     while (!anyEvent && steps < maxSteps) {
-        int64_t* stepIndices = indices[steps & 1];
         for (int k = 0; k < kVectors; ++k) {
             x[k] = MapStep<Ops>(x[k], a[k]);
-            const auto live = BoundedWhere<Ops>(active[k], x[k]);
-            Ops::StoreBits(stepIndices + k * kWidth, CountIndex<Ops, kInfiniteQuotients>(x[k], live, columns[k]));
-            event[k] = Ops::Or(Ops::AndNot(live, active[k]), Ops::SameBitsWhere(active[k], x[k], saved[k]));
-        }
-        if (steps > 0) {
-            countStep(indices[(steps - 1) & 1]);
         }
         ++steps;
-        auto anyLane = event[0];
-        for (int k = 1; k < kVectors; ++k) {
-            anyLane = Ops::Or(anyLane, event[k]);
+        if (kCounts == LaneCounts::Few && !MayNeedAttention<Ops, kVectors>(x, saved, constants)) {
+            continue;
         }
+        auto anyLane = Ops::LaneMask(0);
+        for (int k = 0; k < kVectors; ++k) {
+            const auto live = BoundedWhere<Ops>(active[k], x[k]);
+            event[k] = Ops::Or(Ops::AndNot(live, active[k]), Ops::SameBitsWhere(active[k], x[k], saved[k]));
+            anyLane = Ops::Or(anyLane, event[k]);
+            const auto candidates = CandidatesWhere<Ops, kInfiniteQuotients>(live, x[k], constants);
+            Ops::StoreBits(indices[tested & 1] + k * kWidth,
+                           CountIndex<Ops, kInfiniteQuotients>(x[k], candidates, constants, laneBase[k], spare[k]));
+        }
+        if (tested > 0) {
+            countTestedStep(tested - 1);
+        }
+        ++tested;
         anyEvent = Ops::Any(anyLane);
     }
-    if (steps > 0) {
-        countStep(indices[(steps - 1) & 1]);
+    if (tested > 0) {
+        countTestedStep(tested - 1);
     }
 
     events = 0;
@@ -121,9 +177,12 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
     return steps;
 }
 
-// The kernel of an instruction set whose operations are Ops, kVectors vectors per step.
-template <class Ops, int kVectors>
+// The kernel of an instruction set whose operations are Ops: kVectors vectors per step, and
+// kFewVectors where few iterates count, which leaves more time to hide the map's latency in.
+template <class Ops, int kVectors, int kFewVectors>
 constexpr LaneKernel MakeLaneKernel()
 {
-    return {&AdvanceLanes<Ops, kVectors, false>, &AdvanceLanes<Ops, kVectors, true>, Ops::kWidth * kVectors};
+    return {{&AdvanceLanes<Ops, kFewVectors, LaneCounts::Few>, Ops::kWidth * kFewVectors},
+            {&AdvanceLanes<Ops, kVectors, LaneCounts::FiniteQuotients>, Ops::kWidth * kVectors},
+            {&AdvanceLanes<Ops, kVectors, LaneCounts::AnyQuotients>, Ops::kWidth * kVectors}};
 }

@@ -24,6 +24,10 @@ struct ScalarOps {
     static Real Div(Real a, Real b) { return a / b; }
     static Bits AddBits(Bits a, Bits b) { return a + b; }
     static Real Abs(Real v) { return std::fabs(v); }
+    static Real NegativeAbs(Real v) { return -std::fabs(v); }
+    // The second operand where either is a NaN, as the vector instructions have it.
+    static Real Max(Real a, Real b) { return a > b ? a : b; }
+    static Real AsReal(Bits v) { return std::bit_cast<Real>(v); }
     // Exact truncation where the value converts; beyond ±2^62, infinite or NaN gives −1.
     static Bits Truncate(Real v) { return std::fabs(v) < 0x1p62 ? static_cast<Bits>(v) : -1; }
 

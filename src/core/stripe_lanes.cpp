@@ -9,6 +9,9 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
+#include <optional>
+#include <utility>
 #include <new>
 #include <vector>
 
@@ -30,6 +33,77 @@ bool QuotientsStayFinite(const StripeSpec& stripe)
 {
     const double largest = ((std::fabs(stripe.xMin) + 2 * kEscapeBound) / stripe.xRange) * stripe.width;
     return std::isfinite(stripe.xMin) && stripe.xRange > 0.0 && largest < 1e300;
+}
+
+// Doubles as integers in the same order; -0.0 and 0.0 both give 0.
+int64_t OrderKey(double v)
+{
+    const auto bits = std::bit_cast<int64_t>(v);
+    return bits >= 0 ? bits : -(bits & std::numeric_limits<int64_t>::max());
+}
+
+double FromOrderKey(int64_t key)
+{
+    return key >= 0 ? std::bit_cast<double>(key) : std::bit_cast<double>(-key | std::numeric_limits<int64_t>::min());
+}
+
+// The first key from `low` to `high` at which `holds` holds, where it holds from some key on;
+// none where it holds nowhere there.
+template <class Predicate>
+std::optional<int64_t> FirstKeyWhere(int64_t low, int64_t high, const Predicate& holds)
+{
+    if (!holds(high)) {
+        return std::nullopt;
+    }
+    while (low < high) {
+        // The keys of ±10 lie further apart than an int64_t reaches; their distance does not.
+        const int64_t middle = low + static_cast<int64_t>((static_cast<uint64_t>(high) - static_cast<uint64_t>(low)) / 2);
+        if (holds(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
+}
+
+// The iterates the column test counts, for a stripe whose quotients stay finite: with xr > 0 and
+// W > 0, x − xmin, its quotient by xr and the product with W, each rounded to nearest, never
+// decrease as x grows, and neither does the truncated column. So the bounded iterates whose column
+// lies in 0..W − 1 are one interval of doubles, whose ends the column rule itself finds by
+// bisection. An empty interval comes back as a single point beyond every bounded iterate.
+std::pair<double, double> CountedIterates(const StripeSpec& stripe)
+{
+    const int64_t lowest = OrderKey(-kEscapeBound);
+    const int64_t highest = OrderKey(kEscapeBound);
+    const auto column = [&stripe](int64_t key) { return ColumnOf(FromOrderKey(key), stripe); };
+    const std::optional<int64_t> first = FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= 0; });
+    const std::optional<int64_t> beyond =
+        FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= stripe.width; });
+    const int64_t last = beyond ? *beyond - 1 : highest;
+    if (!first || *first > last) {
+        return {2 * kEscapeBound, 2 * kEscapeBound};
+    }
+    return {FromOrderKey(*first), FromOrderKey(last)};
+}
+
+// Where the counted iterates span less than this part of the unit interval, over which the map's
+// orbits spread, most steps count no lane at all.
+constexpr double kFewCountedSpan = 1.0 / 32;
+
+// The iterates the stripe counts, and the form of the kernel that counts them fastest.
+struct StripeCounting {
+    std::pair<double, double> counted;
+    LaneKernelForm form;
+};
+
+StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernel& kernel)
+{
+    if (!QuotientsStayFinite(stripe)) {
+        return {{-kEscapeBound, kEscapeBound}, kernel.anyQuotients};
+    }
+    const auto counted = CountedIterates(stripe);
+    return {counted, counted.second - counted.first < kFewCountedSpan ? kernel.fewCounted : kernel.finiteQuotients};
 }
 
 // The sub-sample a lane follows. Brent's cycle test: the lane's saved iterate is the one of step
@@ -58,6 +132,7 @@ private:
     bool IssueJobs();
     void StartJob(int lane, int32_t row, int subSample);
     void FinishJob(int lane);
+    void ParkLane(int lane);
     void StoreFinishedRows();
     int64_t* RowCounts(int32_t row) { return m_rowCounts.data() + (row % kRowWindow) * int64_t{m_stripe.width}; }
 
@@ -66,8 +141,8 @@ private:
     const int32_t m_firstRow;
     const std::atomic<int32_t>& m_cancel;
     std::atomic<int32_t>* const m_rowsDone;
-    const LaneKernel& m_kernel;
-    const LaneKernelFunction m_advance;
+    const StripeCounting m_stripeCounting;
+    const LaneKernelForm m_kernel;
     const int64_t m_iterations;
     const int32_t m_lastRow;  // one past the last row to compute
     const int64_t m_endJob;  // row × kSubSamples + sub-sample past the last sub-sample
@@ -88,8 +163,8 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, co
       m_firstRow(rows.first),
       m_cancel(cancel),
       m_rowsDone(rowsDone),
-      m_kernel(kernel),
-      m_advance(QuotientsStayFinite(stripe) ? kernel.advanceFiniteQuotients : kernel.advanceAnyQuotients),
+      m_stripeCounting(CountingFor(stripe, kernel)),
+      m_kernel(m_stripeCounting.form),
       m_iterations(IterationCount(stripe.width, stripe.xRange)),
       m_lastRow(rows.last),
       m_endJob(int64_t{rows.last} * kSubSamples),
@@ -99,9 +174,14 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, co
     // Each lane's counts and spare take a whole number of 64-byte lines, an odd number of them,
     // so that the lanes' same columns do not all fall into the same cache set.
     const int64_t stride = (((int64_t{stripe.width} + 1 + 15) / 16) * 16) | 16;
-    m_laneCounts.resize(static_cast<size_t>(stride * kernel.lanes));
+    m_laneCounts.resize(static_cast<size_t>(stride * m_kernel.lanes));
+    for (int lane = 0; lane < m_kernel.lanes; ++lane) {
+        ParkLane(lane);
+    }
     m_rowCounts.resize(static_cast<size_t>(int64_t{stripe.width} * kRowWindow));
-    m_counting = {stripe.xMin, stripe.xRange, static_cast<double>(stripe.width), m_laneCounts.data(), stride};
+    const auto [countedMin, countedMax] = m_stripeCounting.counted;
+    m_counting = {stripe.xMin, stripe.xRange, static_cast<double>(stripe.width), countedMin, countedMax,
+                  m_laneCounts.data(), stride};
 }
 
 StripeResult StripeRun::Run()
@@ -111,7 +191,7 @@ StripeResult StripeRun::Run()
     }
     while (m_lanes.active != 0) {
         uint32_t events = 0;
-        const int64_t steps = m_advance(m_lanes, m_counting, StepsToNextEvent(), events);
+        const int64_t steps = m_kernel.advance(m_lanes, m_counting, StepsToNextEvent(), events);
         if (Cancelled(m_cancel)) {
             return StripeResult::Cancelled;
         }
@@ -233,6 +313,16 @@ void StripeRun::StartJob(int lane, int32_t row, int subSample)
     m_lanes.active |= 1u << lane;
 }
 
+// An idle lane steps 0 to 0: no NaN, infinity or subnormal to slow its vector down, and its
+// saved iterate 1 is never met, so that it does not keep the kernels testing every lane.
+void StripeRun::ParkLane(int lane)
+{
+    m_lanes.x[lane] = 0.0;
+    m_lanes.a[lane] = 0.0;
+    m_lanes.saved[lane] = std::bit_cast<int64_t>(1.0);
+    m_lanes.active &= ~(1u << lane);
+}
+
 void StripeRun::FinishJob(int lane)
 {
     const int32_t row = m_jobs[lane].row;
@@ -242,10 +332,7 @@ void StripeRun::FinishJob(int lane)
         rowCounts[column] += laneCounts[column];
         laneCounts[column] = 0;
     }
-    // An idle lane steps 0 to 0: no NaN, infinity or subnormal to slow its vector down.
-    m_lanes.x[lane] = 0.0;
-    m_lanes.a[lane] = 0.0;
-    m_lanes.active &= ~(1u << lane);
+    ParkLane(lane);
     ++m_finishedJobs[row % kRowWindow];
     StoreFinishedRows();
 }
