@@ -139,6 +139,35 @@ TEST(OrbitDensity, ColumnsTruncateTowardZero)
     EXPECT_EQ(ColumnOf(10.0, narrow), 2147483647);  // far outside: saturates, never wraps
 }
 
+// The counted iterates end one ulp inside the columns: the next double beyond either end has a
+// column outside 0..W − 1, unless the end is the divergence bound itself.
+TEST(OrbitDensity, CountedIteratesEndAtTheEdgesOfTheColumns)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (const Case& c : {
+             Case{660, 1, 0.0, 3.0, 1.0, 1.0},        // the column-0 band reaches left of 0
+             Case{10, 1, 0.5, 3.9, 1e-4, 2e-4},       // a deep zoom
+             Case{1000, 1, 0.5, 3.9, 1e-12, 1.0},     // quotients far beyond 32 bits
+             Case{4, 1, -1e-300, 0.5, 2e-300, 1.0},   // tiny iterates, subnormals among them
+             Case{8, 1, -3.5, -2.0, 0.25, 1.0},       // negative iterates
+             Case{4, 1, -10.0, 3.0, 1.0, 1.0},        // the column-0 band beyond the bound
+             Case{3, 1, 9.5, 3.0, 3.0, 1.0},          // the last column beyond the bound
+         }) {
+        const StripeSpec stripe{nullptr, c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange};
+        SCOPED_TRACE(testing::Message() << c.width << " columns from " << c.xMin << " over " << c.xRange);
+        const auto counted = CountedIterates(stripe);
+        ASSERT_TRUE(counted.has_value());
+        const auto [first, last] = *counted;
+        const auto inside = [&](double x) { return ColumnOf(x, stripe) >= 0 && ColumnOf(x, stripe) < c.width; };
+        EXPECT_TRUE(inside(first));
+        EXPECT_TRUE(inside(last));
+        EXPECT_TRUE(first == -10.0 || ColumnOf(std::nextafter(first, -infinity), stripe) < 0);
+        EXPECT_TRUE(last == 10.0 || ColumnOf(std::nextafter(last, infinity), stripe) >= c.width);
+    }
+    EXPECT_EQ(CountedIterates({nullptr, 10, 1, 20.0, 3.9, 1.0, 1.0}), std::nullopt);
+    EXPECT_EQ(CountedIterates({nullptr, 10, 1, -30.0, 3.9, 1.0, 1.0}), std::nullopt);
+}
+
 TEST(OrbitDensity, TheProcessorCheckFindsTheKernelTheSystemReports)
 {
     // Named by the test run from the system's own account of the processor (Linux's).
@@ -192,6 +221,19 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnSmallAndNarrowGrids)
         {17, 1, 0.0, 3.99, 1.0, 0.01},
         {12, 2, 0.5, 3.6, 1e-3, 0.01},      // narrow x-range: a million iterations
         {1, 1, 0.6, 3.7, 2e-5, 0.001},      // very narrow: five million iterations
+    });
+}
+
+// Windows narrow enough that most iterates count nowhere: tiny iterates decaying to 0 through
+// the subnormals, negative iterates, and windows the orbits never reach.
+TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnWindowsFewIteratesReach)
+{
+    ExpectEveryKernelMatchesTheLiteralAlgorithm({
+        {4, 3, -1e-3, 0.6, 2e-3, 0.3},      // a below 1: orbits decay to 0
+        {4, 3, -0.12, -0.8, 0.03, 0.4},     // negative parameters: negative iterates
+        {10, 2, 5.0, 3.9, 0.02, 0.01},      // beyond the orbits
+        {10, 2, 20.0, 3.9, 0.02, 0.01},     // beyond the divergence bound: nothing counts
+        {3, 4, 0.9, 3.95, 0.01, 0.05},      // chaotic, near the top of the orbits
     });
 }
 

@@ -6,6 +6,9 @@
 #include "orbit_lanes.h"
 #include "stripe_lanes.h"
 
+#include <bit>
+#include <limits>
+
 int32_t IterationCount(int32_t width, double xRange)
 {
     const int64_t scaled = static_cast<int64_t>(width) * 100;
@@ -22,6 +25,61 @@ double SubSampleParameter(const StripeSpec& stripe, int32_t row, int subSample)
 int32_t ColumnOf(double x, const StripeSpec& stripe)
 {
     return TruncToInt32(((x - stripe.xMin) / stripe.xRange) * static_cast<double>(stripe.width));
+}
+
+namespace {
+
+// Doubles as integers in the same order; -0.0 and 0.0 both give 0.
+int64_t OrderKey(double v)
+{
+    const auto bits = std::bit_cast<int64_t>(v);
+    return bits >= 0 ? bits : -(bits & std::numeric_limits<int64_t>::max());
+}
+
+double FromOrderKey(int64_t key)
+{
+    return key >= 0 ? std::bit_cast<double>(key) : std::bit_cast<double>(-key | std::numeric_limits<int64_t>::min());
+}
+
+// The first key from `low` to `high` at which `holds` holds, where it holds from some key on;
+// none where it holds nowhere there.
+template <class Predicate>
+std::optional<int64_t> FirstKeyWhere(int64_t low, int64_t high, const Predicate& holds)
+{
+    if (!holds(high)) {
+        return std::nullopt;
+    }
+    while (low < high) {
+        // The keys of ±10 lie further apart than an int64_t reaches; their distance does not.
+        const int64_t middle = low + static_cast<int64_t>((static_cast<uint64_t>(high) - static_cast<uint64_t>(low)) / 2);
+        if (holds(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
+}
+
+}  // namespace
+
+// With xr > 0 and W > 0, x − xmin, its quotient by xr and the product with W, each rounded to
+// nearest, never decrease as x grows, and neither does the truncated column. So the iterates whose
+// column lies in 0..W − 1 are one interval of doubles, whose ends the column rule itself finds by
+// bisection.
+std::optional<std::pair<double, double>> CountedIterates(const StripeSpec& stripe)
+{
+    const int64_t lowest = OrderKey(-kEscapeBound);
+    const int64_t highest = OrderKey(kEscapeBound);
+    const auto column = [&stripe](int64_t key) { return ColumnOf(FromOrderKey(key), stripe); };
+    const std::optional<int64_t> first = FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= 0; });
+    const std::optional<int64_t> beyond =
+        FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= stripe.width; });
+    const int64_t last = beyond ? *beyond - 1 : highest;
+    if (!first || *first > last) {
+        return std::nullopt;
+    }
+    return std::pair(FromOrderKey(*first), FromOrderKey(last));
 }
 
 int32_t LevelFromHits(int64_t hits)

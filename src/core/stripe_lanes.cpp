@@ -9,8 +9,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <limits>
-#include <optional>
 #include <utility>
 #include <new>
 #include <vector>
@@ -35,58 +33,6 @@ bool QuotientsStayFinite(const StripeSpec& stripe)
     return std::isfinite(stripe.xMin) && stripe.xRange > 0.0 && largest < 1e300;
 }
 
-// Doubles as integers in the same order; -0.0 and 0.0 both give 0.
-int64_t OrderKey(double v)
-{
-    const auto bits = std::bit_cast<int64_t>(v);
-    return bits >= 0 ? bits : -(bits & std::numeric_limits<int64_t>::max());
-}
-
-double FromOrderKey(int64_t key)
-{
-    return key >= 0 ? std::bit_cast<double>(key) : std::bit_cast<double>(-key | std::numeric_limits<int64_t>::min());
-}
-
-// The first key from `low` to `high` at which `holds` holds, where it holds from some key on;
-// none where it holds nowhere there.
-template <class Predicate>
-std::optional<int64_t> FirstKeyWhere(int64_t low, int64_t high, const Predicate& holds)
-{
-    if (!holds(high)) {
-        return std::nullopt;
-    }
-    while (low < high) {
-        // The keys of ±10 lie further apart than an int64_t reaches; their distance does not.
-        const int64_t middle = low + static_cast<int64_t>((static_cast<uint64_t>(high) - static_cast<uint64_t>(low)) / 2);
-        if (holds(middle)) {
-            high = middle;
-        } else {
-            low = middle + 1;
-        }
-    }
-    return low;
-}
-
-// The iterates the column test counts, for a stripe whose quotients stay finite: with xr > 0 and
-// W > 0, x − xmin, its quotient by xr and the product with W, each rounded to nearest, never
-// decrease as x grows, and neither does the truncated column. So the bounded iterates whose column
-// lies in 0..W − 1 are one interval of doubles, whose ends the column rule itself finds by
-// bisection. An empty interval comes back as a single point beyond every bounded iterate.
-std::pair<double, double> CountedIterates(const StripeSpec& stripe)
-{
-    const int64_t lowest = OrderKey(-kEscapeBound);
-    const int64_t highest = OrderKey(kEscapeBound);
-    const auto column = [&stripe](int64_t key) { return ColumnOf(FromOrderKey(key), stripe); };
-    const std::optional<int64_t> first = FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= 0; });
-    const std::optional<int64_t> beyond =
-        FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= stripe.width; });
-    const int64_t last = beyond ? *beyond - 1 : highest;
-    if (!first || *first > last) {
-        return {2 * kEscapeBound, 2 * kEscapeBound};
-    }
-    return {FromOrderKey(*first), FromOrderKey(last)};
-}
-
 // Where the counted iterates span less than this part of the unit interval, over which the map's
 // orbits spread, most steps count no lane at all.
 constexpr double kFewCountedSpan = 1.0 / 32;
@@ -102,7 +48,8 @@ StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernel& kernel)
     if (!QuotientsStayFinite(stripe)) {
         return {{-kEscapeBound, kEscapeBound}, kernel.anyQuotients};
     }
-    const auto counted = CountedIterates(stripe);
+    // None counted: a single point beyond every bounded iterate.
+    const auto counted = CountedIterates(stripe).value_or(std::pair(2 * kEscapeBound, 2 * kEscapeBound));
     return {counted, counted.second - counted.first < kFewCountedSpan ? kernel.fewCounted : kernel.finiteQuotients};
 }
 

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 // The seven values a worker receives for its stripe.
 struct StripeSpec {
@@ -29,6 +31,11 @@ double SubSampleParameter(const StripeSpec& stripe, int32_t row, int subSample);
 
 // Column of an iterate: trunc(((x − xmin) ÷ xr) × W). Counted only when 0 <= column < W.
 int32_t ColumnOf(double x, const StripeSpec& stripe);
+
+// The iterates a stripe with W > 0, xr > 0 and a finite xmin counts, among those that pass the
+// divergence test (from −10 to 10): every x from first to second, and no other; none when no
+// column 0..W − 1 holds such an iterate.
+std::optional<std::pair<double, double>> CountedIterates(const StripeSpec& stripe);
 
 // Level of a column with the given number of hits in one row: trunc(hits × 0.02), at most 255.
 int32_t LevelFromHits(int64_t hits);
