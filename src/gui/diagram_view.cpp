@@ -96,7 +96,11 @@ void CDiagramView::ResampleRows(RowRange rows)
 void CDiagramView::ShowWholeBitmap()
 {
     const PixelBuffer& bitmap = m_picture.bitmap;
-    m_shownImage = bitmap.PixelCount() > 0 ? QImage(bitmap.width, bitmap.height, QImage::Format_RGB32) : QImage();
+    AllocPixels(m_shownPixels, {bitmap.width, bitmap.height});
+    m_shownImage = m_shownPixels.PixelCount() > 0
+                       ? QImage(reinterpret_cast<uchar*>(m_shownPixels.pixels.get()), bitmap.width, bitmap.height,
+                                static_cast<qsizetype>(bitmap.width) * 4, QImage::Format_RGB32)
+                       : QImage();
     PrepareShownRows({0, bitmap.height});
 }
 
@@ -106,13 +110,17 @@ void CDiagramView::PrepareShownRows(RowRange rows)
         return;
     }
     const PixelBuffer& bitmap = m_picture.bitmap;
-    for (int32_t row = rows.first; row < rows.last; ++row) {
-        auto* line = reinterpret_cast<uint32_t*>(m_shownImage.scanLine(bitmap.height - 1 - row));
-        const uint32_t* sourceRow = bitmap.pixels.get() + static_cast<int64_t>(row) * bitmap.width;
-        for (int32_t column = 0; column < bitmap.width; ++column) {
-            line[column] = sourceRow[column] | 0xFF000000u;
+    // Asked for once, here, so that the image knows its pixels change; it writes them in place.
+    auto* const shown = reinterpret_cast<uint32_t*>(m_shownImage.bits());
+    ForEachRowBand(rows, bitmap.width, [&](RowRange band) {
+        for (int32_t row = band.first; row < band.last; ++row) {
+            uint32_t* line = shown + static_cast<int64_t>(bitmap.height - 1 - row) * bitmap.width;
+            const uint32_t* sourceRow = bitmap.pixels.get() + static_cast<int64_t>(row) * bitmap.width;
+            for (int32_t column = 0; column < bitmap.width; ++column) {
+                line[column] = sourceRow[column] | 0xFF000000u;
+            }
         }
-    }
+    });
 }
 
 CDiagramView::PictureChanges CDiagramView::UpdateBuffers()

@@ -1,11 +1,13 @@
 #include "render/image_pipeline.h"
 
 #include "core/calc_layout.h"
+#include "platform/system_info.h"
 
 #include <algorithm>
 #include <memory>
 #include <new>
 #include <ranges>
+#include <thread>
 #include <vector>
 
 int64_t PixelBuffer::PixelCount() const
@@ -15,19 +17,25 @@ int64_t PixelBuffer::PixelCount() const
 
 void AllocPixels(PixelBuffer& buffer, Size size)
 {
-    buffer.pixels.reset();
+    const int64_t count = size.width > 0 && size.height > 0 ? int64_t{size.width} * size.height : 0;
+    const bool keep = count > 0 && buffer.pixels != nullptr && count <= buffer.capacity && buffer.capacity <= 2 * count;
+    if (!keep) {
+        buffer.pixels.reset();
+        buffer.capacity = 0;
+    }
     buffer.width = size.width;
     buffer.height = size.height;
-    if (size.width <= 0 || size.height <= 0) {
+    if (count == 0 || keep) {
         return;
     }
-    const int64_t count = int64_t{size.width} * size.height;
     if (count <= kMaxBufferPixels) {
         buffer.pixels.reset(new (std::nothrow) uint32_t[static_cast<size_t>(count)]);
     }
     if (buffer.pixels == nullptr) {
         buffer.width = 0;
         buffer.height = 0;
+    } else {
+        buffer.capacity = count;
     }
 }
 
@@ -200,6 +208,7 @@ struct BoxResampler::Spans {
 BoxResampler::BoxResampler(Size image, Size bitmap)
     : m_imageWidth(image.width),
       m_bitmapWidth(bitmap.width),
+      m_oneCellPerPixel(image.width == bitmap.width && image.height == bitmap.height),
       m_spans(std::make_unique<Spans>(Spans{AxisSpans(image.width, bitmap.width), AxisSpans(image.height, bitmap.height)}))
 {
 }
@@ -241,6 +250,14 @@ void BoxResampler::FillWith(const uint32_t* image, int32_t firstImageRow, RowRan
 
 void BoxResampler::Fill(const uint32_t* image, int32_t firstImageRow, RowRange rows, uint32_t* bitmap) const
 {
+    if (m_oneCellPerPixel) {  // each mean is the cell's colour
+        const uint32_t* cells = image + int64_t{rows.first - firstImageRow} * m_imageWidth;
+        const int64_t count = int64_t{rows.last - rows.first} * m_bitmapWidth;
+        for (int64_t i = 0; i < count; ++i) {
+            bitmap[i] = cells[i] & 0xFFFFFF;
+        }
+        return;
+    }
     const uint64_t largestBox = uint64_t{m_spans->columns.LongestLength()} * m_spans->rows.LongestLength();
     if (largestBox <= PackedChannels::kMaxBoxCells) {
         FillWith<PackedChannels>(image, firstImageRow, rows, bitmap);
@@ -249,9 +266,34 @@ void BoxResampler::Fill(const uint32_t* image, int32_t firstImageRow, RowRange r
     }
 }
 
+void ForEachRowBand(RowRange rows, int32_t rowWidth, const std::function<void(RowRange)>& work)
+{
+    // Fewer pixels than this in a band cost more to hand to a thread than to fill.
+    constexpr int64_t kMinBandPixels = int64_t{1} << 17;
+    const int64_t count = rows.last - rows.first;
+    if (count <= 0) {
+        return;
+    }
+    const int64_t bands =
+        std::clamp<int64_t>(count * std::max(rowWidth, 1) / kMinBandPixels, 1, std::min<int64_t>(ProcessorCount(), count));
+    const auto band = [&](int64_t i) {
+        return RowRange{static_cast<int32_t>(rows.first + i * count / bands),
+                        static_cast<int32_t>(rows.first + (i + 1) * count / bands)};
+    };
+    std::vector<std::thread> helpers;
+    for (int64_t i = 1; i < bands; ++i) {
+        helpers.emplace_back(work, band(i));
+    }
+    work(band(0));
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+}
+
 void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap)
 {
-    FillDisplayBitmapRows(image, bitmap, {0, bitmap.height});
+    ForEachRowBand({0, bitmap.height}, bitmap.width,
+                   [&](RowRange rows) { FillDisplayBitmapRows(image, bitmap, rows); });
 }
 
 void FillDisplayBitmapRows(const PixelBuffer& image, PixelBuffer& bitmap, RowRange rows)

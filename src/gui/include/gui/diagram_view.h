@@ -111,7 +111,8 @@ private:
     CDiagramApp& m_app;
     WindowPicture m_picture;  // the colourised image and the display bitmap
     ColorTable m_colorTable{};
-    QImage m_shownImage;
+    PixelBuffer m_shownPixels;  // the bitmap top-down and opaque, as it goes to the screen
+    QImage m_shownImage;        // shows m_shownPixels
     bool m_bDragging = false;
     Point m_ptDragStart;
     Band m_rcBand;

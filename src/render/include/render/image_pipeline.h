@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // A block of colour values 0x00RRGGBB, row-major (index = row × width + column).
@@ -17,6 +18,7 @@ struct PixelBuffer {
     int32_t width = 0;
     int32_t height = 0;
     std::unique_ptr<uint32_t[]> pixels;  // null when the buffer holds no pixels
+    int64_t capacity = 0;                // the pixels the block holds
 
     // width × height when the pixels exist, else 0.
     int64_t PixelCount() const;
@@ -27,8 +29,9 @@ struct PixelBuffer {
 inline constexpr int64_t kMaxBufferPixels = int64_t{1} << 30;
 
 // Frees the buffer's pixels, then allocates size.width × size.height values, left
-// uninitialised, and stores the size. A size with a side of zero or less is stored but holds no
-// pixels. A block that cannot be allocated leaves the buffer 0 × 0 without pixels: the image
+// uninitialised, and stores the size; a block that holds them and no more than twice as many is
+// kept instead, which spares a large picture redrawn at the same size the system's work of
+// handing out fresh memory. A size with a side of zero or less is stored but holds no pixels. A block that cannot be allocated leaves the buffer 0 × 0 without pixels: the image
 // then counts as none (the placeholder shows) and the bitmap as empty, never a crash.
 void AllocPixels(PixelBuffer& buffer, Size size);
 
@@ -54,8 +57,14 @@ void ColorizeLevels(const LevelReader& readLevel, const ColorTable& table, Pixel
     }
 }
 
+// Runs work(band) for bands of `rows` that together cover them once, on as many threads as there
+// are processors (this one among them) where the rows hold enough pixels of `rowWidth` each to
+// pay for it, and returns when every band is done. No rows run nothing.
+void ForEachRowBand(RowRange rows, int32_t rowWidth, const std::function<void(RowRange)>& work);
+
 // Fills every pixel of `bitmap` from `image` by a box average in integer arithmetic, or with
 // the checkerboard placeholder when the image holds no pixels. An empty bitmap gets nothing.
+// Bands of rows are filled side by side (ForEachRowBand).
 void FillDisplayBitmap(const PixelBuffer& image, PixelBuffer& bitmap);
 
 // Fills the given rows of `bitmap` as FillDisplayBitmap fills them.
@@ -82,6 +91,7 @@ private:
 
     int32_t m_imageWidth;
     int32_t m_bitmapWidth;
+    bool m_oneCellPerPixel;
     std::unique_ptr<Spans> m_spans;
 };
 
@@ -127,11 +137,18 @@ void ComposePictureRows(const LevelReader& readLevel, const ColorTable& table, W
     FillDisplayBitmapRows(picture.image, picture.bitmap, bitmapRows);
 }
 
-// Composes the whole picture of a grid's levels in a client area.
+// Composes the whole picture of a grid's levels in a client area, as ComposePictureRows does
+// for all its rows, with bands of rows coloured and filled side by side: readLevel is called from
+// several threads at once.
 template <typename LevelReader>
 void ComposePicture(const LevelReader& readLevel, const ColorTable& table, Size grid, Size client,
                     WindowPicture& picture)
 {
     AllocPicture(picture, grid, client);
-    ComposePictureRows(readLevel, table, picture, {0, picture.bitmap.height});
+    if (picture.image.PixelCount() > 0) {
+        ForEachRowBand({0, picture.image.height}, picture.image.width, [&](RowRange rows) {
+            ColorizeLevelRows(readLevel, table, picture.image, rows);
+        });
+    }
+    FillDisplayBitmap(picture.image, picture.bitmap);
 }
