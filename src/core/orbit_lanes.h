@@ -19,6 +19,10 @@ struct OrbitLanes {
     uint32_t active = 0;                          // bit l set while lane l follows an orbit
 };
 
+// A lane's count of one column. Narrow, so that every lane's columns stay in the first-level
+// cache; the stripe computation adds them to 64-bit row counts before they can overflow.
+using LaneCount = uint16_t;
+
 // Where a kernel counts the iterates: lane l counts column c at counts[l × stride + c]; column
 // `width` of each lane is a spare that takes every iterate of a counting step not counted, so
 // counting never branches per lane. With finite quotients, exactly the iterates from countedMin
@@ -29,7 +33,7 @@ struct LaneCounting {
     double width = 0.0;
     double countedMin = 0.0;
     double countedMax = 0.0;
-    uint32_t* counts = nullptr;
+    LaneCount* counts = nullptr;
     int64_t stride = 0;
 };
 

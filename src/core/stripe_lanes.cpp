@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <new>
 #include <vector>
@@ -58,10 +59,13 @@ StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernel& kernel)
 // three times its pre-period plus period.
 struct LaneJob {
     int32_t row = 0;
-    int64_t step = 0;       // iterates made so far
-    int64_t savedStep = 0;  // step of the saved iterate
+    int64_t step = 0;         // iterates made so far
+    int64_t savedStep = 0;    // step of the saved iterate
+    int64_t flushedStep = 0;  // step at which the lane's counts were last added to its row's
 
     int64_t NextSaveStep() const { return savedStep == 0 ? 1 : 2 * savedStep; }
+    // A lane's count cannot pass its largest value before this step.
+    int64_t NextFlushStep() const { return flushedStep + std::numeric_limits<LaneCount>::max(); }
 };
 
 class StripeRun {
@@ -72,13 +76,17 @@ public:
     StripeResult Run();
 
 private:
-    int64_t NextEventStep(const LaneJob& job) const { return std::min(job.NextSaveStep(), m_iterations); }
+    int64_t NextEventStep(const LaneJob& job) const
+    {
+        return std::min({job.NextSaveStep(), job.NextFlushStep(), m_iterations});
+    }
     int64_t StepsToNextEvent() const;
     bool HandleLane(int lane);
     bool CountRemainingPeriods(int lane);
     bool IssueJobs();
     void StartJob(int lane, int32_t row, int subSample);
     void FinishJob(int lane);
+    void FlushLaneCounts(int lane);
     void ParkLane(int lane);
     void StoreFinishedRows();
     int64_t* RowCounts(int32_t row) { return m_rowCounts.data() + (row % kRowWindow) * int64_t{m_stripe.width}; }
@@ -93,7 +101,7 @@ private:
     const int64_t m_iterations;
     const int32_t m_lastRow;  // one past the last row to compute
     const int64_t m_endJob;  // row × kSubSamples + sub-sample past the last sub-sample
-    std::vector<uint32_t> m_laneCounts;  // each lane's hits of its current sub-sample
+    std::vector<LaneCount> m_laneCounts;  // each lane's hits of its current sub-sample since its last flush
     std::vector<int64_t> m_rowCounts;    // each window row's hits of its finished sub-samples
     std::array<int32_t, kRowWindow> m_finishedJobs{};
     std::array<LaneJob, kMaxLanes> m_jobs{};
@@ -120,7 +128,8 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, co
 {
     // Each lane's counts and spare take a whole number of 64-byte lines, an odd number of them,
     // so that the lanes' same columns do not all fall into the same cache set.
-    const int64_t stride = (((int64_t{stripe.width} + 1 + 15) / 16) * 16) | 16;
+    constexpr int64_t kLine = 64 / sizeof(LaneCount);
+    const int64_t stride = (((int64_t{stripe.width} + 1 + kLine - 1) / kLine) * kLine) | kLine;
     m_laneCounts.resize(static_cast<size_t>(stride * m_kernel.lanes));
     for (int lane = 0; lane < m_kernel.lanes; ++lane) {
         ParkLane(lane);
@@ -188,8 +197,13 @@ bool StripeRun::HandleLane(int lane)
     } else if (job.step == m_iterations) {
         FinishJob(lane);
     } else {
-        m_lanes.saved[lane] = std::bit_cast<int64_t>(x);
-        job.savedStep = job.step;
+        if (job.step == job.NextSaveStep()) {
+            m_lanes.saved[lane] = std::bit_cast<int64_t>(x);
+            job.savedStep = job.step;
+        }
+        if (job.step == job.NextFlushStep()) {
+            FlushLaneCounts(lane);
+        }
     }
     return true;
 }
@@ -253,7 +267,7 @@ void StripeRun::StartJob(int lane, int32_t row, int subSample)
         StoreFinishedRows();
         return;
     }
-    m_jobs[lane] = LaneJob{row, 0, 0};
+    m_jobs[lane] = LaneJob{row, 0, 0, 0};
     m_lanes.x[lane] = kOrbitStart;
     m_lanes.a[lane] = SubSampleParameter(m_stripe, row, subSample);
     m_lanes.saved[lane] = std::bit_cast<int64_t>(kOrbitStart);
@@ -270,15 +284,23 @@ void StripeRun::ParkLane(int lane)
     m_lanes.active &= ~(1u << lane);
 }
 
-void StripeRun::FinishJob(int lane)
+// Adds the lane's counts to its row's and clears them. The spare is left to wrap around.
+void StripeRun::FlushLaneCounts(int lane)
 {
-    const int32_t row = m_jobs[lane].row;
-    uint32_t* laneCounts = m_laneCounts.data() + lane * m_counting.stride;
-    int64_t* rowCounts = RowCounts(row);
+    LaneJob& job = m_jobs[lane];
+    LaneCount* laneCounts = m_laneCounts.data() + lane * m_counting.stride;
+    int64_t* rowCounts = RowCounts(job.row);
     for (int32_t column = 0; column < m_stripe.width; ++column) {
         rowCounts[column] += laneCounts[column];
         laneCounts[column] = 0;
     }
+    job.flushedStep = job.step;
+}
+
+void StripeRun::FinishJob(int lane)
+{
+    const int32_t row = m_jobs[lane].row;
+    FlushLaneCounts(lane);
     ParkLane(lane);
     ++m_finishedJobs[row % kRowWindow];
     StoreFinishedRows();
