@@ -3,8 +3,26 @@
 #include <algorithm>
 #include <system_error>
 
+namespace {
+
+// The wanted rows shared out over the threads, within the bounds of a take.
+int32_t RowsPerTake(const std::vector<StripeSpec>& stripes, int32_t threads, const std::vector<bool>& wanted)
+{
+    int64_t rows = 0;
+    for (const StripeSpec& stripe : stripes) {
+        rows += std::max(stripe.rows, 0);
+    }
+    if (!wanted.empty()) {
+        rows = std::count(wanted.begin(), wanted.end(), true);
+    }
+    return static_cast<int32_t>(std::clamp<int64_t>(rows / std::max(threads, 1), kFewestRowsPerTake, kMostRowsPerTake));
+}
+
+}  // namespace
+
 StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted)
     : m_stripes(std::move(stripes)),
+      m_rowsPerTake(RowsPerTake(m_stripes, threads, wanted)),
       m_slots(static_cast<size_t>(std::max(threads, 1)) * kTakesInFlightPerThread),
       m_width(m_stripes.empty() ? 0 : static_cast<size_t>(std::max(m_stripes.front().width, 0)))
 {
@@ -28,7 +46,7 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const s
                 continue;
             }
             int32_t first = last - 1;
-            while (first > 0 && last - first < kRowsPerTake && isWanted(stripe, first - 1)) {
+            while (first > 0 && last - first < m_rowsPerTake && isWanted(stripe, first - 1)) {
                 --first;
             }
             m_takes.push_back({stripe, {first, last}});
@@ -36,7 +54,7 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const s
         }
     }
     m_slots = std::min(m_slots, std::max<size_t>(m_takes.size(), 1));
-    m_cells.resize(m_slots * kRowsPerTake * m_width);
+    m_cells.resize(m_slots * m_rowsPerTake * m_width);
     m_computed.resize(m_slots);
 }
 

@@ -18,9 +18,11 @@
 #include <thread>
 #include <vector>
 
-// Rows a thread takes at a time: enough to keep the lanes of a kernel full, few enough that
-// the last rows taken leave little for the other threads to wait for.
-inline constexpr int32_t kRowsPerTake = 4;
+// Rows a thread takes at a time: as many as give every thread a take, from kFewestRowsPerTake
+// to kMostRowsPerTake. The most keep the widest lanes full (their 160 sub-samples fill 32 lanes
+// five times over); the fewest leave little for the other threads to wait for in a low grid.
+inline constexpr int32_t kFewestRowsPerTake = 4;
+inline constexpr int32_t kMostRowsPerTake = 16;
 
 // Takes in flight per thread: enough that a thread finds work while an expensive row holds
 // back the row to be handed out.
@@ -58,10 +60,11 @@ private:
 
     StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted);
     void ComputeTakes();
-    int32_t* SlotOf(size_t take) { return m_cells.data() + (take % m_slots) * kRowsPerTake * m_width; }
+    int32_t* SlotOf(size_t take) { return m_cells.data() + (take % m_slots) * m_rowsPerTake * m_width; }
 
     std::vector<StripeSpec> m_stripes;
-    std::vector<Take> m_takes;  // the wanted rows in takes of at most kRowsPerTake, from the top down
+    int32_t m_rowsPerTake;
+    std::vector<Take> m_takes;  // the wanted rows in takes of at most m_rowsPerTake, from the top down
     size_t m_slots;             // takes in flight at most
     size_t m_width;             // cells of a row
     std::vector<int32_t> m_cells;
