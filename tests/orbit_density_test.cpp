@@ -234,6 +234,7 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnWindowsFewIteratesReac
         {10, 2, 5.0, 3.9, 0.02, 0.01},      // beyond the orbits
         {10, 2, 20.0, 3.9, 0.02, 0.01},     // beyond the divergence bound: nothing counts
         {3, 4, 0.9, 3.95, 0.01, 0.05},      // chaotic, near the top of the orbits
+        {2, 16, 0.35, 3.569, 0.02, 8e-4},   // long periods, followed on in the lanes
     });
 }
 

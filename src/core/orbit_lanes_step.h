@@ -92,7 +92,9 @@ bool MayNeedAttention(const typename Ops::Real (&x)[kVectors], const typename Op
     for (int k = 0; k < kVectors; ++k) {
         const auto counted = Ops::Mul(Ops::Sub(x[k], constants.countedMin), Ops::Sub(constants.countedMax, x[k]));
         const auto repeated = Ops::NegativeAbs(Ops::Sub(x[k], Ops::AsReal(saved[k])));
-        attention = Ops::Max(Ops::Max(counted, repeated), attention);  // so is a NaN lane here
+        // A NaN saved iterate (a lane that no longer tests for cycles) leaves `counted`; a NaN
+        // iterate leaves attention as it was.
+        attention = Ops::Max(Ops::Max(repeated, counted), attention);
     }
     return Ops::Any(Ops::LessEqualWhere(Ops::LaneMask(~0u), Ops::Broadcast(0.0), attention));
 }

@@ -34,6 +34,10 @@ bool QuotientsStayFinite(const StripeSpec& stripe)
     return std::isfinite(stripe.xMin) && stripe.xRange > 0.0 && largest < 1e300;
 }
 
+// Periods that must be left for a periodic lane's remaining columns to be worked out from one
+// period stepped alone rather than followed in the lanes, which step far faster.
+constexpr int64_t kShortcutPeriods = 32;
+
 // Where the counted iterates span less than this part of the unit interval, over which the map's
 // orbits spread, most steps count no lane at all.
 constexpr double kFewCountedSpan = 1.0 / 32;
@@ -83,6 +87,7 @@ private:
     int64_t StepsToNextEvent() const;
     bool HandleLane(int lane);
     bool CountRemainingPeriods(int lane);
+    void StopCycleTest(int lane);
     bool IssueJobs();
     void StartJob(int lane, int32_t row, int subSample);
     void FinishJob(int lane);
@@ -187,9 +192,10 @@ bool StripeRun::HandleLane(int lane)
 {
     LaneJob& job = m_jobs[lane];
     const double x = m_lanes.x[lane];
+    const bool repeated = std::bit_cast<int64_t>(x) == m_lanes.saved[lane];
     if (!BoundedWhere<ScalarOps>(true, x)) {
         FinishJob(lane);  // escaped; the kernel did not count that iterate
-    } else if (std::bit_cast<int64_t>(x) == m_lanes.saved[lane]) {
+    } else if (repeated && m_iterations - job.step >= kShortcutPeriods * (job.step - job.savedStep)) {
         if (!CountRemainingPeriods(lane)) {
             return false;
         }
@@ -197,7 +203,9 @@ bool StripeRun::HandleLane(int lane)
     } else if (job.step == m_iterations) {
         FinishJob(lane);
     } else {
-        if (job.step == job.NextSaveStep()) {
+        if (repeated) {
+            StopCycleTest(lane);
+        } else if (job.step == job.NextSaveStep()) {
             m_lanes.saved[lane] = std::bit_cast<int64_t>(x);
             job.savedStep = job.step;
         }
@@ -206,6 +214,15 @@ bool StripeRun::HandleLane(int lane)
         }
     }
     return true;
+}
+
+// A periodic lane follows the rest of its orbit in the kernel: with fewer than kShortcutPeriods
+// periods left, one period stepped alone costs more than all of them in the lanes. Its saved
+// iterate, a NaN, is never met again, and no further step saves one.
+void StripeRun::StopCycleTest(int lane)
+{
+    m_lanes.saved[lane] = std::bit_cast<int64_t>(std::numeric_limits<double>::quiet_NaN());
+    m_jobs[lane].savedStep = m_iterations;
 }
 
 // The lane's iterate equals its saved one, so from the saved step on the orbit repeats with
