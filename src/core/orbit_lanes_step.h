@@ -75,8 +75,8 @@ typename Ops::Bits CountIndex(typename Ops::Real x, typename Ops::Mask candidate
 // Whether some lane of the vectors may need more than a step of the map: an iterate that may be
 // counted (from countedMin to countedMax), may equal its lane's saved one, or may have escaped.
 // A cheap superset, worked out in floating point without a lane mask: (x − min) × (max − x) is
-// not negative just where min <= x <= max (signs of differences are exact, and a product of
-// opposite signs never rounds to +0); −|x − saved| is 0 where the iterate may repeat; a
+// not negative wherever min <= x <= max (the signs of the differences are exact; elsewhere only
+// an underflow to −0 passes, which costs a test); −|x − saved| is 0 where the iterate may repeat; a
 // largest |x| of kEscapeBound or more may have escaped. A NaN iterate, which only follows an
 // escape or a NaN parameter, is passed over: the lane then counts nothing, and the next event
 // step finds it. Idle lanes step 0 to 0 and may keep this true; they only cost time.
