@@ -81,9 +81,9 @@ started_daemons+=("$(cat slurmd.pid)")
 wait_until sh -c 'sinfo --noheader --states=idle --format=%n | grep -q .'
 sinfo
 
-# Rows of equal cost (an x-range of 0.01), 100 to a shard: the cancel comes after the first few
-# of shard 2's rows, whatever the machine's speed.
-computation=(--region 0.45 3.6 0.46 3.9 --grid 200x400 --stripes 3)
+# Rows of equal cost (an x-range of 0.0002), 100 to a shard: the cancel comes after the first
+# few of shard 2's rows, whatever the machine's speed.
+computation=(--region 0.45 3.6 0.4502 3.9 --grid 20x400 --stripes 3)
 export CORVALIS_RENDER=$render
 "$render" "${computation[@]}" --quiet -o one-machine.png
 echo "one-machine render: $(stat -c %s one-machine.png) bytes"
@@ -113,7 +113,7 @@ took "four shards and the picture" "$phase_start"
 echo "== Again, with shard 2's task cancelled midway and submitted again =="
 phase_start=$(now)
 rm -f rows/*.rows
-record_bytes=$((200 + 8))
+record_bytes=$((20 + 8))
 array_job=$(sbatch --parsable --array=0-3 --output="$work/log/%A_%a.out" "$sbatch_script" 4 "$work/rows" "${computation[@]}")
 wait_until sh -c "[ \$(stat -c %s rows/shard-2-of-4.rows 2>/dev/null || echo 0) -gt $((200 + 2 * record_bytes)) ]"
 scancel "${array_job}_2"

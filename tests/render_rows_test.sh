@@ -60,7 +60,7 @@ cmp -s all.rows kept.rows || fail "a rows file of another computation was change
 if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   echo "-- killed with SIGKILL after some rows are kept, then run again: the same picture"
   # Rows of equal cost, 128 of them: the kill comes after the first few whatever the speed.
-  deep=(--region 0.5 3.7 0.501 3.8 --grid 20x128 --stripes 2 --threads 2 --quiet)
+  deep=(--region 0.5 3.7 0.5001 3.8 --grid 20x128 --stripes 2 --threads 2 --quiet)
   run "${deep[@]}" -o deep.png
   "${render[@]}" "${deep[@]}" --rows deep.rows -o x.png 2>err &
   pid=$!
