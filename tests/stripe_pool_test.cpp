@@ -19,6 +19,19 @@ std::vector<StripeSpec> Stripes(int32_t* levels, Size grid, const CalcRegion& re
     return stripes;
 }
 
+// Takes the next row from the pool and checks it is `row` of the expected levels.
+void ExpectNextRow(StripePool& pool, const std::vector<int32_t>& expected, Size grid, int32_t row)
+{
+    const int32_t* levels = nullptr;
+    while (levels == nullptr && !pool.Failed()) {
+        levels = pool.NextRow(std::chrono::milliseconds(100));
+    }
+    ASSERT_NE(levels, nullptr);
+    const auto first = expected.begin() + int64_t{row} * grid.width;
+    ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
+        << "row " << row;
+}
+
 // The rows come from the top down, each with the levels of its stripe, through a window far
 // smaller than the grid.
 TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem)
@@ -37,14 +50,7 @@ TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem
                 const auto pool = StripePool::Start(Stripes(nullptr, grid, region, stripeCount), threads);
                 ASSERT_NE(pool, nullptr);
                 for (int32_t row = grid.height - 1; row >= 0; --row) {
-                    const int32_t* levels = nullptr;
-                    while (levels == nullptr && !pool->Failed()) {
-                        levels = pool->NextRow(std::chrono::milliseconds(100));
-                    }
-                    ASSERT_NE(levels, nullptr);
-                    const auto first = expected.begin() + int64_t{row} * grid.width;
-                    ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
-                        << "row " << row;
+                    ASSERT_NO_FATAL_FAILURE(ExpectNextRow(*pool, expected, grid, row));
                 }
                 EXPECT_EQ(pool->NextRow(std::chrono::milliseconds(0)), nullptr);
                 EXPECT_EQ(pool->RowsHandedOut(), grid.height);
@@ -69,17 +75,9 @@ TEST(StripePool, HandsOutOnlyTheWantedRows)
     const auto pool = StripePool::Start(Stripes(nullptr, grid, region, 3), 2, wanted);
     ASSERT_NE(pool, nullptr);
     for (int32_t row = grid.height - 1; row >= 0; --row) {
-        if (!wanted[static_cast<size_t>(row)]) {
-            continue;
+        if (wanted[static_cast<size_t>(row)]) {
+            ASSERT_NO_FATAL_FAILURE(ExpectNextRow(*pool, expected, grid, row));
         }
-        const int32_t* levels = nullptr;
-        while (levels == nullptr && !pool->Failed()) {
-            levels = pool->NextRow(std::chrono::milliseconds(100));
-        }
-        ASSERT_NE(levels, nullptr);
-        const auto first = expected.begin() + int64_t{row} * grid.width;
-        ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
-            << "row " << row;
     }
     EXPECT_EQ(pool->NextRow(std::chrono::milliseconds(0)), nullptr);
 }

@@ -164,6 +164,14 @@ std::string TooSmallReason(std::string_view value)
     return UnderflowsToZero(value) ? std::string("is too small for a double: it underflows to 0") : std::string();
 }
 
+// An option whose values are a region's four corners, finite numbers, named in `values`.
+RenderOption CornersOption(std::string_view name, const std::string& values, std::string help,
+                           Rejected (*read)(Values values, RenderOptions& options))
+{
+    return {.name = name, .values = values, .needs = "four numbers: " + values, .accepts = "a finite number",
+            .reason = TooSmallReason, .help = std::move(help), .read = read};
+}
+
 // An option without values that sets its member.
 template <auto member>
 RenderOption Switch(std::string_view name, std::string_view alias, std::string help)
@@ -231,16 +239,12 @@ const std::vector<RenderOption>& RenderOptionTable()
 {
     const auto text = [](auto number) { return std::to_string(number); };
     static const std::vector<RenderOption> table = {
-        {.name = "--region",
-         .values = "XMIN YMIN XMAX YMAX",
-         .needs = "four numbers: XMIN YMIN XMAX YMAX",
-         .accepts = "a finite number",
-         .reason = TooSmallReason,
-         .help = "the region: x (orbit value) from XMIN to XMAX,\n"
-                 "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
-                 "each axis is ordered, so the corners may come in any\n"
-                 "order; both axes need an extent",
-         .read = [](Values values, RenderOptions& options) { return ReadCorners(values, options.region); }},
+        CornersOption("--region", "XMIN YMIN XMAX YMAX",
+                      "the region: x (orbit value) from XMIN to XMAX,\n"
+                      "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
+                      "each axis is ordered, so the corners may come in any\n"
+                      "order; both axes need an extent",
+                      [](Values values, RenderOptions& options) { return ReadCorners(values, options.region); }),
         SizeOption<&RenderOptions::gridWidth, &RenderOptions::gridHeight, 1>(
             "--grid", "WxH", "a size",
             "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)"),
@@ -299,16 +303,12 @@ const std::vector<RenderOption>& RenderOptionTable()
              return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Rejected("") : Rejected();
          },
          .repeats = true},
-        {.name = "--zoom-to",
-         .values = "X0 Y0 X1 Y1",
-         .needs = "four numbers: X0 Y0 X1 Y1",
-         .accepts = "a finite number",
-         .reason = TooSmallReason,
-         .help = "make a film of --frames frames zooming steadily from\n"
-                 "--region to this region; -o, --levels and --rows are\n"
-                 "then patterns with one field for the frame's number\n"
-                 "(frames/f%05d.png), or - for a stream of frames",
-         .read = [](Values values, RenderOptions& options) { return ReadCorners(values, options.zoomTo.emplace()); }},
+        CornersOption("--zoom-to", "X0 Y0 X1 Y1",
+                      "make a film of --frames frames zooming steadily from\n"
+                      "--region to this region; -o, --levels and --rows are\n"
+                      "then patterns with one field for the frame's number\n"
+                      "(frames/f%05d.png), or - for a stream of frames",
+                      [](Values values, RenderOptions& options) { return ReadCorners(values, options.zoomTo.emplace()); }),
         {.name = "--frames",
          .values = "N",
          .needs = "a number",
