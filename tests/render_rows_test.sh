@@ -84,6 +84,13 @@ run --from s2.rows s0.rows s3.rows s1.rows -o f.png --levels f.pgm --quiet
 cmp -s f.png ref.png && cmp -s f.pgm ref.pgm || fail "shards and --from: $status, $(cat err)"
 run --from s0.rows s1.rows s2.rows s3.rows --scheme red -o f.png
 cmp -s f.png red.png || fail "--from with another scheme: $status, $(cat err)"
+if [ -z "${CORVALIS_EMULATOR:-}" ]; then
+  echo "-- more shards than the soft limit on open files"
+  for i in $(seq 0 19); do
+    run "${computation[@]}" --shard "$i/20" --rows "many$i.rows"
+  done
+  (ulimit -Sn 12 && run --from many*.rows -o f.png && cmp -s f.png ref.png) || fail "20 shards with 12 files allowed: $(cat err)"
+fi
 
 echo "-- missing, doubled, mismatched, truncated and damaged files are named and nothing is written"
 refused "no file keeps shard 2/4 (rows 0-1, 14-17, 30-33 and 3 more)" --from s0.rows s1.rows s3.rows -o x.png

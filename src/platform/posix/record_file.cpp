@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,28 @@ namespace {
 Failure LastError()
 {
     return Failure::Because(std::strerror(errno));
+}
+
+// Raises the soft limit on open files to the hard one; false when it cannot rise.
+bool RaiseOpenFileLimit()
+{
+    rlimit limit = {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) {
+        return false;
+    }
+    limit.rlim_cur = limit.rlim_max;
+    return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+// open(2), tried again once the soft limit has risen when the process has used up its files:
+// a picture gathered from more shards than the default limit of 1024 files still opens them all.
+int OpenFile(const std::filesystem::path& path, int flags)
+{
+    const int file = open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (file < 0 && errno == EMFILE && RaiseOpenFileLimit()) {
+        return open(path.c_str(), flags | O_CLOEXEC, 0666);
+    }
+    return file;
 }
 
 }  // namespace
@@ -35,7 +58,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept
 
 Result<RecordFile> RecordFile::OpenToAppend(const std::filesystem::path& path)
 {
-    const int file = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const int file = OpenFile(path, O_RDWR | O_CREAT | O_APPEND);
     if (file < 0) {
         return LastError();
     }
@@ -48,7 +71,7 @@ Result<RecordFile> RecordFile::OpenToAppend(const std::filesystem::path& path)
 
 Result<RecordFile> RecordFile::OpenToRead(const std::filesystem::path& path)
 {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int file = OpenFile(path, O_RDONLY);
     if (file < 0) {
         return LastError();
     }
