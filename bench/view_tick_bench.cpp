@@ -2,7 +2,8 @@
 // workers compute a deep zoom (rows of a second or more each): the tick itself (the display
 // counter, the recolouring, the resampling) and the paint it asks for. Also the time to the
 // whole picture of the default region, and a refresh that recolours everything, as after a
-// colour change: the recolouring with its resampling, the resampling alone, the paint.
+// colour change: the recolouring with its resampling, the resampling alone, the paint; and a
+// window growing from half its size, on a screen larger than it.
 #include "app/diagram_app.h"
 #include "framework/main_window.h"
 #include "gui/app_start.h"
@@ -10,12 +11,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -30,13 +34,25 @@ public:
         m_app.m_nProcessors = 2;
         InitInstance(m_app);
         m_frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-        m_frame->resize(kClient.width(), kClient.height() + m_frame->menuBar()->height());
-        m_ready = QTest::qWaitFor([this] { return View().size() == kClient; }, 5000);
+        m_ready = ResizeClient(kClient);
     }
     ~LargeWindow() { delete m_frame; }
 
     // Whether the view has the size asked for.
     bool Ready() const { return m_ready; }
+    // Resizes the window so that the view gets `client`, and paints it; false when it does not
+    // within 5 seconds. Events are handled without pause, so that the time is the work alone.
+    bool ResizeClient(QSize client)
+    {
+        m_frame->resize(client.width(), client.height() + m_frame->menuBar()->height());
+        QElapsedTimer timer;
+        timer.start();
+        while (View().size() != client && timer.elapsed() < 5000) {
+            QApplication::processEvents();
+        }
+        QApplication::processEvents();
+        return View().size() == client;
+    }
     CDiagramView& View() { return m_frame->m_wndView; }
     CDiagramApp& App() { return m_app; }
 
@@ -135,6 +151,18 @@ BENCHMARK_DEFINE_F(FinishedPicture, PaintWhole)(benchmark::State& state)
     }
 }
 
+// The window made half as wide and high, then dragged back to its size: the refresh of a
+// growing window, its paint included.
+BENCHMARK_DEFINE_F(FinishedPicture, GrowingResize)(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        m_window->ResizeClient(kClient / 2);
+        state.ResumeTiming();
+        m_window->ResizeClient(kClient);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(TickDuringADeepZoom)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
@@ -142,10 +170,23 @@ BENCHMARK(WholePictureOfTheDefaultRegion)->UseManualTime()->Unit(benchmark::kMil
 BENCHMARK_REGISTER_F(FinishedPicture, Colorize)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK_REGISTER_F(FinishedPicture, Resample)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK_REGISTER_F(FinishedPicture, PaintWhole)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_REGISTER_F(FinishedPicture, GrowingResize)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // One screen larger than the window, as a window that large has.
+    QTemporaryDir folder;
+    const QString screens = folder.filePath("screens.json");
+    QFile file(screens);
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) ||
+        file.write(R"({"screens": [{"name": "Large", "x": 0, "y": 0, "width": 7680, "height": 4320,
+                       "logicalDpi": 96, "logicalBase": 96, "dpr": 1}]})") < 0) {
+        std::fprintf(stderr, "view_tick_bench: cannot write the screens' configuration in %s\n",
+                     qPrintable(folder.path()));
+        return 1;
+    }
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toUtf8());
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

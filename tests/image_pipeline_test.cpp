@@ -106,6 +106,21 @@ TEST(AllocPixels, StoresTheSizeAndHoldsPixelsOnlyForPositiveSides)
     }
 }
 
+TEST(AllocPixels, AReservedBlockIsKeptWhileTheSizeStaysWithinTheReserve)
+{
+    PixelBuffer buffer;
+    AllocPixels(buffer, {10, 10}, 400);
+    const uint32_t* const block = buffer.pixels.get();
+    for (Size size : {Size{20, 20}, Size{5, 5}, Size{10, 40}}) {
+        AllocPixels(buffer, size, 400);
+        EXPECT_EQ(buffer.pixels.get(), block);
+        EXPECT_EQ(buffer.PixelCount(), int64_t{size.width} * size.height);
+    }
+    AllocPixels(buffer, {21, 20}, 400);  // beyond the reserve: a block of the size
+    EXPECT_EQ(buffer.PixelCount(), 420);
+    EXPECT_EQ(buffer.capacity, 420);
+}
+
 TEST(AllocPixels, ABufferThatCannotBeAllocatedIsEmptyAndZeroSized)
 {
     PixelBuffer buffer = Allocated({65536, 65536});

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
 
 #include <cmath>
 
@@ -43,9 +44,22 @@ void CDiagramView::BuildColorTable()
     m_colorTable = CurrentColorTable();
 }
 
+// The bitmaps are allocated for a window that fills its screen, so that a window growing on it
+// does not wait for fresh memory.
+int64_t CDiagramView::ScreenPixels() const
+{
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return 0;
+    }
+    const qreal ratio = devicePixelRatioF();
+    return std::lround(shownOn->size().width() * ratio) * std::lround(shownOn->size().height() * ratio);
+}
+
 void CDiagramView::Colorize()
 {
     BuildColorTable();
+    m_picture.bitmapReserve = ScreenPixels();
     Size grid;
     m_app.GetGridSize(grid.width, grid.height);
     ComposePicture([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, grid, ClientSize(), m_picture);
@@ -82,6 +96,7 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
 
 void CDiagramView::Resample()
 {
+    m_picture.bitmapReserve = ScreenPixels();
     FitDisplayBitmap(m_picture, ClientSize());
     FillDisplayBitmap(m_picture.image, m_picture.bitmap);
     ShowWholeBitmap();
@@ -96,7 +111,7 @@ void CDiagramView::ResampleRows(RowRange rows)
 void CDiagramView::ShowWholeBitmap()
 {
     const PixelBuffer& bitmap = m_picture.bitmap;
-    AllocPixels(m_shownPixels, {bitmap.width, bitmap.height});
+    AllocPixels(m_shownPixels, {bitmap.width, bitmap.height}, m_picture.bitmapReserve);
     m_shownImage = m_shownPixels.PixelCount() > 0
                        ? QImage(reinterpret_cast<uchar*>(m_shownPixels.pixels.get()), bitmap.width, bitmap.height,
                                 static_cast<qsizetype>(bitmap.width) * 4, QImage::Format_RGB32)

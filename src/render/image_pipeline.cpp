@@ -15,10 +15,11 @@ int64_t PixelBuffer::PixelCount() const
     return pixels != nullptr ? int64_t{width} * height : 0;
 }
 
-void AllocPixels(PixelBuffer& buffer, Size size)
+void AllocPixels(PixelBuffer& buffer, Size size, int64_t reserve)
 {
     const int64_t count = size.width > 0 && size.height > 0 ? int64_t{size.width} * size.height : 0;
-    const bool keep = count > 0 && buffer.pixels != nullptr && count <= buffer.capacity && buffer.capacity <= 2 * count;
+    const int64_t wanted = std::max(count, reserve <= kMaxBufferPixels ? reserve : 0);
+    const bool keep = count > 0 && buffer.pixels != nullptr && count <= buffer.capacity && buffer.capacity <= 2 * wanted;
     if (!keep) {
         buffer.pixels.reset();
         buffer.capacity = 0;
@@ -28,14 +29,16 @@ void AllocPixels(PixelBuffer& buffer, Size size)
     if (count == 0 || keep) {
         return;
     }
-    if (count <= kMaxBufferPixels) {
-        buffer.pixels.reset(new (std::nothrow) uint32_t[static_cast<size_t>(count)]);
+    for (const int64_t pixels : {wanted, count}) {
+        if (buffer.pixels == nullptr && pixels <= kMaxBufferPixels) {
+            buffer.pixels.reset(new (std::nothrow) uint32_t[static_cast<size_t>(pixels)]);
+            buffer.capacity = pixels;
+        }
     }
-    if (buffer.pixels == nullptr) {
+    if (buffer.pixels == nullptr) {  // not even the size alone
         buffer.width = 0;
         buffer.height = 0;
-    } else {
-        buffer.capacity = count;
+        buffer.capacity = 0;
     }
 }
 
@@ -345,7 +348,8 @@ Size DisplayBitmapSize(Size image, Size client)
 
 void FitDisplayBitmap(WindowPicture& picture, Size client)
 {
-    AllocPixels(picture.bitmap, DisplayBitmapSize({picture.image.width, picture.image.height}, client));
+    AllocPixels(picture.bitmap, DisplayBitmapSize({picture.image.width, picture.image.height}, client),
+                picture.bitmapReserve);
 }
 
 void AllocPicture(WindowPicture& picture, Size grid, Size client)

@@ -80,6 +80,8 @@ protected:
 private:
     // The colour table of the application's colour settings as they are now.
     ColorTable CurrentColorTable() const;
+    // The device pixels of the screen the view is on, 0 when it is on none.
+    int64_t ScreenPixels() const;
     // What a bringing up to date changed: the whole client area, or some display bitmap rows.
     struct PictureChanges {
         bool whole = false;

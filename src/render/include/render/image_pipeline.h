@@ -28,12 +28,14 @@ struct PixelBuffer {
 // well below this (4 GiB of pixels).
 inline constexpr int64_t kMaxBufferPixels = int64_t{1} << 30;
 
-// Frees the buffer's pixels, then allocates size.width × size.height values, left
-// uninitialised, and stores the size; a block that holds them and no more than twice as many is
-// kept instead, which spares a large picture redrawn at the same size the system's work of
-// handing out fresh memory. A size with a side of zero or less is stored but holds no pixels. A block that cannot be allocated leaves the buffer 0 × 0 without pixels: the image
-// then counts as none (the placeholder shows) and the bitmap as empty, never a crash.
-void AllocPixels(PixelBuffer& buffer, Size size);
+// Frees the buffer's pixels, then allocates size.width × size.height values, or `reserve` where
+// that is more, left uninitialised, and stores the size; a block that holds them and no more than
+// twice the larger of them and `reserve` is kept instead. That spares a large picture redrawn at
+// the same size, or a window growing within the reserve (its screen), the system's work of
+// handing out fresh memory. A size with a side of zero or less is stored but holds no pixels. A
+// block that cannot be allocated leaves the buffer 0 × 0 without pixels: the image then counts
+// as none (the placeholder shows) and the bitmap as empty, never a crash.
+void AllocPixels(PixelBuffer& buffer, Size size, int64_t reserve = 0);
 
 // Colours the pixels of the given rows of `image` (already allocated at the grid's size) with
 // the table entry of the level at the same index, read through readLevel(index). A level outside
@@ -109,6 +111,7 @@ RowRange ImageRowsOf(RowRange bitmapRows, int32_t imageHeight, int32_t bitmapHei
 struct WindowPicture {
     PixelBuffer image;
     PixelBuffer bitmap;  // row 0 is the bottom row
+    int64_t bitmapReserve = 0;  // the pixels a new bitmap block holds at least (see AllocPixels)
 };
 
 // The size of the display bitmap that fits the client area inside the view's margins with the
