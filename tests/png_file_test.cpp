@@ -1,4 +1,4 @@
-#include "tools/png_file.h"
+#include "job/png_file.h"
 #include "png_reader.h"
 
 #include <gtest/gtest.h>

@@ -25,3 +25,6 @@ constexpr CalcRegion OrderedRegion(double x0, double y0, double x1, double y1)
     const auto [ymin, ymax] = OrderedAxis(y0, y1);
     return {xmin, ymin, xmax, ymax};
 }
+
+// The region every front end starts from: x from 0 to 1, a from 3 to 4.
+inline constexpr CalcRegion kDefaultRegion{0.0, 3.0, 1.0, 4.0};

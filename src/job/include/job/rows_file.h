@@ -1,5 +1,4 @@
-// The rows files of corvalis-render: the levels of a computation's rows kept as they are
-// computed, so that a computation stopped before its end goes on where it stopped, and so that
+// Rows files: the levels of a computation's rows kept as they are computed, so that a computation stopped before its end goes on where it stopped, and so that
 // the rows that several runs (the shards of a computation) computed make one picture.
 //
 // A file begins with lines of text that tell what decides the levels and which shard of the rows
@@ -8,56 +7,30 @@
 // (a byte per column), and a CRC-32 of both (4 bytes, little-endian).
 #pragma once
 
-#include "core/calc_region.h"
-#include "platform/geometry.h"
+#include "job/computation.h"
 #include "platform/record_file.h"
 #include "platform/result.h"
 
 #include <chrono>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// What decides a computation's levels and the size of its picture.
-struct RowsComputation {
-    CalcRegion region;
-    Size grid;
-    Size client;  // the --fit client area; none (0x0) with --grid
-    int32_t stripes = 1;
-    int32_t shards = 1;  // how many shards the rows are dealt to
-
-    bool operator==(const RowsComputation&) const = default;
-};
-
-// The rows a rows file is for: one shard of a computation.
-struct RowsShard {
-    RowsComputation computation;
-    int32_t shard = 0;  // 0..shards - 1
-};
-
-// Rows go to the shards in batches of this many from the top down, to each shard in turn: a
-// chaotic row can cost a thousand times a periodic one, and this way every shard gets about
-// the same mix.
-inline constexpr int32_t kShardBatchRows = 4;
-
-// The shard that computes a row of a grid `gridHeight` rows high.
-int32_t ShardOfRow(int32_t row, int32_t gridHeight, int32_t shards);
-
-// The header of a rows file for the shard: its first lines.
-std::string RowsFileHeader(const RowsShard& shard);
+// The header of a rows file for the computation's shard: its first lines.
+std::string RowsFileHeader(const Computation& computation);
 
 // The shard that a header tells of, with the header's length; nothing for bytes that do not
 // begin with a header.
 struct ParsedRowsHeader {
-    RowsShard shard;
+    Computation computation;
     size_t length = 0;
 };
 std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes);
 
 // "region 0 3 1 4, grid 40x30, 2 stripes, shard 1/4".
-std::string DescribeShard(const RowsShard& shard);
+std::string DescribeShard(const Computation& computation);
 
 // The rows of one computation kept in rows files: the rows of one file kept as a run computes
 // them, or the rows that the files of its shards hold together. Only the place of each kept row
@@ -67,16 +40,18 @@ public:
     KeptRows(KeptRows&&) = default;
     KeptRows& operator=(KeptRows&&) = default;
 
-    // The file `name` for the rows of `shard`: made when it is missing or holds no more than
-    // a header begun; a torn or damaged last record, as a crash leaves it, is cut off. A file
-    // that keeps another computation's rows, or is damaged elsewhere, is refused and left as
-    // it is.
-    static Result<KeptRows> OpenToKeep(const std::string& name, const RowsShard& shard);
+    // The file `name` for the rows of the computation's shard: made when it is missing or holds
+    // no more than a header begun; a torn or damaged last record, as a crash leaves it, is cut
+    // off. A file that keeps another computation's rows, or is damaged elsewhere, is refused and
+    // left as it is. A failure's message begins with the file's quoted name.
+    static Result<KeptRows> OpenToKeep(const std::string& name, const Computation& computation);
     // The rows of the files, refused unless they are of one computation and hold every one of
-    // its rows exactly once: the failure names the file and the rows at fault.
+    // its rows exactly once: the failure names the file and the rows at fault (its message
+    // begins with the file's quoted name; or with "no file" when no file keeps a shard).
     static Result<KeptRows> Gather(const std::vector<std::string>& names);
 
-    const RowsComputation& Computation() const { return m_computation; }
+    // The computation the files keep rows of; with Gather, of the shard of the first file.
+    const Computation& KeptComputation() const { return m_computation; }
     bool Holds(int32_t row) const { return m_places[static_cast<size_t>(row)].file >= 0; }
     // The kept levels of a row, a cell each.
     Status Read(int32_t row, int32_t* levels);
@@ -98,14 +73,14 @@ private:
         int32_t shard = 0;
     };
 
-    explicit KeptRows(const RowsComputation& computation);
+    explicit KeptRows(const Computation& computation);
     size_t RecordSize() const { return static_cast<size_t>(m_computation.grid.width) + 8; }
     // Reads the header of a file already open, then indexes its records: a record that is not
     // whole or fails its check sets `damaged` to its number and ends the reading.
-    static Result<RowsShard> ReadHeader(File& file);
+    static Result<Computation> ReadHeader(File& file);
     Status IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged, int64_t& records);
 
-    RowsComputation m_computation;
+    Computation m_computation;
     std::vector<Place> m_places;  // per row of the grid
     std::vector<File> m_files;
     bool m_keeping = false;  // the one file is opened to keep rows in

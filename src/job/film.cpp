@@ -1,4 +1,4 @@
-#include "tools/film.h"
+#include "job/film.h"
 
 #include "core/orbit_density.h"
 

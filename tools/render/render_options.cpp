@@ -1,102 +1,13 @@
 #include "tools/render_options.h"
 
-#include "tools/film.h"
-#include "tools/rows_file.h"
+#include "job/film.h"
+#include "job/number_reading.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <functional>
 #include <set>
 #include <span>
 #include <tuple>
-
-namespace {
-
-// The number without the plus sign it may begin with, as the window's edits take it.
-std::string_view WithoutPlus(std::string_view text)
-{
-    return text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+' ? text.substr(1) : text;
-}
-
-// Whether a number that a double cannot hold is too small rather than too large: the power of
-// ten of its first significant digit is below 0.
-bool IsBelowOne(std::string_view number)
-{
-    const size_t e = number.find_first_of("eE");
-    const std::string_view mantissa = number.substr(0, e);
-    long exponent = 0;
-    if (e != std::string_view::npos) {
-        const std::string_view digits = WithoutPlus(number.substr(e + 1));
-        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc()) {
-            return digits.starts_with('-');
-        }
-    }
-    const size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const size_t first = mantissa.find_first_of("123456789");
-    const long power = first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
-    return first != std::string_view::npos && power + exponent < 0;
-}
-
-}  // namespace
-
-std::optional<double> ParseFiniteNumber(std::string_view text)
-{
-    double value = 0.0;
-    const std::string_view number = WithoutPlus(text);
-    const char* end = number.data() + number.size();
-    const auto [ptr, ec] = std::from_chars(number.data(), end, value, std::chars_format::general);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::string RegionText(const CalcRegion& region)
-{
-    std::string text;
-    for (double value : {region.xmin, region.ymin, region.xmax, region.ymax}) {
-        char digits[32];
-        const auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-        text += (text.empty() ? "" : " ");
-        text.append(digits, written.ptr);
-    }
-    return text;
-}
-
-bool UnderflowsToZero(std::string_view text)
-{
-    double value = 0.0;
-    const std::string_view number = WithoutPlus(text);
-    const char* end = number.data() + number.size();
-    const auto [ptr, ec] = std::from_chars(number.data(), end, value, std::chars_format::general);
-    return ec == std::errc::result_out_of_range && ptr == end && IsBelowOne(number);
-}
-
-
-std::optional<int32_t> ParseWholeNumber(std::string_view text, int32_t least, int32_t most)
-{
-    int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < least || value > most) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<std::pair<int32_t, int32_t>> ParseSize(std::string_view text, int32_t least)
-{
-    const size_t cross = text.find('x');
-    if (cross == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const auto width = ParseWholeNumber(text.substr(0, cross), least, kMaxGridSide);
-    const auto height = ParseWholeNumber(text.substr(cross + 1), least, kMaxGridSide);
-    if (!width || !height) {
-        return std::nullopt;
-    }
-    return std::pair{*width, *height};
-}
 
 namespace {
 
@@ -113,7 +24,7 @@ struct RenderOption {
     std::string accepts = {};     // "NAME: 'VALUE' is not ..."; without it, a value not taken is missing
     std::string (*reason)(std::string_view value) = nullptr;  // a truer reason than "is not ...", or ""
     std::string help;             // its lines in --help
-    Rejected (*read)(Values values, RenderOptions& options);
+    std::function<Rejected(Values values, RenderOptions& options)> read;
     bool repeats = false;         // its last value may come again and again, up to the next option
 };
 
@@ -165,26 +76,29 @@ std::string TooSmallReason(std::string_view value)
 }
 
 // An option whose values are a region's four corners, finite numbers, named in `values`.
-RenderOption CornersOption(std::string_view name, const std::string& values, std::string help,
-                           Rejected (*read)(Values values, RenderOptions& options))
+template <typename Region>  // CalcRegion& (RenderOptions&)
+RenderOption CornersOption(std::string_view name, const std::string& values, std::string help, Region region)
 {
     return {.name = name, .values = values, .needs = "four numbers: " + values, .accepts = "a finite number",
-            .reason = TooSmallReason, .help = std::move(help), .read = read};
+            .reason = TooSmallReason, .help = std::move(help), .read = [region](Values values, RenderOptions& options) {
+                return ReadCorners(values, region(options));
+            }};
 }
 
-// An option without values that sets its member.
-template <auto member>
-RenderOption Switch(std::string_view name, std::string_view alias, std::string help)
+// An option without values that sets its flag.
+template <typename Flag>  // bool& (RenderOptions&)
+RenderOption Switch(std::string_view name, std::string_view alias, std::string help, Flag flag)
 {
-    return {.name = name, .alias = alias, .help = std::move(help), .read = [](Values, RenderOptions& options) {
-                options.*member = 1;
+    return {.name = name, .alias = alias, .help = std::move(help), .read = [flag](Values, RenderOptions& options) {
+                flag(options) = true;
                 return Rejected();
             }};
 }
 
 // An option whose value is a size WxH with whole numbers from `least` to kMaxGridSide.
-template <auto width, auto height, int32_t least>
-RenderOption SizeOption(std::string_view name, std::string values, const std::string& size, std::string help)
+template <typename Field>  // Size& (RenderOptions&)
+RenderOption SizeOption(std::string_view name, std::string values, const std::string& size, int32_t least,
+                        std::string help, Field field)
 {
     const std::string needs = size + " " + values;
     return {.name = name,
@@ -193,34 +107,35 @@ RenderOption SizeOption(std::string_view name, std::string values, const std::st
             .accepts = needs + " with whole numbers from " + std::to_string(least) + " to " +
                        std::to_string(kMaxGridSide),
             .help = std::move(help),
-            .read = [](Values values, RenderOptions& options) {
-                return Store(values[0], ParseSize(values[0], least), std::tie(options.*width, options.*height));
+            .read = [field, least](Values values, RenderOptions& options) {
+                return Store(values[0], ParseSize(values[0], least, kMaxGridSide), field(options));
             }};
 }
 
 // An option whose value is a whole number from 1 to `most`.
-template <auto member, int32_t most>
-RenderOption CountOption(std::string_view name, std::string values, std::string help)
+template <typename Field>  // int32_t& (RenderOptions&)
+RenderOption CountOption(std::string_view name, std::string values, int32_t most, std::string help, Field field)
 {
     return {.name = name, .values = std::move(values), .needs = "a number",
             .accepts = "a whole number from 1 to " + std::to_string(most), .help = std::move(help),
-            .read = [](Values values, RenderOptions& options) {
-                return Store(values[0], ParseWholeNumber(values[0], 1, most), options.*member);
+            .read = [field, most](Values values, RenderOptions& options) {
+                return Store(values[0], ParseWholeNumber(values[0], 1, most), field(options));
             }};
 }
 
 // An option whose value is a file name; an empty one is as good as none.
-template <auto member>
-RenderOption FileOption(std::string_view name, std::string_view alias, std::string values, std::string help)
+template <typename Field>  // std::string& (RenderOptions&)
+RenderOption FileOption(std::string_view name, std::string_view alias, std::string values, std::string help,
+                        Field field)
 {
     return {.name = name, .alias = alias, .values = std::move(values), .needs = "a file name",
-            .help = std::move(help), .read = [](Values values, RenderOptions& options) {
-                return Store(values[0], NonEmpty(values[0]), options.*member);
+            .help = std::move(help), .read = [field](Values values, RenderOptions& options) {
+                return Store(values[0], NonEmpty(values[0]), field(options));
             }};
 }
 
 // "I/N" with 0 <= I < N <= kMaxShards.
-std::optional<std::pair<int32_t, int32_t>> ParseShard(std::string_view text)
+std::optional<Shard> ParseShard(std::string_view text)
 {
     const size_t slash = text.find('/');
     if (slash == std::string_view::npos) {
@@ -231,7 +146,7 @@ std::optional<std::pair<int32_t, int32_t>> ParseShard(std::string_view text)
     if (!shard) {
         return std::nullopt;
     }
-    return std::pair{*shard, *shards};
+    return Shard{*shard, *shards};
 }
 
 // Every option, in the order of --help.
@@ -241,46 +156,51 @@ const std::vector<RenderOption>& RenderOptionTable()
     static const std::vector<RenderOption> table = {
         CornersOption("--region", "XMIN YMIN XMAX YMAX",
                       "the region: x (orbit value) from XMIN to XMAX,\n"
-                      "parameter a from YMIN to YMAX (default " + RegionText(RenderOptions{}.region) + ");\n"
+                      "parameter a from YMIN to YMAX (default " + RegionText(kDefaultRegion) + ");\n"
                       "each axis is ordered, so the corners may come in any\n"
                       "order; both axes need an extent",
-                      [](Values values, RenderOptions& options) { return ReadCorners(values, options.region); }),
-        SizeOption<&RenderOptions::gridWidth, &RenderOptions::gridHeight, 1>(
-            "--grid", "WxH", "a size",
-            "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)"),
-        SizeOption<&RenderOptions::clientWidth, &RenderOptions::clientHeight, kMinClientSide>(
-            "--fit", "CWxCH", "a client area",
-            "size the grid as the window does for a view client\n"
-            "area of CW x CH pixels (margins of " + text(kViewMargin) + " pixels each side)"),
-        CountOption<&RenderOptions::stripes, kMaxStripes>(
-            "--stripes", "S",
-            "compute the rows' parameters as the window does with S\n"
-            "workers, each on its stripe of rows (1.." + text(kMaxStripes) + "; default:\n"
-            "one per processor, so the picture is the window's here)"),
-        CountOption<&RenderOptions::threads, kMaxThreads>(
-            "--threads", "T",
-            "how many threads share the rows out (1.." + text(kMaxThreads) + "; default:\n"
-            "one per processor); the levels never depend on it"),
-        Switch<&RenderOptions::quiet>("--quiet", "-q", "no progress line (it shows only on a terminal)"),
-        FileOption<&RenderOptions::levelsPath>("--levels", "", "OUT.pgm",
-                                               "write the density levels 0..255 as a binary PGM,\n"
-                                               "the largest parameter in the top row"),
-        FileOption<&RenderOptions::picturePath>("-o", "--output", "OUT.png",
-                                                "write the coloured picture as PNG: with --grid the grid\n"
-                                                "one pixel a cell, with --fit the picture the window\n"
-                                                "shows in that client area (without margins and label)"),
+                      [](RenderOptions& options) -> CalcRegion& { return options.computation.region; }),
+        SizeOption("--grid", "WxH", "a size", 1,
+                   "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)",
+                   [](RenderOptions& options) -> Size& { return options.computation.grid; }),
+        SizeOption("--fit", "CWxCH", "a client area", kMinClientSide,
+                   "size the grid as the window does for a view client\n"
+                   "area of CW x CH pixels (margins of " + text(kViewMargin) + " pixels each side)",
+                   [](RenderOptions& options) -> Size& { return options.computation.client; }),
+        CountOption("--stripes", "S", kMaxStripes,
+                    "compute the rows' parameters as the window does with S\n"
+                    "workers, each on its stripe of rows (1.." + text(kMaxStripes) + "; default:\n"
+                    "one per processor, so the picture is the window's here)",
+                    [](RenderOptions& options) -> int32_t& { return options.computation.stripes; }),
+        CountOption("--threads", "T", kMaxThreads,
+                    "how many threads share the rows out (1.." + text(kMaxThreads) + "; default:\n"
+                    "one per processor); the levels never depend on it",
+                    [](RenderOptions& options) -> int32_t& { return options.threads; }),
+        Switch("--quiet", "-q", "no progress line (it shows only on a terminal)",
+               [](RenderOptions& options) -> bool& { return options.quiet; }),
+        FileOption("--levels", "", "OUT.pgm",
+                   "write the density levels 0..255 as a binary PGM,\n"
+                   "the largest parameter in the top row",
+                   [](RenderOptions& options) -> std::string& { return options.levelsPath; }),
+        FileOption("-o", "--output", "OUT.png",
+                   "write the coloured picture as PNG: with --grid the grid\n"
+                   "one pixel a cell, with --fit the picture the window\n"
+                   "shows in that client area (without margins and label)",
+                   [](RenderOptions& options) -> std::string& { return options.picturePath; }),
         {.name = "--scheme",
          .values = SchemeNames("|"),
          .needs = "one of " + SchemeNames(", "),
          .accepts = "one of " + SchemeNames(", "),
-         .help = "the colour scale (default " + std::string(SchemeRow(RenderOptions{}.scheme).name) + ")",
+         .help = "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
          .read = [](Values values, RenderOptions& options) {
-             return Store(values[0], FindColorScheme(values[0]), options.scheme);
+             return Store(values[0], FindColorScheme(values[0]), options.style.scheme);
          }},
-        Switch<&RenderOptions::reverse>("--reverse", "", "run the colour scale in reverse order"),
-        FileOption<&RenderOptions::rowsPath>("--rows", "", "FILE",
-                                             "keep every row in FILE as it is computed; the same\n"
-                                             "command run again computes only the rows FILE lacks"),
+        Switch("--reverse", "", "run the colour scale in reverse order",
+               [](RenderOptions& options) -> bool& { return options.style.reverse; }),
+        FileOption("--rows", "", "FILE",
+                   "keep every row in FILE as it is computed; the same\n"
+                   "command run again computes only the rows FILE lacks",
+                   [](RenderOptions& options) -> std::string& { return options.rowsPath; }),
         {.name = "--shard",
          .values = "I/N",
          .needs = "a shard I/N",
@@ -290,7 +210,7 @@ const std::vector<RenderOption>& RenderOptionTable()
                  "outputs with --from), or of a film's frames, dealt so\n"
                  "that shards cost about the same; give --stripes too",
          .read = [](Values values, RenderOptions& options) {
-             return Store(values[0], ParseShard(values[0]), std::tie(options.shard, options.shards));
+             return Store(values[0], ParseShard(values[0]), options.shard);
          }},
         {.name = "--from",
          .values = "FILE...",
@@ -308,7 +228,7 @@ const std::vector<RenderOption>& RenderOptionTable()
                       "--region to this region; -o, --levels and --rows are\n"
                       "then patterns with one field for the frame's number\n"
                       "(frames/f%05d.png), or - for a stream of frames",
-                      [](Values values, RenderOptions& options) { return ReadCorners(values, options.zoomTo.emplace()); }),
+                      [](RenderOptions& options) -> CalcRegion& { return options.zoomTo.emplace(); }),
         {.name = "--frames",
          .values = "N",
          .needs = "a number",
@@ -326,7 +246,7 @@ const std::vector<RenderOption>& RenderOptionTable()
              options.dryRun = true;
              return Rejected();
          }},
-        Switch<&RenderOptions::help>("--help", "-h", "show this text"),
+        Switch("--help", "-h", "show this text", [](RenderOptions& options) -> bool& { return options.help; }),
     };
     return table;
 }
@@ -387,6 +307,10 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         if (args.size() - i - 1 < count) {
             return Needs(*option);
         }
+        // A list of values ends at the next option, and begins with none.
+        if (option->repeats && FindOption(args[i + 1]) != nullptr) {
+            return Needs(*option);
+        }
         while (option->repeats && i + 1 + count < args.size() && !args[i + 1 + count].starts_with('-')) {
             ++count;
         }
@@ -413,26 +337,11 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
     return {};
 }
 
-// Sizes the grid of --fit and checks what the options need together: a region with width and
-// height, one grid of a size that can be computed, an output. The message of what is wrong.
-// Checks that a region has an extent on both axes; the option's values are named in the message.
-std::string CheckExtent(const CalcRegion& region, const RenderOption& option)
+// Checks that a region can be computed; the option's values are named in the message.
+std::string CheckRegion(const CalcRegion& region, const RenderOption& option)
 {
-    const std::string& names = option.values;  // "XMIN YMIN XMAX YMAX"
-    std::vector<std::string> words;
-    for (size_t start = 0; start <= names.size();) {
-        const size_t end = std::min(names.find(' ', start), names.size());
-        words.emplace_back(names.substr(start, end - start));
-        start = end + 1;
-    }
-    // A region without extent on an axis has no picture, whatever sizes the grid.
-    if (!(region.xmax > region.xmin)) {
-        return std::string(option.name) + ": " + words[0] + " and " + words[2] + " are equal, so the region has no width";
-    }
-    if (!(region.ymax > region.ymin)) {
-        return std::string(option.name) + ": " + words[1] + " and " + words[3] + " are equal, so the region has no height";
-    }
-    return {};
+    const Status computable = CheckComputable(region, option.values);
+    return computable ? std::string() : std::string(option.name) + ": " + computable.Error().Message();
 }
 
 // Checks the outputs of a film: patterns with one field for the frame's number, or "-".
@@ -465,28 +374,29 @@ std::string SizeAndCheck(RenderOptions& options)
     if (!options.fromPaths.empty()) {
         return hasOutput ? "" : noOutput;
     }
-    if (std::string fault = CheckExtent(options.region, *FindOption("--region")); !fault.empty()) {
+    if (std::string fault = CheckRegion(options.computation.region, *FindOption("--region")); !fault.empty()) {
         return fault;
     }
     if (options.zoomTo.has_value() != (options.frames != 0)) {
         return "a film needs both " + Synopsis("--zoom-to") + " and " + Synopsis("--frames");
     }
     if (options.zoomTo) {
-        if (std::string fault = CheckExtent(*options.zoomTo, *FindOption("--zoom-to")); !fault.empty()) {
+        if (std::string fault = CheckRegion(*options.zoomTo, *FindOption("--zoom-to")); !fault.empty()) {
             return fault;
         }
     }
-    if (options.gridWidth != 0 && options.clientWidth != 0) {
+    Computation& computation = options.computation;
+    if (computation.grid.width != 0 && computation.client.width != 0) {
         return "give either --grid or --fit, not both";
     }
-    if (options.clientWidth == 0 && options.gridWidth == 0) {
+    if (computation.client.width == 0 && computation.grid.width == 0) {
         return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
     }
-    if (std::string fault = SizeFittedGrid(options); !fault.empty()) {
-        return fault;
+    if (Status fitted = FitGrid(computation); !fitted) {
+        return "--fit: " + fitted.Error().Message();
     }
-    if (options.shards != 0) {
-        if (options.stripes == 0) {
+    if (options.shard) {
+        if (computation.stripes == 0) {
             return "--shard needs --stripes S: every shard must compute alike, on any machine";
         }
         if (options.frames == 0 && options.rowsPath.empty()) {
@@ -494,6 +404,9 @@ std::string SizeAndCheck(RenderOptions& options)
         }
         if (options.frames == 0 && hasOutput) {
             return "--shard computes only part of the rows: write the outputs with --from once every shard is done";
+        }
+        if (options.frames == 0) {
+            computation.shard = *options.shard;
         }
     }
     if (!hasOutput && (options.rowsPath.empty() || options.frames != 0)) {
@@ -556,42 +469,40 @@ std::string RenderUsage()
            "input or an output that cannot be written, 128 + the signal's number when stopped by one.\n";
 }
 
-ParseResult ParseRenderOptions(const std::vector<std::string_view>& args)
+Result<RenderOptions> ParseRenderOptions(const std::vector<std::string_view>& args)
 {
-    ParseResult result;
-    result.error = ReadOptions(args, result.options);
-    if (result.error.empty() && !result.options.help) {
-        result.error = SizeAndCheck(result.options);
+    RenderOptions options;
+    std::string fault = ReadOptions(args, options);
+    if (fault.empty() && !options.help) {
+        fault = SizeAndCheck(options);
     }
-    return result;
+    if (!fault.empty()) {
+        return Failure::Because(fault);
+    }
+    return options;
 }
 
-std::string SizeFittedGrid(RenderOptions& options)
+std::string ReproducingCommand(const Computation& computation, const PictureStyle& style)
 {
-    if (options.clientWidth == 0) {
-        return {};
-    }
-    const Size grid = *FitGridToClient(options.clientWidth, options.clientHeight, options.region);
-    options.gridWidth = grid.width;
-    options.gridHeight = grid.height;
-    if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
-        return "--fit: the region gives a " + std::to_string(grid.width) + "x" + std::to_string(grid.height) +
-               " grid there, which has no cells or is too large";
-    }
-    return {};
-}
-
-std::string ReproducingCommand(const RenderOptions& options, int32_t stripes)
-{
-    std::string command = "corvalis-render --region " + RegionText(options.region);
-    if (options.clientWidth != 0) {
-        command += " --fit " + std::to_string(options.clientWidth) + "x" + std::to_string(options.clientHeight);
+    std::string command = "corvalis-render --region " + RegionText(computation.region);
+    if (computation.client.width != 0) {
+        command += " --fit " + SizeText(computation.client);
     } else {
-        command += " --grid " + std::to_string(options.gridWidth) + "x" + std::to_string(options.gridHeight);
+        command += " --grid " + SizeText(computation.grid);
     }
-    command += " --stripes " + std::to_string(stripes) + " --scheme " + std::string(SchemeRow(options.scheme).name);
-    if (options.reverse != 0) {
+    command += " --stripes " + std::to_string(computation.stripes) + " --scheme " + std::string(SchemeRow(style.scheme).name);
+    if (style.reverse) {
         command += " --reverse";
     }
     return command;
+}
+
+std::string ShellWord(const std::string& name)
+{
+    std::string word = "'";
+    for (const char c : name) {
+        // A quote ends the quoted part, stands escaped, and begins the next.
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return word + "'";
 }

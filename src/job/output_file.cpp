@@ -1,4 +1,4 @@
-#include "tools/output_file.h"
+#include "job/output_file.h"
 
 #include "platform/console.h"
 #include "platform/file_io.h"
@@ -12,12 +12,6 @@
 #include <vector>
 
 namespace {
-
-// A failure of the named output, told with its name.
-Failure CannotWrite(const std::string& name, const Failure& failure)
-{
-    return failure.WithContext("cannot write " + QuotedName(name));
-}
 
 Failure CannotWrite(const std::string& name, const std::string& reason)
 {
@@ -121,6 +115,29 @@ Result<WriteHandle> OpenReplacement(const std::filesystem::path& file, std::file
     return handle;
 }
 
+// Writes the sink's bytes to an open file, stopping at the first that cannot be written.
+class HandleSink final : public ByteSink {
+public:
+    explicit HandleSink(WriteHandle& handle) : m_handle(handle) {}
+    Status Write(std::string_view bytes) override { return m_handle.Write(bytes); }
+
+private:
+    WriteHandle& m_handle;
+};
+
+}  // namespace
+
+struct OutputTransaction::Pending {
+    std::string name;
+    OutputTarget::Kind kind;
+    std::filesystem::path file;         // the target a new file replaces
+    std::filesystem::path replacement;  // the new file's name; empty while it has none
+    std::optional<WriteHandle> handle;  // open until the new file is durable
+    std::unique_ptr<HandleSink> sink;
+};
+
+namespace {
+
 // Gives the new file without a name its hidden name beside its target, and makes it durable.
 Status NameReplacement(OutputTransaction::Pending& pending)
 {
@@ -134,16 +151,6 @@ Status NameReplacement(OutputTransaction::Pending& pending)
     }
     return handle.SyncAndClose();
 }
-
-// Writes the sink's bytes to an open file, stopping at the first that cannot be written.
-class HandleSink final : public ByteSink {
-public:
-    explicit HandleSink(WriteHandle& handle) : m_handle(handle) {}
-    Status Write(std::string_view bytes) override { return m_handle.Write(bytes); }
-
-private:
-    WriteHandle& m_handle;
-};
 
 // Puts a new file in the place of its target and gives what takes the old file back: an
 // exchange of the two, undone by exchanging them again; a new name, undone by renaming it back;
@@ -238,72 +245,66 @@ bool SameTarget(const OutputTarget& a, const OutputTarget& b)
     return IsSameEntry(a.file, b.file);
 }
 
+Failure CannotWrite(const std::string& name, const Failure& failure)
+{
+    return failure.WithContext("cannot write " + QuotedName(name));
+}
+
+OutputTransaction::OutputTransaction() = default;
+
 OutputTransaction::~OutputTransaction()
 {
-    for (Pending& pending : m_pending) {
-        pending.handle.reset();  // closed first: Windows removes no file that is open
-        if (!pending.replacement.empty()) {
-            RemoveFile(pending.replacement);
+    for (const std::unique_ptr<Pending>& pending : m_pending) {
+        pending->handle.reset();  // closed first: Windows removes no file that is open
+        if (!pending->replacement.empty()) {
+            RemoveFile(pending->replacement);
         }
     }
 }
 
-Status OutputTransaction::Write(const OutputTarget& target, const std::function<Status(ByteSink&)>& encode)
+Result<ByteSink*> OutputTransaction::Open(const OutputTarget& target)
 {
-    if (target.kind != OutputTarget::Kind::Replace) {
-        Result<WriteHandle> handle = target.kind == OutputTarget::Kind::StandardOutput
-                                         ? WriteHandle::StandardOutput()
-                                         : WriteHandle::OpenExisting(target.file);
-        if (!handle) {
-            return CannotWrite(target.name, handle.Error());
-        }
-        HandleSink sink(*handle);
-        if (Status encoded = encode(sink); !encoded) {
-            return CannotWrite(target.name, encoded.Error());
-        }
-        return {};
-    }
     std::filesystem::path replacement;
-    Result<WriteHandle> handle = OpenReplacement(target.file, replacement);
+    Result<WriteHandle> handle = target.kind == OutputTarget::Kind::StandardOutput ? WriteHandle::StandardOutput()
+                                 : target.kind == OutputTarget::Kind::InPlace      ? WriteHandle::OpenExisting(target.file)
+                                                                                   : OpenReplacement(target.file, replacement);
     if (!handle) {
-        return CannotWrite(target.name, handle.Error());
+        return handle.Error();
     }
-    Pending& pending = m_pending.emplace_back(Pending{target.name, target.file, replacement, std::move(*handle)});
-    HandleSink sink(*pending.handle);
-    if (Status encoded = encode(sink); !encoded) {
-        return CannotWrite(target.name, encoded.Error());
-    }
-    if (!pending.replacement.empty()) {
-        if (Status synced = pending.handle->SyncAndClose(); !synced) {
-            return CannotWrite(target.name, synced.Error());
-        }
-    }
-    return {};
+    Pending& pending = *m_pending.emplace_back(std::make_unique<Pending>(
+        Pending{target.name, target.kind, target.file, replacement, std::move(*handle), nullptr}));
+    pending.sink = std::make_unique<HandleSink>(*pending.handle);
+    return pending.sink.get();
 }
 
 Status OutputTransaction::Commit()
 {
-    for (Pending& pending : m_pending) {
-        if (pending.replacement.empty()) {
-            if (Status named = NameReplacement(pending); !named) {
-                return CannotWrite(pending.name, named.Error());
-            }
+    std::vector<Pending*> replaced;
+    for (const std::unique_ptr<Pending>& pending : m_pending) {
+        if (pending->kind != OutputTarget::Kind::Replace) {
+            continue;
         }
+        const Status durable = pending->replacement.empty() ? NameReplacement(*pending) : pending->handle->SyncAndClose();
+        if (!durable) {
+            return CannotWrite(pending->name, durable.Error());
+        }
+        pending->handle.reset();
+        replaced.push_back(pending.get());
     }
     std::vector<Undo> undos;
-    for (const Pending& pending : m_pending) {
-        Result<Undo> done = PutInPlace(pending);
+    for (const Pending* pending : replaced) {
+        Result<Undo> done = PutInPlace(*pending);
         if (!done) {
             for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo) {
                 (*undo)();
             }
-            return CannotWrite(pending.name, done.Error());
+            return CannotWrite(pending->name, done.Error());
         }
         undos.push_back(std::move(*done));
     }
     // The new files' names now hold the old files that were exchanged, or nothing.
-    for (const Pending& pending : m_pending) {
-        RemoveFile(pending.replacement);
+    for (const Pending* pending : replaced) {
+        RemoveFile(pending->replacement);
     }
     m_pending.clear();
     return {};

@@ -1,4 +1,4 @@
-#include "tools/png_file.h"
+#include "job/png_file.h"
 
 #include "platform/record_file.h"
 

@@ -1,4 +1,4 @@
-// Zoom films of corvalis-render: the regions of a steady zoom from one region to another, the
+// Zoom films: the regions of a steady zoom from one region to another, the
 // names of the frames' files, and the frames dealt to shards of about the same cost.
 #pragma once
 

@@ -3,7 +3,7 @@
 
 #include "platform/result.h"
 #include "render/image_pipeline.h"
-#include "tools/byte_sink.h"
+#include "job/byte_sink.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "tools/pgm_file.h"
+#include "job/pgm_file.h"
 
 #include "platform/record_file.h"
 

@@ -1,8 +1,8 @@
-#include "tools/rows_file.h"
+#include "job/rows_file.h"
 
+#include "job/number_reading.h"
 #include "platform/file_io.h"
 #include "platform/file_path.h"
-#include "tools/render_options.h"
 
 #include <zlib.h>
 
@@ -40,14 +40,9 @@ uint32_t RecordCheck(const char* record, size_t levels)
     return static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(record), static_cast<uInt>(levels + 4)));
 }
 
-std::string SizeText(Size size)
+std::string ShardText(const Shard& shard)
 {
-    return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-
-std::string ShardText(const RowsShard& shard)
-{
-    return std::to_string(shard.shard) + "/" + std::to_string(shard.computation.shards);
+    return std::to_string(shard.index) + "/" + std::to_string(shard.count);
 }
 
 // The value of a header line "KEY VALUE"; nothing when the line is another.
@@ -59,13 +54,12 @@ std::optional<std::string_view> LineValue(std::string_view line, std::string_vie
     return line.substr(key.size() + 1);
 }
 
-std::optional<RowsShard> ParseHeaderLines(const std::vector<std::string_view>& lines)
+std::optional<Computation> ParseHeaderLines(const std::vector<std::string_view>& lines)
 {
     if (lines.size() != 5) {
         return std::nullopt;
     }
-    RowsShard parsed;
-    RowsComputation& computation = parsed.computation;
+    Computation computation;
     const auto region = LineValue(lines[0], "region");
     const auto grid = LineValue(lines[1], "grid");
     const auto fit = LineValue(lines[2], "fit");
@@ -86,8 +80,8 @@ std::optional<RowsShard> ParseHeaderLines(const std::vector<std::string_view>& l
         numbers.remove_prefix(std::min(end + 1, numbers.size()));
     }
     computation.region = {corner[0], corner[1], corner[2], corner[3]};
-    const auto gridSize = ParseSize(*grid, 1);
-    const auto clientSize = *fit == "none" ? std::optional(std::pair{0, 0}) : ParseSize(*fit, kMinClientSide);
+    const auto gridSize = ParseSize(*grid, 1, kMaxGridSide);
+    const auto clientSize = *fit == "none" ? std::optional(Size{}) : ParseSize(*fit, kMinClientSide, kMaxGridSide);
     const auto stripeCount = ParseWholeNumber(*stripes, 1, kMaxStripes);
     const size_t slash = shard->find('/');
     const auto shardCount = ParseWholeNumber(shard->substr(std::min(slash + 1, shard->size())), 1, kMaxShards);
@@ -98,12 +92,11 @@ std::optional<RowsShard> ParseHeaderLines(const std::vector<std::string_view>& l
     if (!shardIndex) {
         return std::nullopt;
     }
-    computation.grid = {gridSize->first, gridSize->second};
-    computation.client = {clientSize->first, clientSize->second};
+    computation.grid = *gridSize;
+    computation.client = *clientSize;
     computation.stripes = *stripeCount;
-    computation.shards = *shardCount;
-    parsed.shard = *shardIndex;
-    return parsed;
+    computation.shard = {*shardIndex, *shardCount};
+    return computation;
 }
 
 // "16-19, 32-35, 48 and 12 more": the rows, ascending, as ranges, the first few of them.
@@ -138,18 +131,12 @@ std::string RecordOrdinal(int64_t record)
 
 }  // namespace
 
-int32_t ShardOfRow(int32_t row, int32_t gridHeight, int32_t shards)
+std::string RowsFileHeader(const Computation& computation)
 {
-    return (gridHeight - 1 - row) / kShardBatchRows % shards;
-}
-
-std::string RowsFileHeader(const RowsShard& shard)
-{
-    const RowsComputation& computation = shard.computation;
     return std::string(kFirstLine) + "region " + RegionText(computation.region) + "\ngrid " +
            SizeText(computation.grid) + "\nfit " +
            (computation.client.width == 0 ? std::string("none") : SizeText(computation.client)) + "\nstripes " +
-           std::to_string(computation.stripes) + "\nshard " + ShardText(shard) + "\n" + std::string(kLastLine);
+           std::to_string(computation.stripes) + "\nshard " + ShardText(computation.shard) + "\n" + std::string(kLastLine);
 }
 
 std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes)
@@ -171,29 +158,28 @@ std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes)
         }
         lines.push_back(line);
     }
-    const std::optional<RowsShard> shard = ParseHeaderLines(lines);
+    const std::optional<Computation> computation = ParseHeaderLines(lines);
     // Only the header this program writes for what it tells: one way of writing each number.
-    if (!shard || RowsFileHeader(*shard) != bytes.substr(0, start)) {
+    if (!computation || RowsFileHeader(*computation) != bytes.substr(0, start)) {
         return std::nullopt;
     }
-    return ParsedRowsHeader{*shard, start};
+    return ParsedRowsHeader{*computation, start};
 }
 
-std::string DescribeShard(const RowsShard& shard)
+std::string DescribeShard(const Computation& computation)
 {
-    const RowsComputation& computation = shard.computation;
     return "region " + RegionText(computation.region) + ", grid " + SizeText(computation.grid) +
            (computation.client.width == 0 ? "" : ", fit " + SizeText(computation.client)) + ", " +
-           std::to_string(computation.stripes) + " stripes, shard " + ShardText(shard);
+           std::to_string(computation.stripes) + " stripes, shard " + ShardText(computation.shard);
 }
 
-KeptRows::KeptRows(const RowsComputation& computation)
+KeptRows::KeptRows(const Computation& computation)
     : m_computation(computation), m_places(static_cast<size_t>(computation.grid.height)),
       m_record(static_cast<size_t>(computation.grid.width) + 8)
 {
 }
 
-Result<RowsShard> KeptRows::ReadHeader(File& file)
+Result<Computation> KeptRows::ReadHeader(File& file)
 {
     const Result<int64_t> size = file.handle.Size();
     if (!size) {
@@ -208,7 +194,7 @@ Result<RowsShard> KeptRows::ReadHeader(File& file)
         return Failure::Because("not a rows file of corvalis-render");
     }
     file.recordsStart = static_cast<int64_t>(header->length);
-    return header->shard;
+    return header->computation;
 }
 
 Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged, int64_t& records)
@@ -237,7 +223,7 @@ Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged
             const bool sound = complete &&
                                LittleEndianAt(bytes + recordSize - 4) == RecordCheck(bytes, recordSize - 8) &&
                                row < static_cast<uint32_t>(m_computation.grid.height) &&
-                               ShardOfRow(static_cast<int32_t>(row), m_computation.grid.height, m_computation.shards) ==
+                               ShardOfRow(static_cast<int32_t>(row), m_computation.grid.height, m_computation.shard.count) ==
                                    shard &&
                                !Holds(static_cast<int32_t>(row));
             if (!sound) {
@@ -250,9 +236,9 @@ Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged
     return {};
 }
 
-Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const RowsShard& shard)
+Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation& computation)
 {
-    const auto refused = [&](const std::string& why) { return Failure::Because("--rows " + QuotedName(name) + ": " + why); };
+    const auto refused = [&](const std::string& why) { return Failure::Because(QuotedName(name) + ": " + why); };
     const std::filesystem::path path = PathFromUtf8(name);
     const Result<FileKind> kind = KindOf(path);
     if (!kind) {
@@ -265,7 +251,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const RowsShard& 
     if (!handle) {
         return refused(handle.Error().Message());
     }
-    KeptRows kept(shard.computation);
+    KeptRows kept(computation);
     kept.m_keeping = true;
     kept.m_files.push_back({name, std::move(*handle)});
     File& file = kept.m_files.front();
@@ -273,7 +259,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const RowsShard& 
     if (!size) {
         return refused(size.Error().Message());
     }
-    const std::string header = RowsFileHeader(shard);
+    const std::string header = RowsFileHeader(computation);
     std::string begun(static_cast<size_t>(std::min<int64_t>(*size, static_cast<int64_t>(header.size()))), '\0');
     if (Status read = file.handle.ReadAt(0, begun); !read) {
         return refused(read.Error().Message());
@@ -289,17 +275,17 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const RowsShard& 
         file.recordsStart = static_cast<int64_t>(header.size());
         return kept;
     }
-    const Result<RowsShard> found = ReadHeader(file);
+    const Result<Computation> found = ReadHeader(file);
     if (!found) {
         return refused(found.Error().Message() + "; it is left as it is");
     }
-    if (found->computation != shard.computation || found->shard != shard.shard) {
+    if (*found != computation) {
         return refused("it keeps the rows of another computation (" + DescribeShard(*found) +
                        "); it is left as it is: give another file for this one");
     }
     int64_t damaged = -1;
     int64_t records = 0;
-    if (Status indexed = kept.IndexRecords(0, shard.shard, damaged, records); !indexed) {
+    if (Status indexed = kept.IndexRecords(0, computation.shard.index, damaged, records); !indexed) {
         return refused(indexed.Error().Message());
     }
     if (damaged >= 0 && damaged + 1 < records) {
@@ -321,7 +307,7 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
     std::optional<KeptRows> kept;
     std::vector<int32_t> fileOfShard;
     for (const std::string& name : names) {
-        const auto refused = [&](const std::string& why) { return Failure::Because("--from " + QuotedName(name) + ": " + why); };
+        const auto refused = [&](const std::string& why) { return Failure::Because(QuotedName(name) + ": " + why); };
         const std::filesystem::path path = PathFromUtf8(name);
         const Result<FileKind> kind = KindOf(path);
         if (!kind || *kind != FileKind::Regular) {
@@ -337,29 +323,28 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
             return refused(handle.Error().Message());
         }
         File file{name, std::move(*handle)};
-        const Result<RowsShard> shard = ReadHeader(file);
+        const Result<Computation> shard = ReadHeader(file);
         if (!shard) {
             return refused(shard.Error().Message());
         }
-        file.shard = shard->shard;
+        file.shard = shard->shard.index;
         if (!kept) {
-            kept.emplace(KeptRows(shard->computation));
-            fileOfShard.assign(static_cast<size_t>(shard->computation.shards), -1);
-        } else if (shard->computation != kept->m_computation) {
-            const File& first = kept->m_files.front();
+            kept.emplace(KeptRows(*shard));
+            fileOfShard.assign(static_cast<size_t>(shard->shard.count), -1);
+        } else if (!SameRows(*shard, kept->m_computation)) {
             return refused("it keeps the rows of another computation (" + DescribeShard(*shard) + ") than " +
-                           QuotedName(first.name) + " (" + DescribeShard({kept->m_computation, first.shard}) + ")");
+                           QuotedName(kept->m_files.front().name) + " (" + DescribeShard(kept->m_computation) + ")");
         }
-        int32_t& owner = fileOfShard[static_cast<size_t>(shard->shard)];
+        int32_t& owner = fileOfShard[static_cast<size_t>(shard->shard.index)];
         if (owner >= 0) {
-            return refused("it keeps shard " + ShardText(*shard) + " as " +
+            return refused("it keeps shard " + ShardText(shard->shard) + " as " +
                            QuotedName(kept->m_files[static_cast<size_t>(owner)].name) + " does");
         }
         owner = static_cast<int32_t>(kept->m_files.size());
         kept->m_files.push_back(std::move(file));
         int64_t damaged = -1;
         int64_t records = 0;
-        if (Status indexed = kept->IndexRecords(owner, shard->shard, damaged, records); !indexed) {
+        if (Status indexed = kept->IndexRecords(owner, shard->shard.index, damaged, records); !indexed) {
             return refused(indexed.Error().Message());
         }
         if (damaged >= 0) {
@@ -369,12 +354,12 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
                                : RecordOrdinal(damaged) + " of " + std::to_string(records) + " is damaged");
         }
     }
-    const RowsComputation& computation = kept->m_computation;
-    for (int32_t shard = 0; shard < computation.shards; ++shard) {
+    const Computation& computation = kept->m_computation;
+    for (int32_t shard = 0; shard < computation.shard.count; ++shard) {
         std::vector<int32_t> missing;
         int32_t rows = 0;
         for (int32_t row = 0; row < computation.grid.height; ++row) {
-            if (ShardOfRow(row, computation.grid.height, computation.shards) == shard) {
+            if (ShardOfRow(row, computation.grid.height, computation.shard.count) == shard) {
                 ++rows;
                 if (!kept->Holds(row)) {
                     missing.push_back(row);
@@ -387,10 +372,10 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
         const int32_t owner = fileOfShard[static_cast<size_t>(shard)];
         const std::string rowsText = "rows " + RowRangesText(missing);
         if (owner < 0) {
-            return Failure::Because("--from: no file keeps shard " + ShardText({computation, shard}) + " (" +
+            return Failure::Because("no file keeps shard " + ShardText({shard, computation.shard.count}) + " (" +
                                     rowsText + ")");
         }
-        return Failure::Because("--from " + QuotedName(kept->m_files[static_cast<size_t>(owner)].name) + ": " +
+        return Failure::Because(QuotedName(kept->m_files[static_cast<size_t>(owner)].name) + ": " +
                                 std::to_string(missing.size()) + " of its " + std::to_string(rows) + " rows are missing (" +
                                 rowsText + "): its run has not finished; run it again to finish it");
     }

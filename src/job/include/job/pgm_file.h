@@ -3,7 +3,7 @@
 
 #include "platform/geometry.h"
 #include "platform/result.h"
-#include "tools/byte_sink.h"
+#include "job/byte_sink.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -6,8 +6,8 @@
 #include "core/level_grid.h"
 #include "platform/system_info.h"
 #include "tools/icon_files.h"
-#include "tools/output_file.h"
-#include "tools/png_file.h"
+#include "job/output_file.h"
+#include "job/png_file.h"
 
 #include <chrono>
 #include <cstdio>
@@ -36,7 +36,7 @@ PixelBuffer DrawDiagram(int32_t size)
     StopWorkers(workers);
     PixelBuffer image;
     AllocPixels(image, {size, size});
-    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(kIconScheme, 0), image);
+    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(kIconScheme, false), image);
     return image;
 }
 
@@ -51,21 +51,24 @@ Status Replace(const std::string& path, const Result<std::string>& bytes)
         return target.Error();
     }
     OutputTransaction transaction;
-    const auto copy = [&bytes](ByteSink& sink) { return sink.Write(*bytes); };
-    if (Status written = transaction.Write(*target, copy); !written) {
-        return written;
+    const Result<ByteSink*> sink = transaction.Open(*target);
+    if (!sink) {
+        return CannotWrite(path, sink.Error());
+    }
+    if (Status written = (*sink)->Write(*bytes); !written) {
+        return CannotWrite(path, written.Error());
     }
     return transaction.Commit();
 }
 
 // Replaces the file; says why on standard error when that fails.
-bool Write(const std::string& path, const Result<std::string>& bytes)
+Status Write(const std::string& path, const Result<std::string>& bytes)
 {
     const Status written = Replace(path, bytes);
     if (!written) {
         std::fprintf(stderr, "corvalis-make-icon: %s\n", written.Error().Message().c_str());
     }
-    return static_cast<bool>(written);
+    return written;
 }
 
 }  // namespace
@@ -79,7 +82,7 @@ int main(int argc, char** argv)
     const std::string resDir = argv[1];
 
     // The palettes are the scale itself: all 256 colours, or every 17th of them.
-    const ColorTable table = MakeColorTable(kIconScheme, 0);
+    const ColorTable table = MakeColorTable(kIconScheme, false);
     std::vector<uint32_t> sixteen;
     for (size_t i = 0; i < table.size(); i += 17) {
         sixteen.push_back(table[i]);
@@ -97,10 +100,11 @@ int main(int argc, char** argv)
             }
         }
     }
-    bool written = Write(resDir + "/corvalis.ico", EncodeIco(icoImages));
+    bool written = static_cast<bool>(Write(resDir + "/corvalis.ico", EncodeIco(icoImages)));
     for (int32_t size : kPngSizes) {
         const std::string path = resDir + "/corvalis-" + std::to_string(size) + ".png";
-        written = Write(path, EncodePng(DrawDiagram(size))) && written;
+        written = static_cast<bool>(Write(path, EncodePng(DrawDiagram(size)))) && written;
     }
-    return written ? 0 : 1;
+    // Exit status 2 on an error, as the other programs.
+    return written ? 0 : 2;
 }

@@ -1,0 +1,54 @@
+// A render, for any front end: a computation, how its levels become colours, the outputs it
+// writes, and the one call that runs it: rows from the top down, computed or read from a rows
+// file, each written to every output as it comes, and the outputs committed together.
+#pragma once
+
+#include "job/byte_sink.h"
+#include "job/computation.h"
+#include "job/output_file.h"
+#include "job/picture_rows.h"
+#include "job/png_file.h"
+#include "job/row_source.h"
+#include "job/rows_file.h"
+#include "platform/result.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RenderJob {
+    Computation computation;  // its grid sized
+    PictureStyle style;
+    std::optional<OutputTarget> levels;   // the levels as a PGM
+    std::optional<OutputTarget> picture;  // the coloured picture as a PNG
+    std::vector<PngText> pictureTexts;    // the PNG's text chunks
+    int32_t threads = 1;
+};
+
+// How the caller follows a running job and stops it.
+struct RenderHooks {
+    CancelCheck cancel = [] { return false; };
+    ProgressReport progress;  // none: nothing is told
+};
+
+// Where a job's outputs are written: a sink each (none for an output not wanted), and the name
+// that a failure of its writing is told with.
+struct RenderSinks {
+    struct Output {
+        ByteSink* sink = nullptr;
+        std::string name;
+    };
+    Output levels;
+    Output picture;
+};
+
+// Takes the job's rows from the top down, kept in `kept` or computed (and kept there when it is
+// opened to keep), and writes each row to the sinks as soon as the rows above it are written.
+Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks);
+
+// Runs the job as one transaction: every output is opened (the files that are replaced as new
+// files beside them), the rows written to all of them in one pass, and only then the new files
+// put in place of the old ones. A failure or an interrupt before the end leaves every old file as
+// it was. Running out of memory is a failure like any other.
+Status RunRenderJob(const RenderJob& job, KeptRows* kept, const RenderHooks& hooks);

@@ -1,0 +1,54 @@
+// The levels of a computation's rows from the top down, for any front end: rows that a rows
+// file keeps are read from it, the others computed by threads that share them out (and kept in
+// the file where it is opened to keep). Only the rows in flight are held in memory, however
+// high the grid; a cancel check stops the waiting at once.
+#pragma once
+
+#include "core/stripe_pool.h"
+#include "job/computation.h"
+#include "job/rows_file.h"
+#include "platform/result.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Whether the caller wants the work to stop: a true answer ends it with Failure::Interrupt().
+using CancelCheck = std::function<bool()>;
+
+// Told, now and then while rows are computed or read, how many of those to compute (or, where
+// none is computed, to read) are done.
+using ProgressReport = std::function<void(int64_t done, int64_t toDo)>;
+
+class RowSource {
+public:
+    // The rows `rows` of the computation's shard. `kept`, if any, must outlive the source.
+    RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
+              ProgressReport progress);
+    RowSource(const RowSource&) = delete;
+    RowSource& operator=(const RowSource&) = delete;
+
+    // Whether the source gives the row: in its rows and its shard.
+    bool Gives(int32_t row) const;
+
+    // Starts computing, on `threads` threads, the rows it gives that are not kept.
+    Status Start(int32_t threads);
+
+    // The levels of the next row it gives from the top down, `row`, valid until the next call.
+    Result<const int32_t*> Next(int32_t row);
+
+private:
+    void ReportProgress();
+
+    const Computation m_computation;
+    const RowRange m_rows;
+    KeptRows* const m_kept;
+    const CancelCheck m_cancel;
+    const ProgressReport m_progress;
+    std::vector<int32_t> m_levels;
+    std::unique_ptr<StripePool> m_pool;  // none when every row it gives is kept
+    int64_t m_rowsToCompute = 0;
+    int64_t m_rowsToRead = 0;
+    int64_t m_rowsRead = 0;
+};

@@ -1,0 +1,81 @@
+#include "job/row_source.h"
+
+#include <algorithm>
+#include <chrono>
+
+RowSource::RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
+                     ProgressReport progress)
+    : m_computation(computation), m_rows(rows), m_kept(kept), m_cancel(std::move(cancel)),
+      m_progress(std::move(progress)), m_levels(static_cast<size_t>(computation.grid.width))
+{
+}
+
+bool RowSource::Gives(int32_t row) const
+{
+    return row >= m_rows.first && row < m_rows.last && InShard(m_computation, row);
+}
+
+Status RowSource::Start(int32_t threads)
+{
+    const Size grid = m_computation.grid;
+    std::vector<bool> wanted(static_cast<size_t>(grid.height));
+    for (int32_t row = 0; row < grid.height; ++row) {
+        wanted[static_cast<size_t>(row)] = Gives(row) && (m_kept == nullptr || !m_kept->Holds(row));
+        m_rowsToRead += Gives(row) && !wanted[static_cast<size_t>(row)];
+    }
+    m_rowsToCompute = std::ranges::count(wanted, true);
+    if (m_rowsToCompute == 0) {
+        return {};
+    }
+    std::vector<StripeSpec> specs;
+    for (int32_t i = 0; i < m_computation.stripes; ++i) {
+        specs.push_back(
+            StripeFor(nullptr, grid, m_computation.region, StripeBounds(i, m_computation.stripes, grid.height)));
+    }
+    m_pool = StripePool::Start(std::move(specs), threads, wanted);
+    if (m_pool == nullptr) {
+        return Failure::Because("cannot start " + std::to_string(threads) + " threads");
+    }
+    return {};
+}
+
+Result<const int32_t*> RowSource::Next(int32_t row)
+{
+    if (m_cancel()) {
+        return Failure::Interrupt();
+    }
+    if (m_kept != nullptr && m_kept->Holds(row)) {
+        ++m_rowsRead;
+        ReportProgress();
+        if (Status read = m_kept->Read(row, m_levels.data()); !read) {
+            return read.Error();
+        }
+        return m_levels.data();
+    }
+    for (;;) {
+        const int32_t* levels = m_pool->NextRow(std::chrono::milliseconds(20));
+        if (m_cancel()) {
+            return Failure::Interrupt();  // the pool cancels and joins its threads as it goes
+        }
+        if (levels != nullptr) {
+            if (m_kept != nullptr) {
+                if (Status kept = m_kept->Keep(row, levels); !kept) {
+                    return kept.Error();
+                }
+            }
+            return levels;
+        }
+        if (m_pool->Failed()) {
+            return OutOfMemory(m_computation.grid);
+        }
+        ReportProgress();
+    }
+}
+
+void RowSource::ReportProgress()
+{
+    if (m_progress) {
+        m_progress(m_pool != nullptr ? m_pool->RowsHandedOut() : m_rowsRead,
+                   m_pool != nullptr ? m_rowsToCompute : m_rowsToRead);
+    }
+}
