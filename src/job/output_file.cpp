@@ -152,30 +152,56 @@ Status NameReplacement(OutputTransaction::Pending& pending)
     return handle.SyncAndClose();
 }
 
-// Puts a new file in the place of its target and gives what takes the old file back: an
-// exchange of the two, undone by exchanging them again; a new name, undone by renaming it back;
-// nothing where the system can only rename over the old file.
-Result<OutputTransaction::Undo> PutInPlace(const OutputTransaction::Pending& pending)
+// Puts a new file in the place of its target and gives what takes the old file back. A new file
+// without a name gets one only now, so that a program killed before leaves nothing: where no file
+// is there yet, the target's own name; else a hidden name beside it for the exchange, after which
+// it holds the old file until every output is in place. The last output, which nothing after it
+// can undo, is renamed over the old file instead, so that its hidden name lasts no longer than
+// that step. Where the system cannot exchange files, every output is renamed over its old file.
+Result<OutputTransaction::Undo> PutInPlace(OutputTransaction::Pending& pending, bool last)
 {
     const std::filesystem::path& file = pending.file;
     const std::filesystem::path& replacement = pending.replacement;
     const Result<FileKind> kind = KindOf(file);
-    if (kind && *kind == FileKind::Missing) {
+    bool missing = kind && *kind == FileKind::Missing;
+    if (pending.handle) {
+        if (missing) {
+            bool taken = false;
+            if (Status linked = pending.handle->LinkAs(file, taken); linked) {
+                const auto remove = [file] { RemoveFile(file); };
+                if (Status synced = pending.handle->SyncAndClose(); !synced) {
+                    remove();
+                    return synced.Error();
+                }
+                return OutputTransaction::Undo(remove);
+            } else if (!taken) {
+                return linked.Error();
+            }
+            missing = false;  // a file came meanwhile: it is replaced as any other
+        }
+        if (Status named = NameReplacement(pending); !named) {
+            return named.Error();
+        }
+    }
+    if (missing) {
         if (Status renamed = RenameOver(replacement, file); !renamed) {
             return renamed.Error();
         }
         return OutputTransaction::Undo([file, replacement] { (void)RenameOver(file, replacement); });
     }
-    const Result<bool> exchanged = ExchangeFiles(replacement, file);
-    if (!exchanged) {
-        return exchanged.Error();
+    if (!last) {
+        const Result<bool> exchanged = ExchangeFiles(replacement, file);
+        if (!exchanged) {
+            return exchanged.Error();
+        }
+        if (*exchanged) {
+            return OutputTransaction::Undo([file, replacement] { (void)ExchangeFiles(replacement, file); });
+        }
     }
-    if (*exchanged) {
-        return OutputTransaction::Undo([file, replacement] { (void)ExchangeFiles(replacement, file); });
-    }
-    if (Status renamed = RenameOver(pending.replacement, pending.file); !renamed) {
+    if (Status renamed = RenameOver(replacement, file); !renamed) {
         return renamed.Error();
     }
+    pending.replacement.clear();  // the name went with the rename
     return OutputTransaction::Undo([] {});
 }
 
@@ -284,27 +310,32 @@ Status OutputTransaction::Commit()
         if (pending->kind != OutputTarget::Kind::Replace) {
             continue;
         }
-        const Status durable = pending->replacement.empty() ? NameReplacement(*pending) : pending->handle->SyncAndClose();
-        if (!durable) {
-            return CannotWrite(pending->name, durable.Error());
+        // A new file that has a name already is made durable before any is put in place.
+        if (!pending->replacement.empty()) {
+            if (Status synced = pending->handle->SyncAndClose(); !synced) {
+                return CannotWrite(pending->name, synced.Error());
+            }
+            pending->handle.reset();
         }
-        pending->handle.reset();
         replaced.push_back(pending.get());
     }
     std::vector<Undo> undos;
-    for (const Pending* pending : replaced) {
-        Result<Undo> done = PutInPlace(*pending);
+    for (Pending* pending : replaced) {
+        Result<Undo> done = PutInPlace(*pending, pending == replaced.back());
         if (!done) {
             for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo) {
                 (*undo)();
             }
             return CannotWrite(pending->name, done.Error());
         }
+        pending->handle.reset();
         undos.push_back(std::move(*done));
     }
     // The new files' names now hold the old files that were exchanged, or nothing.
     for (const Pending* pending : replaced) {
-        RemoveFile(pending->replacement);
+        if (!pending->replacement.empty()) {
+            RemoveFile(pending->replacement);
+        }
     }
     m_pending.clear();
     return {};
