@@ -19,7 +19,7 @@ packages=(
   locales file
   binutils-mingw-w64-x86-64 desktop-file-utils icoutils
   scdoc appstream dpkg-dev
-  stress-ng
+  stress-ng clang-format
 )
 case "${1:-}" in
   windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest) ;;

@@ -66,7 +66,7 @@ CalcRegion FrameRegion(const CalcRegion& first, const CalcRegion& last, int32_t 
     return {x.centre - x.extent / 2.0, y.centre - y.extent / 2.0, x.centre + x.extent / 2.0, y.centre + y.extent / 2.0};
 }
 
-std::optional<std::string> PatternFault(std::string_view pattern)
+Status CheckPattern(std::string_view pattern)
 {
     int fields = 0;
     for (size_t at = 0; at < pattern.size(); ++at) {
@@ -79,16 +79,16 @@ std::optional<std::string> PatternFault(std::string_view pattern)
         }
         const std::optional<Field> field = FieldAt(pattern, at + 1);
         if (!field) {
-            return std::string("its '%' begins no field %d, %0Nd or %Nd (write %% for a percent sign)");
+            return Failure::Because("its '%' begins no field %d, %0Nd or %Nd (write %% for a percent sign)");
         }
         ++fields;
         at = field->end - 1;
     }
     if (fields != 1) {
-        return std::string(fields == 0 ? "it has no field for the frame's number, such as %05d"
-                                       : "it has more than one field for the frame's number");
+        return Failure::Because(fields == 0 ? "it has no field for the frame's number, such as %05d"
+                                            : "it has more than one field for the frame's number");
     }
-    return std::nullopt;
+    return {};
 }
 
 std::string FrameName(std::string_view pattern, int32_t frame)

@@ -12,7 +12,9 @@
 namespace {
 
 using Values = std::span<const std::string_view>;
-using Rejected = std::optional<std::string_view>;  // the value an option does not take, if any
+struct RenderOption;
+// Reads an option's values into the options; the failure of a value it does not take.
+using ReadValues = std::function<Status(const RenderOption& option, Values values, RenderOptions& options)>;
 
 // One option: its spellings, its values, what --help and the messages say of it, and how its
 // values go into the options.
@@ -24,19 +26,36 @@ struct RenderOption {
     std::string accepts = {};     // "NAME: 'VALUE' is not ..."; without it, a value not taken is missing
     std::string (*reason)(std::string_view value) = nullptr;  // a truer reason than "is not ...", or ""
     std::string help;             // its lines in --help
-    std::function<Rejected(Values values, RenderOptions& options)> read;
+    ReadValues read;
     bool repeats = false;         // its last value may come again and again, up to the next option
 };
 
-// Stores a parsed value; the text it came from when it did not parse.
+std::string Needs(const RenderOption& option)
+{
+    return std::string(option.name) + " needs " + option.needs;
+}
+
+// Why the option does not take the value: "NAME: 'VALUE' is not ..." or a truer reason; that it
+// needs its values where it says nothing of what it takes.
+Failure NotTaken(const RenderOption& option, std::string_view value)
+{
+    if (option.accepts.empty()) {
+        return Failure::Because(Needs(option));
+    }
+    const std::string reason = option.reason != nullptr ? option.reason(value) : "";
+    return Failure::Because(std::string(option.name) + ": '" + std::string(value) + "' " +
+                            (reason.empty() ? "is not " + option.accepts : reason));
+}
+
+// Stores a parsed value; why the option does not take the text when it did not parse.
 template <typename Parsed, typename Target>
-Rejected Store(std::string_view text, const std::optional<Parsed>& parsed, Target&& target)
+Status Store(const RenderOption& option, std::string_view text, const std::optional<Parsed>& parsed, Target&& target)
 {
     if (!parsed) {
-        return text;
+        return NotTaken(option, text);
     }
     target = *parsed;
-    return std::nullopt;
+    return {};
 }
 
 std::optional<std::string_view> NonEmpty(std::string_view text)
@@ -55,19 +74,20 @@ std::string SchemeNames(std::string_view separator)
     return names;
 }
 
-// Reads four corners into a region, each axis ordered; the value that is no finite number, if any.
-Rejected ReadCorners(Values values, CalcRegion& region)
+// Reads four corners into a region, each axis ordered; why a value that is no finite number is
+// not taken.
+Status ReadCorners(const RenderOption& option, Values values, CalcRegion& region)
 {
     double corner[4];
     for (size_t k = 0; k < 4; ++k) {
         const auto value = ParseFiniteNumber(values[k]);
         if (!value) {
-            return values[k];
+            return NotTaken(option, values[k]);
         }
         corner[k] = *value;
     }
     region = OrderedRegion(corner[0], corner[1], corner[2], corner[3]);
-    return std::nullopt;
+    return {};
 }
 
 std::string TooSmallReason(std::string_view value)
@@ -80,8 +100,8 @@ template <typename Region>  // CalcRegion& (RenderOptions&)
 RenderOption CornersOption(std::string_view name, const std::string& values, std::string help, Region region)
 {
     return {.name = name, .values = values, .needs = "four numbers: " + values, .accepts = "a finite number",
-            .reason = TooSmallReason, .help = std::move(help), .read = [region](Values values, RenderOptions& options) {
-                return ReadCorners(values, region(options));
+            .reason = TooSmallReason, .help = std::move(help), .read = [region](const RenderOption& option, Values values, RenderOptions& options) {
+                return ReadCorners(option, values, region(options));
             }};
 }
 
@@ -89,9 +109,9 @@ RenderOption CornersOption(std::string_view name, const std::string& values, std
 template <typename Flag>  // bool& (RenderOptions&)
 RenderOption Switch(std::string_view name, std::string_view alias, std::string help, Flag flag)
 {
-    return {.name = name, .alias = alias, .help = std::move(help), .read = [flag](Values, RenderOptions& options) {
+    return {.name = name, .alias = alias, .help = std::move(help), .read = [flag](const RenderOption&, Values, RenderOptions& options) {
                 flag(options) = true;
-                return Rejected();
+                return Status();
             }};
 }
 
@@ -107,8 +127,8 @@ RenderOption SizeOption(std::string_view name, std::string values, const std::st
             .accepts = needs + " with whole numbers from " + std::to_string(least) + " to " +
                        std::to_string(kMaxGridSide),
             .help = std::move(help),
-            .read = [field, least](Values values, RenderOptions& options) {
-                return Store(values[0], ParseSize(values[0], least, kMaxGridSide), field(options));
+            .read = [field, least](const RenderOption& option, Values values, RenderOptions& options) {
+                return Store(option, values[0], ParseSize(values[0], least, kMaxGridSide), field(options));
             }};
 }
 
@@ -118,8 +138,8 @@ RenderOption CountOption(std::string_view name, std::string values, int32_t most
 {
     return {.name = name, .values = std::move(values), .needs = "a number",
             .accepts = "a whole number from 1 to " + std::to_string(most), .help = std::move(help),
-            .read = [field, most](Values values, RenderOptions& options) {
-                return Store(values[0], ParseWholeNumber(values[0], 1, most), field(options));
+            .read = [field, most](const RenderOption& option, Values values, RenderOptions& options) {
+                return Store(option, values[0], ParseWholeNumber(values[0], 1, most), field(options));
             }};
 }
 
@@ -129,8 +149,8 @@ RenderOption FileOption(std::string_view name, std::string_view alias, std::stri
                         Field field)
 {
     return {.name = name, .alias = alias, .values = std::move(values), .needs = "a file name",
-            .help = std::move(help), .read = [field](Values values, RenderOptions& options) {
-                return Store(values[0], NonEmpty(values[0]), field(options));
+            .help = std::move(help), .read = [field](const RenderOption& option, Values values, RenderOptions& options) {
+                return Store(option, values[0], NonEmpty(values[0]), field(options));
             }};
 }
 
@@ -192,8 +212,8 @@ const std::vector<RenderOption>& RenderOptionTable()
          .needs = "one of " + SchemeNames(", "),
          .accepts = "one of " + SchemeNames(", "),
          .help = "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
-         .read = [](Values values, RenderOptions& options) {
-             return Store(values[0], FindColorScheme(values[0]), options.style.scheme);
+         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
+             return Store(option, values[0], FindColorScheme(values[0]), options.style.scheme);
          }},
         Switch("--reverse", "", "run the colour scale in reverse order",
                [](RenderOptions& options) -> bool& { return options.style.reverse; }),
@@ -209,8 +229,8 @@ const std::vector<RenderOption>& RenderOptionTable()
                  "(batches of " + text(kShardBatchRows) + " rows dealt in turn; then make the\n"
                  "outputs with --from), or of a film's frames, dealt so\n"
                  "that shards cost about the same; give --stripes too",
-         .read = [](Values values, RenderOptions& options) {
-             return Store(values[0], ParseShard(values[0]), options.shard);
+         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
+             return Store(option, values[0], ParseShard(values[0]), options.shard);
          }},
         {.name = "--from",
          .values = "FILE...",
@@ -218,9 +238,10 @@ const std::vector<RenderOption>& RenderOptionTable()
          .help = "write the outputs from the rows that these files keep\n"
                  "(one file, or the files of every shard) without\n"
                  "computing; they tell the region, grid and stripes",
-         .read = [](Values values, RenderOptions& options) {
+         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
              options.fromPaths.assign(values.begin(), values.end());
-             return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Rejected("") : Rejected();
+             return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Status(NotTaken(option, ""))
+                                                                                  : Status();
          },
          .repeats = true},
         CornersOption("--zoom-to", "X0 Y0 X1 Y1",
@@ -236,15 +257,15 @@ const std::vector<RenderOption>& RenderOptionTable()
          .help = "the film's frames, the first and the last included;\n"
                  "a frame already complete is not made again, and\n"
                  "--shard I/N makes shard I of the frames",
-         .read = [](Values values, RenderOptions& options) {
-             return Store(values[0], ParseWholeNumber(values[0], 2, kMaxFrames), options.frames);
+         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
+             return Store(option, values[0], ParseWholeNumber(values[0], 2, kMaxFrames), options.frames);
          }},
         {.name = "--dry-run",
          .help = "compute nothing: print the command of each frame, or of\n"
                  "the picture, that would be made",
-         .read = [](Values, RenderOptions& options) {
+         .read = [](const RenderOption&, Values, RenderOptions& options) {
              options.dryRun = true;
-             return Rejected();
+             return Status();
          }},
         Switch("--help", "-h", "show this text", [](RenderOptions& options) -> bool& { return options.help; }),
     };
@@ -286,42 +307,29 @@ std::string HelpSpellings(const RenderOption& option)
     return spellings + (option.values.empty() ? "" : " " + option.values);
 }
 
-std::string Needs(const RenderOption& option)
-{
-    return std::string(option.name) + " needs " + option.needs;
-}
-
-// Reads every option into the options; the message of the first one that is wrong, or none.
-std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions& options)
+// Reads every option into the options; the failure of the first one that is wrong.
+Status ReadOptions(const std::vector<std::string_view>& args, RenderOptions& options)
 {
     std::set<std::string_view> given;
     for (size_t i = 0; i < args.size(); ++i) {
         const RenderOption* option = FindOption(args[i]);
         if (option == nullptr) {
-            return "unknown option '" + std::string(args[i]) + "' (see --help)";
+            return Failure::Because("unknown option '" + std::string(args[i]) + "' (see --help)");
         }
         if (!given.insert(option->name).second) {
-            return std::string(option->name) + " is given twice";
+            return Failure::Because(std::string(option->name) + " is given twice");
         }
         size_t count = ValueCount(*option);
-        if (args.size() - i - 1 < count) {
-            return Needs(*option);
-        }
         // A list of values ends at the next option, and begins with none.
-        if (option->repeats && FindOption(args[i + 1]) != nullptr) {
-            return Needs(*option);
+        if (args.size() - i - 1 < count || (option->repeats && FindOption(args[i + 1]) != nullptr)) {
+            return Failure::Because(Needs(*option));
         }
         while (option->repeats && i + 1 + count < args.size() && !args[i + 1 + count].starts_with('-')) {
             ++count;
         }
         const Values values(args.data() + i + 1, count);
-        if (const Rejected rejected = option->read(values, options)) {
-            if (option->accepts.empty()) {
-                return Needs(*option);
-            }
-            const std::string reason = option->reason != nullptr ? option->reason(*rejected) : "";
-            return std::string(option->name) + ": '" + std::string(*rejected) + "' " +
-                   (reason.empty() ? "is not " + option->accepts : reason);
+        if (Status read = option->read(*option, values, options); !read) {
+            return read;
         }
         i += count;
     }
@@ -329,8 +337,8 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
         for (std::string_view computed : {"--region", "--grid", "--fit", "--stripes", "--threads", "--rows", "--shard",
                                           "--zoom-to", "--frames", "--dry-run"}) {
             if (given.contains(computed)) {
-                return "--from takes the region, the grid and the stripes from its files: leave out " +
-                       std::string(computed);
+                return Failure::Because("--from takes the region, the grid and the stripes from its files: leave out " +
+                                        std::string(computed));
             }
         }
     }
@@ -338,14 +346,14 @@ std::string ReadOptions(const std::vector<std::string_view>& args, RenderOptions
 }
 
 // Checks that a region can be computed; the option's values are named in the message.
-std::string CheckRegion(const CalcRegion& region, const RenderOption& option)
+Status CheckRegion(const CalcRegion& region, const RenderOption& option)
 {
     const Status computable = CheckComputable(region, option.values);
-    return computable ? std::string() : std::string(option.name) + ": " + computable.Error().Message();
+    return computable ? computable : Status(computable.Error().WithContext(std::string(option.name)));
 }
 
 // Checks the outputs of a film: patterns with one field for the frame's number, or "-".
-std::string CheckFilmOutputs(const RenderOptions& options)
+Status CheckFilmOutputs(const RenderOptions& options)
 {
     if (options.frames == 0) {
         return {};
@@ -355,62 +363,62 @@ std::string CheckFilmOutputs(const RenderOptions& options)
         if (name->empty() || (*name == "-" && std::string_view(option) != "--rows")) {
             continue;
         }
-        if (const std::optional<std::string> fault = PatternFault(*name)) {
-            return std::string(option) + " '" + *name + "' is no pattern for the frames' files: " + *fault;
+        if (Status pattern = CheckPattern(*name); !pattern) {
+            return pattern.Error().WithContext(std::string(option) + " '" + *name + "' is no pattern for the frames' files");
         }
     }
     if (options.levelsPath == "-" && options.picturePath == "-") {
-        return "--levels and -o cannot both stream the frames to standard output";
+        return Failure::Because("--levels and -o cannot both stream the frames to standard output");
     }
     return {};
 }
 
 // Sizes the grid of --fit and checks what the options need together: a region with width and
 // height, one grid of a size that can be computed, an output. The message of what is wrong.
-std::string SizeAndCheck(RenderOptions& options)
+Status SizeAndCheck(RenderOptions& options)
 {
     const bool hasOutput = !options.levelsPath.empty() || !options.picturePath.empty();
     const std::string noOutput = "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");
     if (!options.fromPaths.empty()) {
-        return hasOutput ? "" : noOutput;
+        return hasOutput ? Status() : Status(Failure::Because(noOutput));
     }
-    if (std::string fault = CheckRegion(options.computation.region, *FindOption("--region")); !fault.empty()) {
-        return fault;
+    if (Status region = CheckRegion(options.computation.region, *FindOption("--region")); !region) {
+        return region;
     }
     if (options.zoomTo.has_value() != (options.frames != 0)) {
-        return "a film needs both " + Synopsis("--zoom-to") + " and " + Synopsis("--frames");
+        return Failure::Because("a film needs both " + Synopsis("--zoom-to") + " and " + Synopsis("--frames"));
     }
     if (options.zoomTo) {
-        if (std::string fault = CheckRegion(*options.zoomTo, *FindOption("--zoom-to")); !fault.empty()) {
-            return fault;
+        if (Status region = CheckRegion(*options.zoomTo, *FindOption("--zoom-to")); !region) {
+            return region;
         }
     }
     Computation& computation = options.computation;
     if (computation.grid.width != 0 && computation.client.width != 0) {
-        return "give either --grid or --fit, not both";
+        return Failure::Because("give either --grid or --fit, not both");
     }
     if (computation.client.width == 0 && computation.grid.width == 0) {
-        return "no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit");
+        return Failure::Because("no grid size: give " + Synopsis("--grid") + " or " + Synopsis("--fit"));
     }
     if (Status fitted = FitGrid(computation); !fitted) {
-        return "--fit: " + fitted.Error().Message();
+        return fitted.Error().WithContext("--fit");
     }
     if (options.shard) {
         if (computation.stripes == 0) {
-            return "--shard needs --stripes S: every shard must compute alike, on any machine";
+            return Failure::Because("--shard needs --stripes S: every shard must compute alike, on any machine");
         }
         if (options.frames == 0 && options.rowsPath.empty()) {
-            return "--shard needs " + Synopsis("--rows") + ": a shard's rows are kept there for --from";
+            return Failure::Because("--shard needs " + Synopsis("--rows") + ": a shard's rows are kept there for --from");
         }
         if (options.frames == 0 && hasOutput) {
-            return "--shard computes only part of the rows: write the outputs with --from once every shard is done";
+            return Failure::Because("--shard computes only part of the rows: write the outputs with --from once every shard is done");
         }
         if (options.frames == 0) {
             computation.shard = *options.shard;
         }
     }
     if (!hasOutput && (options.rowsPath.empty() || options.frames != 0)) {
-        return options.frames != 0 ? noOutput : noOutput + " or " + Synopsis("--rows");
+        return Failure::Because(options.frames != 0 ? noOutput : noOutput + " or " + Synopsis("--rows"));
     }
     return CheckFilmOutputs(options);
 }
@@ -472,12 +480,12 @@ std::string RenderUsage()
 Result<RenderOptions> ParseRenderOptions(const std::vector<std::string_view>& args)
 {
     RenderOptions options;
-    std::string fault = ReadOptions(args, options);
-    if (fault.empty() && !options.help) {
-        fault = SizeAndCheck(options);
+    Status read = ReadOptions(args, options);
+    if (read && !options.help) {
+        read = SizeAndCheck(options);
     }
-    if (!fault.empty()) {
-        return Failure::Because(fault);
+    if (!read) {
+        return read.Error();
     }
     return options;
 }

@@ -4,9 +4,9 @@
 
 #include "core/calc_region.h"
 #include "platform/geometry.h"
+#include "platform/result.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +22,8 @@ inline constexpr int32_t kMaxFrames = 100000;
 CalcRegion FrameRegion(const CalcRegion& first, const CalcRegion& last, int32_t frame, int32_t frames);
 
 // A file name pattern with one integer field as printf writes it: %d, or %0Nd / %Nd for a
-// width of N (1..9); %% is a percent sign. The reason it is not one, or nothing.
-std::optional<std::string> PatternFault(std::string_view pattern);
+// width of N (1..9); %% is a percent sign. A failure that says why it is not one.
+Status CheckPattern(std::string_view pattern);
 
 // The pattern with the field filled in.
 std::string FrameName(std::string_view pattern, int32_t frame);
