@@ -52,9 +52,9 @@ void Compute(benchmark::State& state, int32_t threads)
         }
         const auto pool = StripePool::Start(std::move(stripes), threads);
         for (int32_t row = 0; row < kGrid.height;) {
-            const int32_t* levels = pool->NextRow(std::chrono::milliseconds(1));
-            row += levels != nullptr ? 1 : 0;
-            benchmark::DoNotOptimize(levels);
+            const Result<const int32_t*> levels = (*pool)->NextRow(std::chrono::milliseconds(1));
+            row += *levels != nullptr ? 1 : 0;
+            benchmark::DoNotOptimize(*levels);
         }
     }
 }

@@ -23,10 +23,11 @@ std::vector<StripeSpec> Stripes(int32_t* levels, Size grid, const CalcRegion& re
 void ExpectNextRow(StripePool& pool, const std::vector<int32_t>& expected, Size grid, int32_t row)
 {
     const int32_t* levels = nullptr;
-    while (levels == nullptr && !pool.Failed()) {
-        levels = pool.NextRow(std::chrono::milliseconds(100));
+    while (levels == nullptr) {
+        const Result<const int32_t*> next = pool.NextRow(std::chrono::milliseconds(100));
+        ASSERT_TRUE(next) << next.Error().Message();
+        levels = *next;
     }
-    ASSERT_NE(levels, nullptr);
     const auto first = expected.begin() + int64_t{row} * grid.width;
     ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
         << "row " << row;
@@ -47,13 +48,13 @@ TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem
             for (int32_t threads : {1, 2, 5}) {
                 SCOPED_TRACE(testing::Message() << region.xmin << " " << region.ymin << ", " << stripeCount
                                                 << " stripes, " << threads << " threads");
-                const auto pool = StripePool::Start(Stripes(nullptr, grid, region, stripeCount), threads);
-                ASSERT_NE(pool, nullptr);
+                auto pool = StripePool::Start(Stripes(nullptr, grid, region, stripeCount), threads);
+                ASSERT_TRUE(pool);
                 for (int32_t row = grid.height - 1; row >= 0; --row) {
-                    ASSERT_NO_FATAL_FAILURE(ExpectNextRow(*pool, expected, grid, row));
+                    ASSERT_NO_FATAL_FAILURE(ExpectNextRow(**pool, expected, grid, row));
                 }
-                EXPECT_EQ(pool->NextRow(std::chrono::milliseconds(0)), nullptr);
-                EXPECT_EQ(pool->RowsHandedOut(), grid.height);
+                EXPECT_EQ(*(*pool)->NextRow(std::chrono::milliseconds(0)), nullptr);
+                EXPECT_EQ((*pool)->RowsHandedOut(), grid.height);
             }
         }
     }
@@ -72,27 +73,29 @@ TEST(StripePool, HandsOutOnlyTheWantedRows)
     for (int32_t row = 0; row < grid.height; ++row) {
         wanted[static_cast<size_t>(row)] = row % 7 < 5 || row == 20;
     }
-    const auto pool = StripePool::Start(Stripes(nullptr, grid, region, 3), 2, wanted);
-    ASSERT_NE(pool, nullptr);
+    auto pool = StripePool::Start(Stripes(nullptr, grid, region, 3), 2, wanted);
+    ASSERT_TRUE(pool);
     for (int32_t row = grid.height - 1; row >= 0; --row) {
         if (wanted[static_cast<size_t>(row)]) {
-            ASSERT_NO_FATAL_FAILURE(ExpectNextRow(*pool, expected, grid, row));
+            ASSERT_NO_FATAL_FAILURE(ExpectNextRow(**pool, expected, grid, row));
         }
     }
-    EXPECT_EQ(pool->NextRow(std::chrono::milliseconds(0)), nullptr);
+    EXPECT_EQ(*(*pool)->NextRow(std::chrono::milliseconds(0)), nullptr);
 }
 
 TEST(StripePool, ACancelledPoolEndsAndHandsOutNoUnfinishedRow)
 {
     // A deep zoom: a single row takes far longer than the test waits.
     const Size grid{1000, 6};
-    const auto pool = StripePool::Start(Stripes(nullptr, grid, {0.5, 3.7, 0.500001, 3.8}, 2), 2);
-    ASSERT_NE(pool, nullptr);
+    auto started = StripePool::Start(Stripes(nullptr, grid, {0.5, 3.7, 0.500001, 3.8}, 2), 2);
+    ASSERT_TRUE(started);
+    StripePool& pool = **started;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    pool->Cancel();
-    EXPECT_EQ(pool->NextRow(std::chrono::hours(1)), nullptr);
-    EXPECT_EQ(pool->RowsHandedOut(), 0);
-    EXPECT_FALSE(pool->Failed());
+    pool.Cancel();
+    const Result<const int32_t*> next = pool.NextRow(std::chrono::hours(1));
+    ASSERT_TRUE(next);  // cancelled, not failed
+    EXPECT_EQ(*next, nullptr);
+    EXPECT_EQ(pool.RowsHandedOut(), 0);
 }
 
 }  // namespace

@@ -58,8 +58,8 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const s
     m_computed.resize(m_slots);
 }
 
-std::unique_ptr<StripePool> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads,
-                                              const std::vector<bool>& wanted)
+Result<std::unique_ptr<StripePool>> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads,
+                                                      const std::vector<bool>& wanted)
 {
     std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads, wanted));
     try {
@@ -67,7 +67,8 @@ std::unique_ptr<StripePool> StripePool::Start(std::vector<StripeSpec> stripes, i
             pool->m_threads.emplace_back(&StripePool::ComputeTakes, pool.get());
         }
     } catch (const std::system_error&) {
-        return nullptr;  // the threads started so far are cancelled and joined
+        // The threads started so far are cancelled and joined.
+        return Failure::Because("cannot start " + std::to_string(threads) + " threads");
     }
     return pool;
 }
@@ -88,12 +89,6 @@ void StripePool::Cancel()
     }
     m_roomFreed.notify_all();
     m_takeDone.notify_all();
-}
-
-bool StripePool::Failed() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_failed;
 }
 
 void StripePool::ComputeTakes()
@@ -125,7 +120,7 @@ void StripePool::ComputeTakes()
     }
 }
 
-const int32_t* StripePool::NextRow(std::chrono::milliseconds timeout)
+Result<const int32_t*> StripePool::NextRow(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     if (m_holdingRow) {
@@ -145,6 +140,9 @@ const int32_t* StripePool::NextRow(std::chrono::milliseconds timeout)
     const bool ready = m_takeDone.wait_for(lock, timeout, [this, slot] {
         return m_computed[slot] != 0 || m_failed || m_cancel.load(std::memory_order_relaxed) != 0;
     });
+    if (m_failed) {
+        return Failure::Because("not enough memory for the rows being computed");
+    }
     if (!ready || m_computed[slot] == 0) {
         return nullptr;
     }

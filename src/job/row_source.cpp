@@ -32,10 +32,11 @@ Status RowSource::Start(int32_t threads)
         specs.push_back(
             StripeFor(nullptr, grid, m_computation.region, StripeBounds(i, m_computation.stripes, grid.height)));
     }
-    m_pool = StripePool::Start(std::move(specs), threads, wanted);
-    if (m_pool == nullptr) {
-        return Failure::Because("cannot start " + std::to_string(threads) + " threads");
+    Result<std::unique_ptr<StripePool>> pool = StripePool::Start(std::move(specs), threads, wanted);
+    if (!pool) {
+        return pool.Error();
     }
+    m_pool = std::move(*pool);
     return {};
 }
 
@@ -53,20 +54,20 @@ Result<const int32_t*> RowSource::Next(int32_t row)
         return m_levels.data();
     }
     for (;;) {
-        const int32_t* levels = m_pool->NextRow(std::chrono::milliseconds(20));
+        const Result<const int32_t*> levels = m_pool->NextRow(std::chrono::milliseconds(20));
         if (m_cancel()) {
             return Failure::Interrupt();  // the pool cancels and joins its threads as it goes
         }
-        if (levels != nullptr) {
+        if (!levels) {
+            return OutOfMemory(m_computation.grid);  // the pool fails only for want of memory
+        }
+        if (*levels != nullptr) {
             if (m_kept != nullptr) {
-                if (Status kept = m_kept->Keep(row, levels); !kept) {
+                if (Status kept = m_kept->Keep(row, *levels); !kept) {
                     return kept.Error();
                 }
             }
-            return levels;
-        }
-        if (m_pool->Failed()) {
-            return OutOfMemory(m_computation.grid);
+            return *levels;
         }
         ReportProgress();
     }

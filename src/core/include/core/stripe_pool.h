@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/orbit_density.h"
+#include "platform/result.h"
 
 #include <atomic>
 #include <chrono>
@@ -30,11 +31,11 @@ inline constexpr int32_t kTakesInFlightPerThread = 4;
 
 class StripePool {
 public:
-    // Starts `threads` threads on the stripes, which share one width; null when the system
+    // Starts `threads` threads on the stripes, which share one width; a failure when the system
     // cannot start them. The stripes' own cells are not used. Where `wanted` is given, only the
     // rows it marks are computed: it has a mark for each row of the stripes laid one above the
     // other, the first stripe's row 0 first.
-    static std::unique_ptr<StripePool> Start(std::vector<StripeSpec> stripes, int32_t threads,
+    static Result<std::unique_ptr<StripePool>> Start(std::vector<StripeSpec> stripes, int32_t threads,
                                              const std::vector<bool>& wanted = {});
     // Cancels what is left and waits for every thread.
     ~StripePool();
@@ -43,12 +44,11 @@ public:
 
     // The levels of the next row from the top, once computed, valid until the next call, which
     // frees its place for another row. Null when it is not computed within `timeout`, after
-    // the last row, and for good after a cancel or where a thread found no memory (Failed).
-    const int32_t* NextRow(std::chrono::milliseconds timeout);
+    // the last row, and for good after a cancel; a failure, for good, where a thread found no
+    // memory for its rows: the rest are never handed out.
+    Result<const int32_t*> NextRow(std::chrono::milliseconds timeout);
     // Rows handed out by NextRow so far.
     int64_t RowsHandedOut() const { return m_rowsHandedOut.load(std::memory_order_relaxed); }
-    // Whether a thread found no memory for its rows: the rest are never handed out.
-    bool Failed() const;
     // Asks the threads to stop: a row being computed is abandoned and never handed out.
     void Cancel();
 
