@@ -118,10 +118,11 @@ Result<WriteHandle> OpenReplacement(const std::filesystem::path& file, std::file
 // Writes the sink's bytes to an open file, stopping at the first that cannot be written.
 class HandleSink final : public ByteSink {
 public:
-    explicit HandleSink(WriteHandle& handle) : m_handle(handle) {}
-    Status Write(std::string_view bytes) override { return m_handle.Write(bytes); }
+    HandleSink(OutputFiles& files, WriteHandle& handle) : m_files(files), m_handle(handle) {}
+    Status Write(std::string_view bytes) override { return m_files.Write(m_handle, bytes); }
 
 private:
+    OutputFiles& m_files;
     WriteHandle& m_handle;
 };
 
@@ -139,17 +140,17 @@ struct OutputTransaction::Pending {
 namespace {
 
 // Gives the new file without a name its hidden name beside its target, and makes it durable.
-Status NameReplacement(OutputTransaction::Pending& pending)
+Status NameReplacement(OutputFiles& files, OutputTransaction::Pending& pending)
 {
     WriteHandle& handle = *pending.handle;
-    const Status named = MakeBeside(pending.file, pending.replacement, [&handle](const std::filesystem::path& path,
-                                                                                  bool& taken) {
-        return handle.LinkAs(path, taken);
-    });
+    const Status named = MakeBeside(pending.file, pending.replacement,
+                                    [&files, &handle](const std::filesystem::path& path, bool& taken) {
+                                        return files.LinkAs(handle, path, taken);
+                                    });
     if (!named) {
         return named;
     }
-    return handle.SyncAndClose();
+    return files.SyncAndClose(handle);
 }
 
 // Puts a new file in the place of its target and gives what takes the old file back. A new file
@@ -158,7 +159,7 @@ Status NameReplacement(OutputTransaction::Pending& pending)
 // it holds the old file until every output is in place. The last output, which nothing after it
 // can undo, is renamed over the old file instead, so that its hidden name lasts no longer than
 // that step. Where the system cannot exchange files, every output is renamed over its old file.
-Result<OutputTransaction::Undo> PutInPlace(OutputTransaction::Pending& pending, bool last)
+Result<OutputTransaction::Undo> PutInPlace(OutputFiles& files, OutputTransaction::Pending& pending, bool last)
 {
     const std::filesystem::path& file = pending.file;
     const std::filesystem::path& replacement = pending.replacement;
@@ -167,9 +168,9 @@ Result<OutputTransaction::Undo> PutInPlace(OutputTransaction::Pending& pending, 
     if (pending.handle) {
         if (missing) {
             bool taken = false;
-            if (Status linked = pending.handle->LinkAs(file, taken); linked) {
+            if (Status linked = files.LinkAs(*pending.handle, file, taken); linked) {
                 const auto remove = [file] { RemoveFile(file); };
-                if (Status synced = pending.handle->SyncAndClose(); !synced) {
+                if (Status synced = files.SyncAndClose(*pending.handle); !synced) {
                     remove();
                     return synced.Error();
                 }
@@ -179,26 +180,26 @@ Result<OutputTransaction::Undo> PutInPlace(OutputTransaction::Pending& pending, 
             }
             missing = false;  // a file came meanwhile: it is replaced as any other
         }
-        if (Status named = NameReplacement(pending); !named) {
+        if (Status named = NameReplacement(files, pending); !named) {
             return named.Error();
         }
     }
     if (missing) {
-        if (Status renamed = RenameOver(replacement, file); !renamed) {
+        if (Status renamed = files.RenameOver(replacement, file); !renamed) {
             return renamed.Error();
         }
-        return OutputTransaction::Undo([file, replacement] { (void)RenameOver(file, replacement); });
+        return OutputTransaction::Undo([&files, file, replacement] { (void)files.RenameOver(file, replacement); });
     }
     if (!last) {
-        const Result<bool> exchanged = ExchangeFiles(replacement, file);
+        const Result<bool> exchanged = files.ExchangeFiles(replacement, file);
         if (!exchanged) {
             return exchanged.Error();
         }
         if (*exchanged) {
-            return OutputTransaction::Undo([file, replacement] { (void)ExchangeFiles(replacement, file); });
+            return OutputTransaction::Undo([&files, file, replacement] { (void)files.ExchangeFiles(replacement, file); });
         }
     }
-    if (Status renamed = RenameOver(replacement, file); !renamed) {
+    if (Status renamed = files.RenameOver(replacement, file); !renamed) {
         return renamed.Error();
     }
     pending.replacement.clear();  // the name went with the rename
@@ -276,7 +277,13 @@ Failure CannotWrite(const std::string& name, const Failure& failure)
     return failure.WithContext("cannot write " + QuotedName(name));
 }
 
-OutputTransaction::OutputTransaction() = default;
+OutputFiles& SystemFiles()
+{
+    static OutputFiles system;
+    return system;
+}
+
+OutputTransaction::OutputTransaction(OutputFiles& files) : m_files(files) {}
 
 OutputTransaction::~OutputTransaction()
 {
@@ -299,7 +306,7 @@ Result<ByteSink*> OutputTransaction::Open(const OutputTarget& target)
     }
     Pending& pending = *m_pending.emplace_back(std::make_unique<Pending>(
         Pending{target.name, target.kind, target.file, replacement, std::move(*handle), nullptr}));
-    pending.sink = std::make_unique<HandleSink>(*pending.handle);
+    pending.sink = std::make_unique<HandleSink>(m_files, *pending.handle);
     return pending.sink.get();
 }
 
@@ -312,7 +319,7 @@ Status OutputTransaction::Commit()
         }
         // A new file that has a name already is made durable before any is put in place.
         if (!pending->replacement.empty()) {
-            if (Status synced = pending->handle->SyncAndClose(); !synced) {
+            if (Status synced = m_files.SyncAndClose(*pending->handle); !synced) {
                 return CannotWrite(pending->name, synced.Error());
             }
             pending->handle.reset();
@@ -321,7 +328,7 @@ Status OutputTransaction::Commit()
     }
     std::vector<Undo> undos;
     for (Pending* pending : replaced) {
-        Result<Undo> done = PutInPlace(*pending, pending == replaced.back());
+        Result<Undo> done = PutInPlace(m_files, *pending, pending == replaced.back());
         if (!done) {
             for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo) {
                 (*undo)();

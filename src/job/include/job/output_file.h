@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct OutputTarget {
@@ -35,10 +36,34 @@ Result<OutputTarget> FindOutputTarget(const std::string& name);
 // Whether the two targets would write the same file.
 bool SameTarget(const OutputTarget& a, const OutputTarget& b);
 
+// The file operations by which a transaction writes its outputs and puts them in place: the
+// system's, or a test's that makes one of them fail.
+class OutputFiles {
+public:
+    virtual ~OutputFiles() = default;
+    virtual Status Write(WriteHandle& handle, std::string_view bytes) { return handle.Write(bytes); }
+    virtual Status SyncAndClose(WriteHandle& handle) { return handle.SyncAndClose(); }
+    virtual Status LinkAs(WriteHandle& handle, const std::filesystem::path& path, bool& taken)
+    {
+        return handle.LinkAs(path, taken);
+    }
+    virtual Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to)
+    {
+        return ::RenameOver(from, to);
+    }
+    virtual Result<bool> ExchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b)
+    {
+        return ::ExchangeFiles(a, b);
+    }
+};
+
+// The system's file operations.
+OutputFiles& SystemFiles();
+
 // The outputs of one run: each opened to a sink of its own, written, then all committed.
 class OutputTransaction {
 public:
-    OutputTransaction();
+    explicit OutputTransaction(OutputFiles& files = SystemFiles());
     // Removes the new files that were not put in place.
     ~OutputTransaction();
     OutputTransaction(const OutputTransaction&) = delete;
@@ -60,6 +85,7 @@ public:
     using Undo = std::function<void()>;
 
 private:
+    OutputFiles& m_files;
     // Each where it was made: the sinks handed out stay valid as more outputs are opened.
     std::vector<std::unique_ptr<Pending>> m_pending;
 };
