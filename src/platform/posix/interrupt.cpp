@@ -17,4 +17,6 @@ void CatchInterrupts()
     }
     // A reader that went away is an error of the write (EPIPE), not a signal that kills.
     std::signal(SIGPIPE, SIG_IGN);
+    // So is a file grown past the limit on file sizes (ulimit -f): the write fails with EFBIG.
+    std::signal(SIGXFSZ, SIG_IGN);
 }

@@ -1,15 +1,20 @@
 #include "platform/file_io.h"
 
 #include "file_names.h"
+#include "platform/file_path.h"
 #include "platform/interrupt.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
-#include <utility>
+#include <random>
+#include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,6 +44,50 @@ std::optional<std::pair<DWORD, uint64_t>> IdentityOf(HANDLE file)
     }
     return std::pair{information.dwVolumeSerialNumber,
                      (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+// A rename that never replaces a file: false, with the error for GetLastError, when `to` exists.
+bool RenameNew(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// A name for a file put aside in `folder` for a moment, random so that no other file has it.
+std::filesystem::path NameAside(const std::filesystem::path& folder)
+{
+    // Seeded with the process and the time as well, should the random device be a fixed sequence.
+    thread_local std::mt19937_64 random(std::random_device{}() ^ (uint64_t{GetCurrentProcessId()} << 32) ^
+                                        GetTickCount64());
+    wchar_t name[40];
+    std::swprintf(name, sizeof name / sizeof name[0], L".exchange-%016llx.tmp",
+                  static_cast<unsigned long long>(random()));
+    return folder / name;
+}
+
+// A rename done, which a failure later undoes.
+struct Renamed {
+    std::filesystem::path from;
+    std::filesystem::path to;
+};
+
+// The failure `code` of a rename after those `done`, which are undone, last first. Should one of
+// them fail as well, they stay as they are from there on, and the failure says where the files are.
+Failure UndoRenames(DWORD code, const std::vector<Renamed>& done)
+{
+    std::string message = std::system_category().message(static_cast<int>(code));
+    for (auto rename = done.rbegin(); rename != done.rend(); ++rename) {
+        if (!RenameNew(rename->to, rename->from)) {
+            message += "; it could not be undone:";
+            for (auto left = rename; left != done.rend(); ++left) {
+                message += left == rename ? " " : ", ";
+                message += QuotedName(Utf8FromPath(left->from));
+                message += " is now ";
+                message += QuotedName(Utf8FromPath(left->to));
+            }
+            break;
+        }
+    }
+    return Failure::Because(message);
 }
 
 }  // namespace
@@ -177,9 +226,29 @@ Status RenameOver(const std::filesystem::path& from, const std::filesystem::path
     return {};
 }
 
-Result<bool> ExchangeFiles(const std::filesystem::path&, const std::filesystem::path&)
+Result<bool> ExchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b)
 {
-    return false;
+    // Windows has no exchange: `a` is put aside, `b` renamed to `a`, and what was `a` to `b`.
+    constexpr int kAttempts = 100;
+    std::vector<Renamed> done;
+    for (int attempt = 1;; ++attempt) {
+        const std::filesystem::path aside = NameAside(a.parent_path());
+        if (RenameNew(a, aside)) {
+            done.push_back({a, aside});
+            break;
+        }
+        const DWORD code = GetLastError();
+        if ((code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) || attempt == kAttempts) {
+            return SystemError(code);
+        }
+    }
+    for (const Renamed& next : {Renamed{b, a}, Renamed{done.front().to, b}}) {
+        if (!RenameNew(next.from, next.to)) {
+            return UndoRenames(GetLastError(), done);
+        }
+        done.push_back(next);
+    }
+    return true;
 }
 
 void RemoveFile(const std::filesystem::path& path)

@@ -1,6 +1,6 @@
 // Writing files as a command-line program does, on every system: what a path names, a new file
-// that is surely one's own, a file written in place, standard output, and a file renamed over
-// another in one step.
+// that is surely one's own, a file written in place, standard output, a file renamed over
+// another in one step, and two files exchanged.
 #pragma once
 
 #include "platform/result.h"
@@ -84,8 +84,12 @@ private:
 // Renames `from` over `to` in one step: whoever opens `to` finds the old file or the new one.
 Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Exchanges two existing files in one step, each taking the other's name: true when done, false
-// when the system or the file system cannot (and nothing changed).
+// Exchanges two existing files, each taking the other's name: true when done, false when the
+// system or the file system cannot, a failure when it failed; in both of these nothing changed.
+// On Linux it is one step: whoever opens either name finds one of the two files. On Windows it is
+// three renames (`a` to a new name beside it, `b` to `a`, that one to `b`), those done undone when
+// one fails: for a moment `a`, then `b`, names no file; and should the undoing fail as well (a
+// file held open by another program), the failure says where each file was left.
 Result<bool> ExchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Removes a file; nothing happens when that is not possible.

@@ -4,7 +4,9 @@
 #pragma once
 
 // Catches the signals from now on. A system call that blocks (a write to a full pipe, the
-// opening of a FIFO without a reader) returns early when one arrives.
+// opening of a FIFO without a reader) returns early when one arrives. A write that the system
+// refuses with a signal where it has one (to a pipe without a reader, past the limit on file
+// sizes) fails instead, with the error of the write.
 void CatchInterrupts();
 
 // The signal that asked the program to stop, or 0.
