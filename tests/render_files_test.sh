@@ -56,6 +56,15 @@ else
   echo "(not run: no device nodes can be made here)"
 fi
 
+echo "-- with standard output closed, '-' is refused and no file takes its place"
+cp old.png closed.png
+run "${small[@]}" -o closed.png --levels - >&-
+[ "$status" -eq 2 ] && grep -q "standard output is closed" err || fail "'-' with standard output closed: $status, $(cat err)"
+cmp -s closed.png old.png || fail "a file took the place of the closed standard output"
+(ulimit -f 1; run "${small[@]}" --grid 2000x200 --levels big.pgm; [ "$status" -eq 2 ] && grep -q "File too large" err) ||
+  fail "a file past the size limit: $(cat err)"
+rm -f closed.png big.pgm
+
 echo "-- a symbolic link is followed, never replaced"
 cp old.pgm target.pgm
 ln -s target.pgm link.pgm

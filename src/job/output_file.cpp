@@ -213,6 +213,9 @@ Result<OutputTarget> FindOutputTarget(const std::string& name)
     OutputTarget target;
     target.name = name;
     if (name == "-") {
+        if (StandardOutputClosed()) {
+            return Failure::Because("standard output is closed: open it, or name a file instead of '-'");
+        }
         if (IsTerminal(stdout)) {
             return Failure::Because("standard output is a terminal: redirect it to a file or a pipe to write '-'");
         }

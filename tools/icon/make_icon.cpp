@@ -4,6 +4,7 @@
 // Linux desktop. Usage: corvalis-make-icon RES_DIR
 #include "core/calc_workers.h"
 #include "core/level_grid.h"
+#include "platform/console.h"
 #include "platform/system_info.h"
 #include "tools/icon_files.h"
 #include "job/output_file.h"
@@ -75,6 +76,7 @@ Status Write(const std::string& path, const Result<std::string>& bytes)
 
 int main(int argc, char** argv)
 {
+    OpenStandardStreams();  // before any file is opened: none may take a standard stream's number
     if (argc != 2) {
         std::fputs("usage: corvalis-make-icon RES_DIR\n", stderr);
         return 2;

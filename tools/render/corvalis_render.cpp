@@ -346,6 +346,9 @@ int RenderFilm(const RenderOptions& film)
 // Prints a text on standard output; why it cannot be written.
 Status Print(const std::string& text)
 {
+    if (StandardOutputClosed()) {
+        return Failure::Because("standard output is closed");
+    }
     if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
         return Failure::Because(std::strerror(errno));
     }
@@ -356,6 +359,7 @@ Status Print(const std::string& text)
 
 int main(int argc, char** argv)
 {
+    OpenStandardStreams();  // before any file is opened: none may take a standard stream's number
     CatchInterrupts();
     const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     Result<RenderOptions> parsed = ParseRenderOptions({arguments.begin(), arguments.end()});
