@@ -158,11 +158,13 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
     std::string kept;
     for (const char* run : {"computing", "reading"}) {
         SCOPED_TRACE(run);
-        Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
-        ASSERT_TRUE(opened) << opened.Error().Message();
-        StringSink pgm;
-        ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}}, &*opened, {}));
-        EXPECT_EQ(pgm.Bytes(), plain.Bytes());
+        {
+            Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
+            ASSERT_TRUE(opened) << opened.Error().Message();
+            StringSink pgm;
+            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}}, &*opened, {}));
+            EXPECT_EQ(pgm.Bytes(), plain.Bytes());
+        }
         if (kept.empty()) {
             kept = ReadBytes(folder.Path() / "job.rows");
         } else {
