@@ -105,14 +105,14 @@ TEST(KeptRows, AFileOfAnotherComputationIsRefusedAndLeftAsItIs)
 {
     const TempFolder folder;
     const std::string name = folder.Name("other.rows");
-    ASSERT_NO_FATAL_FAILURE(KeepRows(name, SmallComputation()));
+    ASSERT_NO_FATAL_FAILURE(KeepRows(name, SmallComputation({0, 2})));
     const std::string kept = ReadBytes(folder.Path() / "other.rows");
-    Computation taller = SmallComputation();
+    Computation taller = SmallComputation({0, 2});
     taller.grid.height = 22;
     for (const Computation& other : {taller, SmallComputation({1, 2})}) {
         EXPECT_EQ(Refusal(KeptRows::OpenToKeep(name, other)),
                   QuotedName(name) + ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x21, "
-                                     "2 stripes, shard 0/1); it is left as it is: give another file for this one");
+                                     "2 stripes, shard 0/2); it is left as it is: give another file for this one");
         EXPECT_TRUE(ReadBytes(folder.Path() / "other.rows") == kept);
     }
 }
