@@ -1,3 +1,4 @@
+#include "failing_sink.h"
 #include "job/png_file.h"
 #include "png_reader.h"
 
@@ -46,22 +47,6 @@ TEST(PngFile, LargePicturesRoundTrip)
     }
     EXPECT_EQ(mismatches, 0);
 }
-
-// Takes bytes until its `failAt`-th write, which fails; counts every write.
-class FailingSink final : public ByteSink {
-public:
-    FailingSink(int failAt, Failure failure) : m_failAt(failAt), m_failure(std::move(failure)) {}
-    Status Write(std::string_view) override
-    {
-        return ++m_writes == m_failAt ? Status(m_failure) : Status();
-    }
-    int Writes() const { return m_writes; }
-
-private:
-    int m_failAt;
-    Failure m_failure;
-    int m_writes = 0;
-};
 
 TEST(PngFile, StopsAtTheSinksFailureAndGivesItBackUnchanged)
 {

@@ -1,11 +1,18 @@
 // A folder of a test's own for its files: made new under the temporary folder (TMPDIR, or
-// Wine's prefix under Wine), removed with everything in it at the end.
+// Wine's prefix under Wine), removed with everything in it at the end; and the whole-file reads
+// and writes the tests of files need.
 #pragma once
+
+#include "platform/file_path.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <system_error>
 
 class TempFolder {
@@ -32,7 +39,20 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
+    // The name of a file in the folder as the program takes names: UTF-8.
+    std::string Name(std::string_view file) const { return Utf8FromPath(m_path / PathFromUtf8(file)); }
 
 private:
     std::filesystem::path m_path;
 };
+
+inline std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}

@@ -1,0 +1,212 @@
+#include "job/render_job.h"
+#include "failing_sink.h"
+#include "png_reader.h"
+#include "reference_levels.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A grid of 3 stripes on 2 threads: rows cross the stripes' edges and come from both threads.
+RenderJob SmallJob()
+{
+    RenderJob job;
+    job.computation.region = {0.0, 3.4, 1.0, 4.0};
+    job.computation.grid = {40, 33};
+    job.computation.stripes = 3;
+    job.threads = 2;
+    return job;
+}
+
+// The PGM of a grid's levels, written out literally: the top row (the largest parameter) first.
+std::string Pgm(Size grid, const std::vector<int32_t>& levels)
+{
+    std::string bytes = "P5\n" + std::to_string(grid.width) + " " + std::to_string(grid.height) + "\n255\n";
+    for (int32_t row = grid.height - 1; row >= 0; --row) {
+        for (int32_t column = 0; column < grid.width; ++column) {
+            bytes += static_cast<char>(levels[static_cast<size_t>(row) * grid.width + column]);
+        }
+    }
+    return bytes;
+}
+
+TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
+{
+    RenderJob job = SmallJob();
+    job.style = {ColorScheme::Green, true};
+    job.pictureTexts = {{"Software", "corvalis-render test"}};
+    const Size grid = job.computation.grid;
+    const std::vector<int32_t> levels = ReferenceLevels(job.computation);
+    StringSink pgm;
+    StringSink png;
+    ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}}, nullptr, {}));
+    EXPECT_EQ(pgm.Bytes(), Pgm(grid, levels));
+
+    const DecodedPng decoded = DecodePng(png.Bytes());
+    ASSERT_EQ(decoded.error, "");
+    ASSERT_EQ(decoded.width, grid.width);
+    ASSERT_EQ(decoded.height, grid.height);
+    EXPECT_EQ(decoded.texts, (std::vector<std::pair<std::string, std::string>>{{"Software", "corvalis-render test"}}));
+    const ColorTable table = MakeColorTable(ColorScheme::Green, 1);
+    std::vector<uint32_t> expected;
+    for (int32_t row = grid.height - 1; row >= 0; --row) {
+        for (int32_t column = 0; column < grid.width; ++column) {
+            expected.push_back(table[static_cast<size_t>(levels[static_cast<size_t>(row) * grid.width + column])]);
+        }
+    }
+    EXPECT_EQ(decoded.pixels, expected);
+}
+
+// With a client area the picture is the bitmap the window shows there, here smaller than the
+// grid: each of its rows is filled from the grid rows it takes as they come.
+TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
+{
+    RenderJob job;
+    job.computation.region = {0.0, 3.5, 0.7, 4.0};
+    job.computation.client = {130, 100};
+    job.computation.stripes = 2;
+    job.threads = 2;
+    job.style = {ColorScheme::Red, false};
+    ASSERT_TRUE(FitGrid(job.computation));
+    const Size grid = job.computation.grid;
+    const Size bitmap = DisplayBitmapSize(grid, job.computation.client);
+    ASSERT_LT(bitmap.height, grid.height);
+
+    StringSink png;
+    ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}}, nullptr, {}));
+    const DecodedPng decoded = DecodePng(png.Bytes());
+    ASSERT_EQ(decoded.error, "");
+    ASSERT_EQ(decoded.width, bitmap.width);
+    ASSERT_EQ(decoded.height, bitmap.height);
+
+    const std::vector<int32_t> levels = ReferenceLevels(job.computation);
+    WindowPicture window;
+    ComposePicture([&levels](int64_t index) { return levels[static_cast<size_t>(index)]; },
+                   MakeColorTable(ColorScheme::Red, 0), grid, job.computation.client, window);
+    std::vector<uint32_t> expected;
+    for (int32_t row = bitmap.height - 1; row >= 0; --row) {
+        const uint32_t* first = window.bitmap.pixels.get() + int64_t{row} * bitmap.width;
+        expected.insert(expected.end(), first, first + bitmap.width);
+    }
+    EXPECT_EQ(decoded.pixels, expected);
+}
+
+// A true answer stops the job wherever it comes: before the first row, among the rows, or once
+// every byte is written.
+TEST(RenderRows, ACancelCheckThatAnswersTrueEndsItWithAnInterrupt)
+{
+    const RenderJob job = SmallJob();
+    const size_t pgmBytes = Pgm(job.computation.grid, ReferenceLevels(job.computation)).size();
+    for (const int asksAnswered : {0, 5, -1}) {
+        StringSink pgm;
+        int asks = 0;
+        RenderHooks hooks;
+        hooks.cancel = [&] {
+            return asksAnswered < 0 ? pgm.Bytes().size() == pgmBytes : ++asks > asksAnswered;
+        };
+        const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}}, nullptr, hooks);
+        ASSERT_FALSE(status) << asksAnswered;
+        EXPECT_TRUE(status.Error().IsInterrupt()) << status.Error().Message();
+    }
+}
+
+// Whichever write of either output fails, the job stops with that failure told with the
+// output's name; an interrupt stays one.
+TEST(RenderRows, AFailedWriteEndsItNamingTheOutput)
+{
+    const RenderJob job = SmallJob();
+    for (const bool failLevels : {true, false}) {
+        FailingSink counting(0, Failure::Because("unused"));
+        StringSink other;
+        const RenderSinks counted = failLevels ? RenderSinks{{&counting, "out.pgm"}, {&other, "out.png"}}
+                                               : RenderSinks{{&other, "out.pgm"}, {&counting, "out.png"}};
+        ASSERT_TRUE(RenderRows(job, counted, nullptr, {}));
+        for (int failAt = 1; failAt <= counting.Writes(); ++failAt) {
+            for (const Failure& failure : {Failure::Because("No space left on device"), Failure::Interrupt()}) {
+                FailingSink failing(failAt, failure);
+                StringSink sink;
+                const RenderSinks sinks = failLevels ? RenderSinks{{&failing, "out.pgm"}, {&sink, "out.png"}}
+                                                     : RenderSinks{{&sink, "out.pgm"}, {&failing, "out.png"}};
+                const Status status = RenderRows(job, sinks, nullptr, {});
+                SCOPED_TRACE(testing::Message() << (failLevels ? "levels" : "picture") << ", write " << failAt);
+                ASSERT_FALSE(status);
+                EXPECT_EQ(status.Error().IsInterrupt(), failure.IsInterrupt());
+                if (!failure.IsInterrupt()) {
+                    EXPECT_EQ(status.Error().Message(),
+                              std::string("cannot write '") + (failLevels ? "out.pgm" : "out.png") +
+                                  "': No space left on device");
+                }
+            }
+        }
+    }
+}
+
+// A job that keeps its rows writes what a plain one writes; run again, it reads every row from
+// the file and computes none, since a computed row would be kept there anew.
+TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlone)
+{
+    const RenderJob job = SmallJob();
+    StringSink plain;
+    ASSERT_TRUE(RenderRows(job, {{&plain, "out.pgm"}, {}}, nullptr, {}));
+
+    const TempFolder folder;
+    const std::string rows = folder.Name("job.rows");
+    std::string kept;
+    for (const char* run : {"computing", "reading"}) {
+        SCOPED_TRACE(run);
+        {
+            Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
+            ASSERT_TRUE(opened) << opened.Error().Message();
+            StringSink pgm;
+            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}}, &*opened, {}));
+            EXPECT_EQ(pgm.Bytes(), plain.Bytes());
+        }
+        if (kept.empty()) {
+            kept = ReadBytes(folder.Path() / "job.rows");
+            ASSERT_EQ(kept.size(), RowsFileHeader(job.computation).size() + 33 * (40 + 8));
+        } else {
+            EXPECT_EQ(ReadBytes(folder.Path() / "job.rows"), kept);
+        }
+    }
+}
+
+// The rows of a range, of every shard in turn: each row of the range comes from exactly one
+// shard, top down, with the reference levels, and no row outside it comes.
+TEST(RowSource, GivesTheRowsOfItsRangeAndShardTopDown)
+{
+    const Computation whole = SmallJob().computation;
+    const Size grid = whole.grid;
+    const std::vector<int32_t> levels = ReferenceLevels(whole);
+    const RowRange range{7, 26};  // across the stripes' edges at rows 11 and 22
+    for (const int32_t shards : {1, 3}) {
+        std::vector<int32_t> given(static_cast<size_t>(grid.height));
+        for (int32_t shard = 0; shard < shards; ++shard) {
+            SCOPED_TRACE(testing::Message() << "shard " << shard << "/" << shards);
+            Computation computation = whole;
+            computation.shard = {shard, shards};
+            RowSource source(computation, range, nullptr, [] { return false; }, {});
+            ASSERT_TRUE(source.Start(2));
+            for (int32_t row = grid.height - 1; row >= 0; --row) {
+                if (!source.Gives(row)) {
+                    continue;
+                }
+                ++given[static_cast<size_t>(row)];
+                const Result<const int32_t*> next = source.Next(row);
+                ASSERT_TRUE(next);
+                const auto first = levels.begin() + int64_t{row} * grid.width;
+                ASSERT_EQ(std::vector<int32_t>(*next, *next + grid.width), std::vector<int32_t>(first, first + grid.width))
+                    << "row " << row;
+            }
+        }
+        for (int32_t row = 0; row < grid.height; ++row) {
+            EXPECT_EQ(given[static_cast<size_t>(row)], row >= range.first && row < range.last ? 1 : 0)
+                << "row " << row << ", " << shards << " shards";
+        }
+    }
+}
+
+}  // namespace
