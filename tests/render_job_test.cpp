@@ -190,15 +190,20 @@ TEST(RowSource, GivesTheRowsOfItsRangeAndShardTopDown)
             computation.shard = {shard, shards};
             RowSource source(computation, range, nullptr, [] { return false; }, {});
             ASSERT_TRUE(source.Start(2));
-            for (int32_t row = grid.height - 1; row >= 0; --row) {
-                if (!source.Gives(row)) {
-                    continue;
-                }
-                ++given[static_cast<size_t>(row)];
-                const Result<const int32_t*> next = source.Next(row);
+            int32_t above = grid.height;
+            for (;;) {
+                const Result<SourceRow> next = source.Next();
                 ASSERT_TRUE(next);
+                const int32_t row = next->row;
+                if (row < 0) {
+                    break;
+                }
+                ASSERT_LT(row, above);  // top down
+                above = row;
+                ++given[static_cast<size_t>(row)];
                 const auto first = levels.begin() + int64_t{row} * grid.width;
-                ASSERT_EQ(std::vector<int32_t>(*next, *next + grid.width), std::vector<int32_t>(first, first + grid.width))
+                ASSERT_EQ(std::vector<int32_t>(next->levels, next->levels + grid.width),
+                          std::vector<int32_t>(first, first + grid.width))
                     << "row " << row;
             }
         }

@@ -129,5 +129,36 @@ done
 "${render[@]}" "${film[@]}" -o - --quiet >stream.png 2>err
 cat film/f*.png | cmp -s - stream.png || fail "the stream is not the frames one after another"
 
+echo "-- dry-run lines do their frame and nothing else, whatever the names; a shard keeps --shard"
+short_film=(--region 0 3 1 4 --zoom-to 0.6 3.85 0.61 3.86 --frames 3 --grid 24x16 --stripes 2)
+mkdir quoted
+"${render[@]}" "${short_film[@]}" -o "quoted/z'\$(touch PWNED)'%d.png" --dry-run | tr -d '\r' |
+  sed -n 's/^frame 1: //p' >line.sh
+if [ -z "${CORVALIS_EMULATOR:-}" ]; then
+  mkdir bin && ln -s "${render[0]}" bin/corvalis-render
+  PATH="$PWD/bin:$PATH" sh line.sh
+  [ ! -e PWNED ] && [ "$(ls quoted)" = "z'\$(touch PWNED)'1.png" ] ||
+    fail "a dry-run line with quotes in its name: $(cat line.sh) made: $(ls quoted)"
+fi
+"${render[@]}" --region 0 3 1 4 --grid 40x24 --stripes 2 --shard 1/4 --rows s1.rows --dry-run | tr -d '\r' |
+  grep -q -- ' --shard 1/4$' || fail "a shard's dry run drops --shard"
+if [ -z "${CORVALIS_EMULATOR:-}" ]; then
+  echo "-- a film checks every frame's output first, and a FIFO among its files is written, never read"
+  mkdir checked
+  mkdir checked/f02.png
+  run "${short_film[@]}" -o 'checked/f%02d.png'
+  [ "$status" -eq 2 ] && grep -q "frame 2: cannot write .*it is a folder" err && [ ! -e checked/f00.png ] ||
+    fail "a film with frame 2 unwritable: $status, $(cat err)"
+  mkdir piped
+  mkfifo piped/f01.pgm
+  cat piped/f01.pgm >from-fifo.pgm &
+  reader=$!
+  run "${short_film[@]}" --levels 'piped/f%02d.pgm'
+  kill "$reader" 2>/dev/null  # a run that never opened the FIFO leaves its reader waiting
+  wait "$reader"
+  [ "$status" -eq 0 ] && [ -p piped/f01.pgm ] && [ "$(head -c 2 from-fifo.pgm)" = P5 ] ||
+    fail "a film with a FIFO among its files: $status, $(cat err)"
+fi
+
 [ "$failures" -eq 0 ] && echo "all rows file and film checks passed"
 exit $((failures > 0))

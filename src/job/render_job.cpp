@@ -47,21 +47,21 @@ Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept
         }
     }
     const PictureRowSink pngRow = [&png](const uint32_t* colours) { return png->AddRow(colours); };
-    for (int32_t row = grid.height - 1; row >= 0; --row) {
-        if (!source.Gives(row)) {
-            continue;
-        }
-        const Result<const int32_t*> next = source.Next(row);
+    for (;;) {
+        const Result<SourceRow> next = source.Next();
         if (!next) {
             return next.Error();
         }
+        if (next->row < 0) {
+            break;
+        }
         if (levels) {
-            if (Status written = Named(sinks.levels, levels->AddRow(*next)); !written) {
+            if (Status written = Named(sinks.levels, levels->AddRow(next->levels)); !written) {
                 return written;
             }
         }
         if (picture) {
-            if (Status written = Named(sinks.picture, picture->AddRow(row, *next, pngRow)); !written) {
+            if (Status written = Named(sinks.picture, picture->AddRow(next->row, next->levels, pngRow)); !written) {
                 return written;
             }
         }

@@ -5,7 +5,7 @@
 
 RowSource::RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
                      ProgressReport progress)
-    : m_computation(computation), m_rows(rows), m_kept(kept), m_cancel(std::move(cancel)),
+    : m_computation(computation), m_rows(rows), m_kept(kept), m_nextRow(rows.last), m_cancel(std::move(cancel)),
       m_progress(std::move(progress)), m_levels(static_cast<size_t>(computation.grid.width))
 {
 }
@@ -40,18 +40,25 @@ Status RowSource::Start(int32_t threads)
     return {};
 }
 
-Result<const int32_t*> RowSource::Next(int32_t row)
+Result<SourceRow> RowSource::Next()
 {
     if (m_cancel()) {
         return Failure::Interrupt();
     }
+    do {
+        --m_nextRow;
+    } while (m_nextRow >= m_rows.first && !Gives(m_nextRow));
+    if (m_nextRow < m_rows.first) {
+        return SourceRow{};
+    }
+    const int32_t row = m_nextRow;
     if (m_kept != nullptr && m_kept->Holds(row)) {
         ++m_rowsRead;
         ReportProgress();
         if (Status read = m_kept->Read(row, m_levels.data()); !read) {
             return read.Error();
         }
-        return m_levels.data();
+        return SourceRow{row, m_levels.data()};
     }
     for (;;) {
         const Result<const int32_t*> levels = m_pool->NextRow(std::chrono::milliseconds(20));
@@ -67,7 +74,7 @@ Result<const int32_t*> RowSource::Next(int32_t row)
                     return kept.Error();
                 }
             }
-            return *levels;
+            return SourceRow{row, *levels};
         }
         ReportProgress();
     }

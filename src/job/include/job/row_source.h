@@ -21,6 +21,12 @@ using CancelCheck = std::function<bool()>;
 // none is computed, to read) are done.
 using ProgressReport = std::function<void(int64_t done, int64_t toDo)>;
 
+// A row of the grid (0 the bottom row, the least parameter) and its levels, a cell each.
+struct SourceRow {
+    int32_t row = -1;  // -1: no row is left
+    const int32_t* levels = nullptr;
+};
+
 class RowSource {
 public:
     // The rows `rows` of the computation's shard. `kept`, if any, must outlive the source.
@@ -29,21 +35,22 @@ public:
     RowSource(const RowSource&) = delete;
     RowSource& operator=(const RowSource&) = delete;
 
-    // Whether the source gives the row: in its rows and its shard.
-    bool Gives(int32_t row) const;
-
     // Starts computing, on `threads` threads, the rows it gives that are not kept.
     Status Start(int32_t threads);
 
-    // The levels of the next row it gives from the top down, `row`, valid until the next call.
-    Result<const int32_t*> Next(int32_t row);
+    // The next row it gives from the top down, its levels valid until the next call; after the
+    // last, a row of -1.
+    Result<SourceRow> Next();
 
 private:
+    // Whether the source gives the row: in its rows and its shard.
+    bool Gives(int32_t row) const;
     void ReportProgress();
 
     const Computation m_computation;
     const RowRange m_rows;
     KeptRows* const m_kept;
+    int32_t m_nextRow;  // the row above those it may still give
     const CancelCheck m_cancel;
     const ProgressReport m_progress;
     std::vector<int32_t> m_levels;
