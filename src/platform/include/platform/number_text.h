@@ -1,5 +1,7 @@
 // The text of a double in a dialog's edit: written as "%.15g" writes it and read back by the
 // dialog data exchange's own number grammar. Neither depends on the C library's locale.
+// The window keeps this older grammar exactly, as its users type it; the renderer's command
+// line and files read the plain decimal numbers of job/number_reading.h instead.
 #pragma once
 
 #include <cstddef>
