@@ -18,6 +18,21 @@ bool WaitUntilFinished(const CWinThreadCalc& worker)
     return WaitWithoutEvents([&worker] { return worker.m_bRunning.load(std::memory_order_acquire) == 0; });
 }
 
+// WaitWithoutEvents without its sleep: returns the moment `done` holds, so that what the caller
+// does next races with what the other thread does right after it made `done` true.
+template <class Condition>
+bool WaitYielding(Condition done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangGuardMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 TEST(CWinThreadCalc, ConstructedRunningAndNotCancelled)
 {
     CWinThreadCalc worker;
@@ -107,6 +122,34 @@ TEST(CWinThreadCalc, HeldAtARowCountItStoresThoseRowsAndWaitsUntilAllowedMore)
     worker->Cancel();
     EXPECT_TRUE(WaitUntilFinished(*worker));
     EXPECT_EQ(worker->m_nRowsDone.load(), 5);
+}
+
+TEST(CWinThreadCalc, AllowedOneRowAtATimeItWakesForEveryRow)
+{
+    // Every step puts the worker to sleep on its hold and wakes it again, the next row allowed
+    // as soon as the last one is stored, while the worker is on its way to sleep: a wake-up
+    // that the hold can lose there leaves the worker held, and shows within a few hundred steps.
+    constexpr int32_t kRows = 500;
+    std::vector<int32_t> cells(2 * kRows, -1);
+    const std::unique_ptr<CWinThreadCalc> worker = AfxBeginThread<CWinThreadCalc>();
+    ASSERT_NE(worker, nullptr);
+    worker->SetStripe(cells.data(), 2, kRows, 0.0, 3.0, 1.0, 1.0);
+    worker->AllowRows(0);
+    worker->ResumeThread();
+    for (int32_t rows = 1; rows <= kRows; ++rows) {
+        worker->AllowRows(rows);
+        ASSERT_TRUE(WaitYielding([&] { return worker->m_nRowsDone.load() == rows; }))
+            << "held at " << worker->m_nRowsDone.load() << " rows after allowing " << rows;
+        // A different short head start each time, so that the next allowance meets the worker
+        // at every point of its way from the stored row into its sleep.
+        for (int32_t i = 0; i < rows % 64; ++i) {
+            std::this_thread::yield();
+        }
+    }
+    ASSERT_TRUE(WaitUntilFinished(*worker));
+    std::vector<int32_t> expected(2 * kRows, -1);
+    literal::ComputeStripe(expected.data(), 2, kRows, 0.0, 3.0, 1.0, 1.0);
+    EXPECT_EQ(cells, expected);
 }
 
 TEST(CWinThreadCalc, DestroyingAComputingWorkerAbandonsTheRowItIsOn)

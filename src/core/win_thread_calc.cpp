@@ -9,9 +9,14 @@ void CWinThreadCalc::OnEndThread()
 
 void CWinThreadCalc::AllowRows(int32_t rows)
 {
-    // Release, so that a worker woken by the lifted hold of Cancel sees the cancel flag too.
-    m_nRowsAllowed.store(rows, std::memory_order_release);
-    m_nRowsAllowed.notify_all();
+    {
+        // Under the mutex, so that a worker about to sleep either sees the new count or is
+        // already waiting when the notification comes; it also makes a cancel flag set before
+        // visible to the worker that this wakes.
+        std::lock_guard lock(m_holdMutex);
+        m_nRowsAllowed = rows;
+    }
+    m_holdChanged.notify_all();
 }
 
 void CWinThreadCalc::Cancel()
@@ -30,10 +35,11 @@ bool CWinThreadCalc::InitInstance()
 {
     int32_t row = 0;
     while (row < m_stripe.rows && m_bCancel.load(std::memory_order_relaxed) == 0) {
-        const int32_t allowed = m_nRowsAllowed.load(std::memory_order_acquire);
-        if (allowed <= row) {
-            m_nRowsAllowed.wait(allowed, std::memory_order_acquire);
-            continue;
+        int32_t allowed = 0;
+        {
+            std::unique_lock lock(m_holdMutex);
+            m_holdChanged.wait(lock, [&] { return m_nRowsAllowed > row; });
+            allowed = m_nRowsAllowed;
         }
         const int32_t last = std::min(allowed, m_stripe.rows);
         if (ComputeStripeRows(m_stripe, {row, last}, m_bCancel, &m_nRowsDone) != StripeResult::Completed) {

@@ -6,8 +6,10 @@
 #include "platform/win_thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 
 inline constexpr uint32_t WM_CALC_QUIT = WM_USER + 101;
 
@@ -47,5 +49,10 @@ private:
     void OnCalcQuit(uintptr_t wParam, intptr_t lParam);
 
     StripeSpec m_stripe;
-    std::atomic<int32_t> m_nRowsAllowed{kAllRows};
+    // The hold: a held worker sleeps on the condition variable until the allowance passes its
+    // row. A mutex and a condition variable rather than std::atomic::wait, which on systems
+    // without a futex (MinGW's libstdc++) can miss a wake-up and leave the worker held forever.
+    std::mutex m_holdMutex;
+    std::condition_variable m_holdChanged;
+    int32_t m_nRowsAllowed = kAllRows;  // guarded by m_holdMutex
 };
