@@ -34,9 +34,9 @@ bool CDiagramView::OnCmdMsg(uint32_t)
 ColorTable CDiagramView::CurrentColorTable() const
 {
     int scheme = 0;
-    int reverse = 0;
+    int reverse = 0;  // the application keeps the dialog's flag: nonzero runs the scale backwards
     m_app.GetColorSettings(scheme, reverse);
-    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse);
+    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse != 0);
 }
 
 void CDiagramView::BuildColorTable()
