@@ -38,7 +38,7 @@ benchmark::Counter TimePer(int64_t items)
 void BM_Colorize(benchmark::State& state)
 {
     std::vector<int32_t> levels = MakeLevels();
-    const ColorTable table = MakeColorTable(ColorScheme::Blue, 0);
+    const ColorTable table = MakeColorTable(ColorScheme::Blue, false);
     PixelBuffer image;
     for (auto _ : state) {
         AllocPixels(image, {kGridSide, kGridSide});
@@ -55,7 +55,7 @@ void BM_Resample(benchmark::State& state)
     std::vector<int32_t> levels = MakeLevels();
     WindowPicture picture;
     AllocPixels(picture.image, {kGridSide, kGridSide});
-    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(ColorScheme::Blue, 0), picture.image);
+    ColorizeLevels(SharedLevels{levels.data()}, MakeColorTable(ColorScheme::Blue, false), picture.image);
     const PixelBuffer& bitmap = picture.bitmap;
     for (auto _ : state) {
         FitDisplayBitmap(picture, kClient);
@@ -72,7 +72,7 @@ BENCHMARK(BM_Resample)->Unit(benchmark::kMillisecond);
 void BM_ResampleLiterally(benchmark::State& state)
 {
     std::vector<int32_t> levels = MakeLevels();
-    const ColorTable table = MakeColorTable(ColorScheme::Blue, 0);
+    const ColorTable table = MakeColorTable(ColorScheme::Blue, false);
     std::vector<uint32_t> image(levels.size());
     for (size_t i = 0; i < levels.size(); ++i) {
         image[i] = table[levels[i]];

@@ -38,7 +38,7 @@ struct Region {
 // rows above a = 3.57, not in a stripe of its lower rows. The deep zoom counts almost none of its
 // iterates, the chaotic band almost all.
 constexpr Region kRegions[] = {
-    {"default", {660, 66}, {0.0, 3.0, 1.0, 4.0}},
+    {"default", {660, 66}, kDefaultRegion},
     {"chaotic_zoom", {660, 40}, {0.4, 3.8, 0.6, 3.9}},
     {"above_4", {660, 40}, {0.0, 3.95, 1.0, 4.2}},
     {"deep_zoom", {10, 16}, {0.5, 3.9, 0.5001, 3.9002}},

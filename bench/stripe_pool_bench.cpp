@@ -20,7 +20,6 @@
 namespace {
 
 constexpr Size kGrid{1320, 1320};
-constexpr CalcRegion kDefaultRegion{0.0, 3.0, 1.0, 4.0};
 constexpr int32_t kStripes = 2;
 
 constexpr const char* kWindowWorkers = "WindowWorkers/default_1320/stripes:2";

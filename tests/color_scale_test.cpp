@@ -15,19 +15,19 @@ TEST(ColorScale, TablesMatchTheCheckValues)
 {
     struct Row {
         ColorScheme scheme;
-        int32_t reverse;
+        bool reverse;
         uint32_t colors[7];
     };
     const int32_t levels[7] = {0, 1, 76, 77, 128, 192, 255};
     const Row rows[] = {
-        {Blue, 0, {0x000000, 0x000003, 0x0010FC, 0x0011FF, 0x11BBFF, 0x88DDFF, 0xFDFEFF}},
-        {Blue, 1, {0x000000, 0xFDFEFF, 0x71D6FF, 0x6FD6FF, 0x11BBFF, 0x000ED4, 0x000003}},
-        {Red, 0, {0x000000, 0x030000, 0xFC0000, 0xFF0000, 0xFFFF00, 0xFFFF7F, 0xFFFFFD}},
-        {Red, 1, {0x000000, 0xFFFFFD, 0xFFFF67, 0xFFFF65, 0xFFFF00, 0xD40000, 0x030000}},
-        {Green, 0, {0x000000, 0x000200, 0x00DA32, 0x00DD33, 0xEEFF33, 0xF6FF99, 0xFEFFFD}},
-        {Green, 1, {0x000000, 0xFEFFFD, 0xF4FF85, 0xF4FF84, 0xEEFF33, 0x00B82A, 0x000200}},
-        {Monochrome, 0, {0x000000, 0x000000, 0x4B4B4B, 0x4C4C4C, 0x7F7F7F, 0xBFBFBF, 0xFEFEFE}},
-        {Monochrome, 1, {0x000000, 0xFEFEFE, 0xB3B3B3, 0xB2B2B2, 0x7F7F7F, 0x3F3F3F, 0x000000}},
+        {Blue, false, {0x000000, 0x000003, 0x0010FC, 0x0011FF, 0x11BBFF, 0x88DDFF, 0xFDFEFF}},
+        {Blue, true, {0x000000, 0xFDFEFF, 0x71D6FF, 0x6FD6FF, 0x11BBFF, 0x000ED4, 0x000003}},
+        {Red, false, {0x000000, 0x030000, 0xFC0000, 0xFF0000, 0xFFFF00, 0xFFFF7F, 0xFFFFFD}},
+        {Red, true, {0x000000, 0xFFFFFD, 0xFFFF67, 0xFFFF65, 0xFFFF00, 0xD40000, 0x030000}},
+        {Green, false, {0x000000, 0x000200, 0x00DA32, 0x00DD33, 0xEEFF33, 0xF6FF99, 0xFEFFFD}},
+        {Green, true, {0x000000, 0xFEFFFD, 0xF4FF85, 0xF4FF84, 0xEEFF33, 0x00B82A, 0x000200}},
+        {Monochrome, false, {0x000000, 0x000000, 0x4B4B4B, 0x4C4C4C, 0x7F7F7F, 0xBFBFBF, 0xFEFEFE}},
+        {Monochrome, true, {0x000000, 0xFEFEFE, 0xB3B3B3, 0xB2B2B2, 0x7F7F7F, 0x3F3F3F, 0x000000}},
     };
     for (const Row& row : rows) {
         const ColorTable table = MakeColorTable(row.scheme, row.reverse);
@@ -42,7 +42,7 @@ TEST(ColorScale, TablesMatchTheCheckValues)
 TEST(ColorScale, NoTableHoldsPureWhite)
 {
     for (const ColorSchemeRow& row : kColorSchemes) {
-        for (int32_t reverse = 0; reverse < 2; ++reverse) {
+        for (bool reverse : {false, true}) {
             for (uint32_t color : MakeColorTable(row.scheme, reverse)) {
                 EXPECT_NE(color, 0xFFFFFFu) << row.name << " reverse " << reverse;
             }
@@ -78,11 +78,11 @@ TEST(ColorScale, PositionsOutsideTheScaleAreBlack)
 
 TEST(ColorScale, UnknownSchemesReadAsMonochrome)
 {
-    const ColorTable monochrome = MakeColorTable(Monochrome, 0);
+    const ColorTable monochrome = MakeColorTable(Monochrome, false);
     for (int32_t value : {static_cast<int32_t>(std::size(kColorSchemes)), -1,
                           std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()}) {
         const auto scheme = static_cast<ColorScheme>(value);
-        EXPECT_EQ(MakeColorTable(scheme, 0), monochrome) << "scheme " << value;
+        EXPECT_EQ(MakeColorTable(scheme, false), monochrome) << "scheme " << value;
         EXPECT_EQ(ScaleColor(scheme, 0.3), ScaleColor(Monochrome, 0.3));
     }
 }

@@ -332,23 +332,31 @@ TEST(ComposePicture, ClientAreasWithinTheMarginsGiveEmptyBitmaps)
     EXPECT_EQ(shortArea.pixels[29 * 60 + 30], 0x000000u);
 }
 
+// A grid and the client area its picture is fitted to.
+struct GridInClient {
+    Size grid;
+    Size client;
+};
+
+constexpr GridInClient kFittedGrids[] = {
+    {{960, 800}, {1000, 700}},  // reduced by one or two cells
+    {{7, 3}, {300, 200}},       // enlarged
+    {{301, 299}, {340, 340}},   // one span of two each way
+    {{40, 900}, {100, 140}},    // tall boxes
+};
+
+testing::Message Named(const GridInClient& c)
+{
+    return testing::Message() << c.grid.width << "x" << c.grid.height << " in " << c.client.width << "x"
+                              << c.client.height;
+}
+
 TEST(ComposePicture, WholeOrInBandsInAnyOrderGivesTheLiteralPicture)
 {
-    struct Case {
-        Size grid;
-        Size client;
-    };
-    const Case cases[] = {
-        {{960, 800}, {1000, 700}},  // reduced by one or two cells
-        {{7, 3}, {300, 200}},       // enlarged
-        {{301, 299}, {340, 340}},   // one span of two each way
-        {{40, 900}, {100, 140}},    // tall boxes
-    };
     std::mt19937 random(3);
     uint32_t seed = 4;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.grid.width << "x" << c.grid.height << " in " << c.client.width << "x"
-                                        << c.client.height);
+    for (const GridInClient& c : kFittedGrids) {
+        SCOPED_TRACE(Named(c));
         const std::vector<int32_t> levels = RandomLevels(int64_t{c.grid.width} * c.grid.height, seed);
         const ColorTable table = DistinctColors(seed++);
         const Size size = FitBitmapSize(c.client, kMargins, c.grid);
@@ -376,6 +384,42 @@ TEST(ComposePicture, WholeOrInBandsInAnyOrderGivesTheLiteralPicture)
                                banded, band);
         }
         EXPECT_EQ(PixelsOf(banded.bitmap), expected);
+    }
+}
+
+// A band composed after only some image rows' levels changed, while the levels of the others
+// change too: the changed rows are coloured, every other keeps its colours, and the bitmap is the
+// literal one of that image. A reduced picture's band takes image rows beside the changed ones,
+// and without a bitmap it takes them all.
+TEST(ComposePicture, ABandColoursOnlyTheChangedImageRowsAndFillsTheBitmapRowsTheyReach)
+{
+    std::vector<GridInClient> cases(std::begin(kFittedGrids), std::end(kFittedGrids));
+    cases.push_back({{50, 20}, {30, 30}});  // no bitmap
+    uint32_t seed = 11;
+    for (const GridInClient& c : cases) {
+        SCOPED_TRACE(Named(c));
+        const int64_t cells = int64_t{c.grid.width} * c.grid.height;
+        const std::vector<int32_t> before = RandomLevels(cells, seed++);
+        const std::vector<int32_t> after = RandomLevels(cells, seed++);
+        const ColorTable table = DistinctColors(seed++);
+        WindowPicture picture = Composed(before, c.grid, table, c.client);
+
+        const RowRange changed{c.grid.height / 3, c.grid.height / 3 + std::max(c.grid.height / 5, 1)};
+        const RowRange band = BitmapRowsOf(changed, c.grid.height, picture.bitmap.height);
+        ComposePictureRows([&after](int64_t index) { return after.at(static_cast<size_t>(index)); }, table, picture,
+                           band, changed);
+
+        std::vector<uint32_t> expected = ColorsOf(before, table);
+        const std::vector<uint32_t> changedColors = ColorsOf(after, table);
+        std::copy(changedColors.begin() + int64_t{changed.first} * c.grid.width,
+                  changedColors.begin() + int64_t{changed.last} * c.grid.width,
+                  expected.begin() + int64_t{changed.first} * c.grid.width);
+        EXPECT_EQ(PixelsOf(picture.image), expected);
+        const PixelBuffer& bitmap = picture.bitmap;
+        if (bitmap.PixelCount() > 0) {
+            EXPECT_EQ(PixelsOf(bitmap),
+                      literal::BoxAverage(expected, c.grid.width, c.grid.height, bitmap.width, bitmap.height));
+        }
     }
 }
 

@@ -51,7 +51,7 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
     ASSERT_EQ(decoded.width, grid.width);
     ASSERT_EQ(decoded.height, grid.height);
     EXPECT_EQ(decoded.texts, (std::vector<std::pair<std::string, std::string>>{{"Software", "corvalis-render test"}}));
-    const ColorTable table = MakeColorTable(ColorScheme::Green, 1);
+    const ColorTable table = MakeColorTable(ColorScheme::Green, true);
     std::vector<uint32_t> expected;
     for (int32_t row = grid.height - 1; row >= 0; --row) {
         for (int32_t column = 0; column < grid.width; ++column) {
@@ -86,7 +86,7 @@ TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
     const std::vector<int32_t> levels = ReferenceLevels(job.computation);
     WindowPicture window;
     ComposePicture([&levels](int64_t index) { return levels[static_cast<size_t>(index)]; },
-                   MakeColorTable(ColorScheme::Red, 0), grid, job.computation.client, window);
+                   MakeColorTable(ColorScheme::Red, false), grid, job.computation.client, window);
     std::vector<uint32_t> expected;
     for (int32_t row = bitmap.height - 1; row >= 0; --row) {
         const uint32_t* first = window.bitmap.pixels.get() + int64_t{row} * bitmap.width;

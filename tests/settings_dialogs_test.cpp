@@ -179,7 +179,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     EXPECT_EQ(app.CalculationsStarted(), started);
     EXPECT_EQ(app.WorkerCount(), app.m_nProcessors);
     EXPECT_EQ(app.RefreshTimerId(), 0u);
-    const ColorTable table = MakeColorTable(ColorScheme::Monochrome, 1);
+    const ColorTable table = MakeColorTable(ColorScheme::Monochrome, true);
     const PixelBuffer& image = View().ColorizedImage();
     ASSERT_EQ(image.PixelCount(), int64_t{GridSize().width} * GridSize().height);
     int64_t mismatches = 0;

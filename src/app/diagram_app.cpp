@@ -7,7 +7,7 @@
 
 CDiagramApp::CDiagramApp()
 {
-    SetRegion(0.0, 3.0, 1.0, 4.0);
+    SetRegion(kDefaultRegion.xmin, kDefaultRegion.ymin, kDefaultRegion.xmax, kDefaultRegion.ymax);
     m_nProcessors = ProcessorCount();
 }
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include <cmath>
+#include <utility>
 
 CDiagramView::CDiagramView(CDiagramApp& app, QWidget* parent) : QWidget(parent), m_app(app)
 {
@@ -34,9 +35,9 @@ bool CDiagramView::OnCmdMsg(uint32_t)
 ColorTable CDiagramView::CurrentColorTable() const
 {
     int scheme = 0;
-    int reverse = 0;
+    int reverse = 0;  // the application keeps the dialog's flag: nonzero runs the scale backwards
     m_app.GetColorSettings(scheme, reverse);
-    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse);
+    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse != 0);
 }
 
 void CDiagramView::BuildColorTable()
@@ -66,7 +67,7 @@ void CDiagramView::Colorize()
     ShowWholeBitmap();
 }
 
-std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
+std::optional<std::vector<RowRange>> CDiagramView::ComposeStoredRows()
 {
     // The rows' counts first: the cells of the rows they name are then final and visible.
     const std::vector<RowRange> stored = m_app.StoredRows();
@@ -81,17 +82,22 @@ std::optional<std::vector<RowRange>> CDiagramView::ColorizeStoredRows()
         Colorize();
         return std::nullopt;
     }
-    // A stored row never changes again, and the rows of a stripe are stored in order.
-    std::vector<RowRange> recoloured;
+    // A stored row never changes again, and the rows of a stripe are stored in order. Of the
+    // image rows that the bitmap rows take, only the new ones are coloured: the others beside
+    // them may not be stored yet.
+    std::vector<RowRange> composed;
     for (size_t i = 0; i < stored.size(); ++i) {
-        const RowRange rows{m_storedRowsShown[i].last, stored[i].last};
-        if (rows.first < rows.last) {
-            ColorizeLevelRows([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_picture.image, rows);
-            recoloured.push_back(rows);
+        const RowRange newRows{m_storedRowsShown[i].last, stored[i].last};
+        if (newRows.first < newRows.last) {
+            const RowRange bitmapRows = BitmapRowsOf(newRows, image.height, m_picture.bitmap.height);
+            ComposePictureRows([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, m_picture,
+                               bitmapRows, newRows);
+            PrepareShownRows(bitmapRows);
+            composed.push_back(bitmapRows);
         }
     }
     m_storedRowsShown = stored;
-    return recoloured;
+    return composed;
 }
 
 void CDiagramView::Resample()
@@ -100,12 +106,6 @@ void CDiagramView::Resample()
     FitDisplayBitmap(m_picture, ClientSize());
     FillDisplayBitmap(m_picture.image, m_picture.bitmap);
     ShowWholeBitmap();
-}
-
-void CDiagramView::ResampleRows(RowRange rows)
-{
-    FillDisplayBitmapRows(m_picture.image, m_picture.bitmap, rows);
-    PrepareShownRows(rows);
 }
 
 void CDiagramView::ShowWholeBitmap()
@@ -143,18 +143,13 @@ CDiagramView::PictureChanges CDiagramView::UpdateBuffers()
     const int32_t displayCount = m_app.m_nDisplayCount;
     if (displayCount != m_nDisplaySeen) {
         m_nDisplaySeen = displayCount;
-        const std::optional<std::vector<RowRange>> imageRows = ColorizeStoredRows();
-        if (!imageRows) {
+        std::optional<std::vector<RowRange>> bitmapRows = ComposeStoredRows();
+        if (!bitmapRows) {
             m_bLayoutChanged = false;  // composed whole, fitted to the client area as it is
             return {true, {}};
         }
         if (!m_bLayoutChanged) {
-            PictureChanges changes;
-            for (RowRange rows : *imageRows) {
-                changes.bitmapRows.push_back(BitmapRowsOf(rows, m_picture.image.height, m_picture.bitmap.height));
-                ResampleRows(changes.bitmapRows.back());
-            }
-            return changes;
+            return {false, std::move(*bitmapRows)};
         }
     }
     if (m_bLayoutChanged) {

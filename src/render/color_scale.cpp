@@ -70,12 +70,12 @@ uint32_t ScaleColor(ColorScheme scheme, double position)
     return 0x000000;
 }
 
-ColorTable MakeColorTable(ColorScheme scheme, int32_t reverse)
+ColorTable MakeColorTable(ColorScheme scheme, bool reverse)
 {
     ColorTable table;
     for (int32_t level = 0; level < static_cast<int32_t>(table.size()); ++level) {
         const double position = level * 0.00390625;  // level / 256, exact
-        table[level] = ScaleColor(scheme, reverse != 0 ? 1.0 - position : position);
+        table[level] = ScaleColor(scheme, reverse ? 1.0 - position : position);
     }
     return table;
 }

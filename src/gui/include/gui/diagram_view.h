@@ -33,17 +33,16 @@ public:
     // Colourises every cell of the level grid through a fresh colour table: the whole picture
     // composed again from the levels and fitted to the client area.
     void Colorize();
-    // Colourises the rows the workers stored since the last colourising, or, with a new
-    // calculation, a new grid size or new colours, every cell as Colorize does (then the result
-    // is nothing).
-    // Returns the rows colourised. Shows exactly what colourising every cell would show: the
-    // rows not stored are those the last colourising saw, and stored rows never change.
-    std::optional<std::vector<RowRange>> ColorizeStoredRows();
+    // Composes the picture again where the workers stored rows since the last colourising:
+    // colours those rows and fills the display bitmap rows they reach (ComposePictureRows), or,
+    // with a new calculation, a new grid size or new colours, colourises every cell as Colorize
+    // does (then the result is nothing).
+    // Returns the display bitmap rows composed. Shows exactly what colourising every cell would
+    // show: the rows not stored are those the last colourising saw, and stored rows never change.
+    std::optional<std::vector<RowRange>> ComposeStoredRows();
     // Fits the display bitmap to the client area and fills it from the colourised image, or with
     // the placeholder; the levels are not read.
     void Resample();
-    // Fills the given rows of the display bitmap again from the colourised image.
-    void ResampleRows(RowRange rows);
     // Brings the picture up to date with the application, as the paint does, and repaints what
     // changed: after a refresh tick during a calculation only the rows stored since the last.
     void Refresh();

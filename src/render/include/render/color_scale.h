@@ -53,5 +53,5 @@ using ColorTable = std::array<uint32_t, 256>;
 // stop gives that stop's colour; 1.0 and beyond, negative positions and NaN give black.
 uint32_t ScaleColor(ColorScheme scheme, double position);
 
-// Entry i is the scale's colour at i / 256, or at 1 − i / 256 when `reverse` is nonzero.
-ColorTable MakeColorTable(ColorScheme scheme, int32_t reverse);
+// Entry i is the scale's colour at i / 256, or at 1 − i / 256 when `reverse` is set.
+ColorTable MakeColorTable(ColorScheme scheme, bool reverse);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 
 // A block of colour values 0x00RRGGBB, row-major (index = row × width + column).
@@ -131,12 +132,18 @@ void AllocPicture(WindowPicture& picture, Size grid, Size client);
 // Bands composed one at a time, in any order, give the bitmap that composing all its rows at once
 // gives. All its rows colour the whole image, even for a bitmap without pixels, so that the
 // bitmap can be fitted to another client area from the image alone.
+// Of the image rows the band takes, only those among `changedImageRows` (all of them unless
+// given) are coloured; the others keep their colours. A picture whose levels changed in those
+// rows alone then comes out as composing it from the new levels would give it.
 template <typename LevelReader>
 void ComposePictureRows(const LevelReader& readLevel, const ColorTable& table, WindowPicture& picture,
-                        RowRange bitmapRows)
+                        RowRange bitmapRows, RowRange changedImageRows = {0, std::numeric_limits<int32_t>::max()})
 {
-    ColorizeLevelRows(readLevel, table, picture.image,
-                      ImageRowsOf(bitmapRows, picture.image.height, picture.bitmap.height));
+    const RowRange taken = ImageRowsOf(bitmapRows, picture.image.height, picture.bitmap.height);
+    const RowRange coloured{std::max(taken.first, changedImageRows.first), std::min(taken.last, changedImageRows.last)};
+    if (coloured.first < coloured.last) {
+        ColorizeLevelRows(readLevel, table, picture.image, coloured);
+    }
     FillDisplayBitmapRows(picture.image, picture.bitmap, bitmapRows);
 }
 
