@@ -31,8 +31,7 @@ std::vector<int32_t> MakeLevels()
 benchmark::Counter TimePer(int64_t items)
 {
     return benchmark::Counter(static_cast<double>(items),
-                              benchmark::Counter::kIsIterationInvariantRate |
-                                  benchmark::Counter::kInvert);
+                              benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Colorize(benchmark::State& state)
@@ -79,8 +78,7 @@ void BM_ResampleLiterally(benchmark::State& state)
     }
     const Size size = FitBitmapSize(kClient, kMargins, {kGridSide, kGridSide});
     for (auto _ : state) {
-        const std::vector<uint32_t> bitmap =
-            literal::BoxAverage(image, kGridSide, kGridSide, size.width, size.height);
+        const std::vector<uint32_t> bitmap = literal::BoxAverage(image, kGridSide, kGridSide, size.width, size.height);
         benchmark::DoNotOptimize(bitmap.data());
     }
     state.counters["per_pixel"] = TimePer(int64_t{size.width} * size.height);

@@ -2,9 +2,9 @@
 // kernel this processor can run, on the same stripes, and the bare map in 16 and 32 lanes as the
 // floor. After the runs it prints, per region, the time per iterate of each (the best run) and
 // how many times faster each kernel is than the literal algorithm.
-#include "core/calc_layout.h"
 #include "core/orbit_density.h"
 #include "best_time_reporter.h"
+#include "core/calc_layout.h"
 #include "literal_orbit_density.h"
 #if defined(CORVALIS_BARE_MAP_AVX512)
 #include "bare_map.h"

@@ -4,10 +4,10 @@
 // a stripe. After the runs it prints the two-thread times as shares of the one-thread time by
 // the wall clock; 0.5 is a perfect split over two processors. Unless told otherwise it runs each nine times, interleaved, and
 // compares the medians, which a busy machine disturbs least.
-#include "core/calc_layout.h"
-#include "core/calc_workers.h"
 #include "core/stripe_pool.h"
 #include "best_time_reporter.h"
+#include "core/calc_layout.h"
+#include "core/calc_workers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -76,7 +76,9 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
-    benchmark::RegisterBenchmark(kWindowWorkers, ComputeWithWindowWorkers)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark(kWindowWorkers, ComputeWithWindowWorkers)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     BestTimeReporter reporter(BestTimeReporter::Clock::Real, "median");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     // Benchmarks timed by the wall clock carry that in their names.

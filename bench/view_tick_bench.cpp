@@ -118,8 +118,7 @@ public:
         m_window = std::make_unique<LargeWindow>();
         m_window->App().SetRegion(0.0, 4.5, 1.8173, 5.5);  // fits 7560 × 4160 cells
         m_window->App().OnCalcStart();
-        if (!m_window->Ready() ||
-            !QTest::qWaitFor([this] { return m_window->App().RefreshTimerId() == 0; }, 120000)) {
+        if (!m_window->Ready() || !QTest::qWaitFor([this] { return m_window->App().RefreshTimerId() == 0; }, 120000)) {
             state.SkipWithError("no finished picture");
         }
         m_window->Tick();

@@ -55,8 +55,7 @@ protected:
         const std::vector<StripeSpec> stripes = app.WorkerStripes();
         for (const StripeSpec& s : stripes) {
             const int64_t offset = s.cells - stripes.front().cells;
-            literal::ComputeStripe(grid.data() + offset, s.width, s.rows, s.xMin, s.yStart,
-                                   s.xRange, s.yRange);
+            literal::ComputeStripe(grid.data() + offset, s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
         }
         return grid;
     }
@@ -188,7 +187,7 @@ TEST(CalcCoordinatorLifetime, DestroyingTheApplicationEndsTheWorkersFirstAndKill
     app->SetRegion(0.5, 3.7, 0.5001, 3.7001);  // rows far longer than the test
     app->OnCalcStart();
     const uint32_t timer = app->RefreshTimerId();
-    app.reset();  // workers still writing into the grid: they must end before it is freed
+    app.reset();                     // workers still writing into the grid: they must end before it is freed
     EXPECT_FALSE(KillTimer(timer));  // it would tick into the destroyed application
 }
 

@@ -33,8 +33,8 @@ TEST(ColorScale, TablesMatchTheCheckValues)
         const ColorTable table = MakeColorTable(row.scheme, row.reverse);
         for (int i = 0; i < 7; ++i) {
             EXPECT_EQ(table[levels[i]], row.colors[i])
-                << std::hex << "scheme " << static_cast<int32_t>(row.scheme) << " reverse " << row.reverse
-                << " level " << std::dec << levels[i];
+                << std::hex << "scheme " << static_cast<int32_t>(row.scheme) << " reverse " << row.reverse << " level "
+                << std::dec << levels[i];
         }
     }
 }
@@ -65,8 +65,13 @@ TEST(ColorScale, InnerStopsBelongToTheSegmentThatStartsThere)
 
 TEST(ColorScale, PositionsOutsideTheScaleAreBlack)
 {
-    const double outside[] = {1.0, 1.5, -1e-300, -0.25, std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(), std::nan("")};
+    const double outside[] = {1.0,
+                              1.5,
+                              -1e-300,
+                              -0.25,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::nan("")};
     for (const ColorSchemeRow& row : kColorSchemes) {
         for (double position : outside) {
             EXPECT_EQ(ScaleColor(row.scheme, position), 0x000000u) << row.name << " position " << position;
@@ -79,8 +84,8 @@ TEST(ColorScale, PositionsOutsideTheScaleAreBlack)
 TEST(ColorScale, UnknownSchemesReadAsMonochrome)
 {
     const ColorTable monochrome = MakeColorTable(Monochrome, false);
-    for (int32_t value : {static_cast<int32_t>(std::size(kColorSchemes)), -1,
-                          std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()}) {
+    for (int32_t value : {static_cast<int32_t>(std::size(kColorSchemes)), -1, std::numeric_limits<int32_t>::max(),
+                          std::numeric_limits<int32_t>::min()}) {
         const auto scheme = static_cast<ColorScheme>(value);
         EXPECT_EQ(MakeColorTable(scheme, false), monochrome) << "scheme " << value;
         EXPECT_EQ(ScaleColor(scheme, 0.3), ScaleColor(Monochrome, 0.3));
@@ -100,8 +105,7 @@ TEST(ColorSchemes, AreFoundByTheirExactName)
 // The colour dialog hands the position of its checked radio button over as the scheme.
 TEST(ColorSchemes, TheColourDialogsRadioButtonsFollowTheTable)
 {
-    const std::vector<const DialogControl*> radios =
-        RadioButtonsFrom(*FindDialogTemplate(IDD_COLOR), IDC_COLOR_BLUE);
+    const std::vector<const DialogControl*> radios = RadioButtonsFrom(*FindDialogTemplate(IDD_COLOR), IDC_COLOR_BLUE);
     ASSERT_EQ(radios.size(), std::size(kColorSchemes));
     for (size_t i = 0; i < radios.size(); ++i) {
         EXPECT_EQ(radios[i]->text, kColorSchemes[i].label) << "radio button " << i;

@@ -75,8 +75,8 @@ TEST_F(DialogLayer, NoTextIsClipped)
     CRegionDlg region;
     CColorDlg color;
     CAboutDlg about;
-    for (const CDialog* dialog : {static_cast<CDialog*>(&region), static_cast<CDialog*>(&color),
-                                  static_cast<CDialog*>(&about)}) {
+    for (const CDialog* dialog :
+         {static_cast<CDialog*>(&region), static_cast<CDialog*>(&color), static_cast<CDialog*>(&about)}) {
         for (const QWidget* control : dialog->findChildren<QWidget*>()) {
             ExpectTextShown(control);
             EXPECT_LE(control->geometry().right(), dialog->width()) << dialog->windowTitle().toStdString();
@@ -114,8 +114,7 @@ int32_t FocusedId(const CDialog* dialog)
 }
 
 // The controls that Tab (or Shift+Tab) reaches, from the one with the focus on.
-std::vector<int32_t> TabCycle(const CDialog* dialog, int presses,
-                              Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+std::vector<int32_t> TabCycle(const CDialog* dialog, int presses, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     std::vector<int32_t> ids;
     for (int n = 0; n < presses; ++n) {
@@ -131,8 +130,8 @@ TEST_F(DialogLayer, TabFollowsTheTemplateOrderAndSkipsControlsWithoutATabStop)
     RunDialog(region, [](CDialog* dialog) {
         QLineEdit* startX = Edit(dialog, IDC_START_X);
         EXPECT_EQ(QApplication::focusWidget(), startX);
-        EXPECT_EQ(TabCycle(dialog, 6), (std::vector<int32_t>{IDC_START_Y, IDOK, IDCANCEL, IDC_END_X,
-                                                              IDC_END_Y, IDC_START_X}));
+        EXPECT_EQ(TabCycle(dialog, 6),
+                  (std::vector<int32_t>{IDC_START_Y, IDOK, IDCANCEL, IDC_END_X, IDC_END_Y, IDC_START_X}));
         EXPECT_EQ(startX->selectedText(), startX->text());  // Tab selects an edit's text
         PressKey(Qt::Key_Escape);
     });
@@ -145,8 +144,7 @@ TEST_F(DialogLayer, TabFollowsTheTemplateOrderAndSkipsControlsWithoutATabStop)
         QTest::mouseClick(dialog->GetDlgItem(IDC_COLOR_GREEN), Qt::LeftButton);
         EXPECT_EQ(QApplication::focusWidget(), dialog->GetDlgItem(IDC_COLOR_GREEN));
         EXPECT_EQ(TabCycle(dialog, 4), (std::vector<int32_t>{IDC_REVERSE, IDOK, IDCANCEL, IDC_REVERSE}));
-        EXPECT_EQ(TabCycle(dialog, 3, Qt::ShiftModifier),
-                  (std::vector<int32_t>{IDCANCEL, IDOK, IDC_REVERSE}));
+        EXPECT_EQ(TabCycle(dialog, 3, Qt::ShiftModifier), (std::vector<int32_t>{IDCANCEL, IDOK, IDC_REVERSE}));
         PressKey(Qt::Key_Escape);
     });
 }
@@ -224,8 +222,7 @@ TEST_F(DialogLayer, EnterPressesTheDefaultOrFocusedButtonEscapeAndCloseCancel)
          IDCANCEL},
         {[](CDialog*) { PressKey(Qt::Key_Escape); }, IDCANCEL},
         {[](CDialog* dialog) { dialog->close(); }, IDCANCEL},  // the close box
-        {[](CDialog* dialog) { QTest::mouseClick(dialog->GetDlgItem(IDCANCEL), Qt::LeftButton); },
-         IDCANCEL},
+        {[](CDialog* dialog) { QTest::mouseClick(dialog->GetDlgItem(IDCANCEL), Qt::LeftButton); }, IDCANCEL},
         {[](CDialog* dialog) { QTest::mouseClick(dialog->GetDlgItem(IDOK), Qt::LeftButton); }, IDOK},
     };
     for (const auto& [step, expected] : runs) {
@@ -273,8 +270,7 @@ MessageSeen PressOkExpectingTheMessage(CDialog* dialog)
     WhenModalOpens([&seen, dialog](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
-        seen = {box->text(), box->windowTitle(), box->icon(), box->buttons().size(),
-                box->parentWidget() == dialog};
+        seen = {box->text(), box->windowTitle(), box->icon(), box->buttons().size(), box->parentWidget() == dialog};
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
     PressKey(Qt::Key_Return);
@@ -291,13 +287,13 @@ TEST_F(DialogLayer, InvalidTextIsReportedFirstInExchangeOrderAndKeepsTheDialogOp
     const int result = RunDialog(region, [&region](CDialog* dialog) {
         Retype(QStringLiteral(" 0.125 "));  // start x: valid
         PressKey(Qt::Key_Tab);
-        Retype(QStringLiteral("3,5"));      // start y: invalid
+        Retype(QStringLiteral("3,5"));  // start y: invalid
         for (int n = 0; n < 3; ++n) {
             PressKey(Qt::Key_Tab);
         }
-        Retype(QString());                  // end x: invalid, empty
+        Retype(QString());  // end x: invalid, empty
         PressKey(Qt::Key_Tab);
-        Retype(QStringLiteral("3.875"));    // end y: valid
+        Retype(QStringLiteral("3.875"));  // end y: valid
 
         const MessageSeen first = PressOkExpectingTheMessage(dialog);
         EXPECT_EQ(first.text, QString::fromUtf8("数字を入力してください。"));
@@ -335,16 +331,15 @@ TEST_F(DialogLayer, RadioButtonsAreNumberedByPositionAndTheCheckBoxIsZeroOrOne)
         bool ticked;
     };
     // A scheme that names no button checks none; a flag outside 0..2 clears the box.
-    for (const Case& c : {Case{-1, 5, -1, false}, Case{3, 2, 3, true}, Case{1, 0, 1, false},
-                          Case{0, 1, 0, true}}) {
+    for (const Case& c : {Case{-1, 5, -1, false}, Case{3, 2, 3, true}, Case{1, 0, 1, false}, Case{0, 1, 0, true}}) {
         CColorDlg color;
         color.m_nColorScheme = c.scheme;
         color.m_bReverse = c.reverse;
         RunDialog(color, [&c](CDialog* dialog) {
             const int32_t ids[] = {IDC_COLOR_BLUE, IDC_COLOR_RED, IDC_COLOR_GREEN, IDC_COLOR_MONO};
             for (int i = 0; i < 4; ++i) {
-                EXPECT_EQ(qobject_cast<QRadioButton*>(dialog->GetDlgItem(ids[i]))->isChecked(),
-                          i == c.checkedIndex) << c.scheme << " " << i;
+                EXPECT_EQ(qobject_cast<QRadioButton*>(dialog->GetDlgItem(ids[i]))->isChecked(), i == c.checkedIndex)
+                    << c.scheme << " " << i;
             }
             EXPECT_EQ(qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_REVERSE))->isChecked(), c.ticked);
             PressKey(Qt::Key_Return);

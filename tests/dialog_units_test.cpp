@@ -13,7 +13,7 @@ TEST(MulDivRound, RoundsHalfAwayFromZeroAndFailsWithMinusOne)
     EXPECT_EQ(MulDivRound(10, 1, 4), 3);     // 2.5
     EXPECT_EQ(MulDivRound(9, 1, 4), 2);      // 2.25
     EXPECT_EQ(MulDivRound(-1, 1, 2), -1);
-    EXPECT_EQ(MulDivRound(5, 3, -2), -8);    // -7.5
+    EXPECT_EQ(MulDivRound(5, 3, -2), -8);                        // -7.5
     EXPECT_EQ(MulDivRound(1 << 30, 1 << 30, 1 << 30), 1 << 30);  // the product may exceed 32 bits
     EXPECT_EQ(MulDivRound(1, 1, 0), -1);
     EXPECT_EQ(MulDivRound(1 << 30, 8, 2), -1);  // the result may not

@@ -87,7 +87,8 @@ TEST(MapDragToRegion, MapsBothCornersAndOrdersEachAxis)
     ExpectRegion(MapDragToRegion({148, 84}, {404, 340}, client, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75, 3.875);
     ExpectRegion(MapDragToRegion({404, 340}, {148, 84}, client, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75, 3.875);
     // A wider client centres the picture 74 pixels further right.
-    ExpectRegion(MapDragToRegion({222, 84}, {478, 340}, {700, 552}, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75, 3.875);
+    ExpectRegion(MapDragToRegion({222, 84}, {478, 340}, {700, 552}, {20, 20}, bitmap, kDefault), 0.25, 3.375, 0.75,
+                 3.875);
 }
 
 TEST(MapDragToRegion, CornersOutsideThePictureMapByTheSameRule)

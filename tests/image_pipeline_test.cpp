@@ -47,8 +47,8 @@ std::vector<uint32_t> PixelsOf(const PixelBuffer& buffer)
 WindowPicture Composed(const std::vector<int32_t>& levels, Size grid, const ColorTable& table, Size client)
 {
     WindowPicture picture;
-    ComposePicture([&levels](int64_t index) { return levels.at(static_cast<size_t>(index)); }, table, grid,
-                   client, picture);
+    ComposePicture([&levels](int64_t index) { return levels.at(static_cast<size_t>(index)); }, table, grid, client,
+                   picture);
     return picture;
 }
 
@@ -143,13 +143,12 @@ TEST(ColorizeLevels, LooksEveryLevelUpInTheTable)
     std::vector<int32_t> levels = {0, 1, 255, 128, 7, 0};
     PixelBuffer image = Allocated({3, 2});
     ColorizeLevels(SharedLevels{levels.data()}, table, image);
-    EXPECT_EQ(PixelsOf(image), (std::vector<uint32_t>{table[0], table[1], table[255], table[128],
-                                                      table[7], table[0]}));
+    EXPECT_EQ(PixelsOf(image), (std::vector<uint32_t>{table[0], table[1], table[255], table[128], table[7], table[0]}));
     // A reader in the form the view gives it; out-of-range levels stay inside the table.
     const int32_t wild[] = {-1, 256, -2147483647 - 1, 2147483647, 3, 254};
     ColorizeLevels([&wild](int64_t index) { return wild[index]; }, table, image);
-    EXPECT_EQ(PixelsOf(image), (std::vector<uint32_t>{table[0], table[255], table[0], table[255],
-                                                      table[3], table[254]}));
+    EXPECT_EQ(PixelsOf(image),
+              (std::vector<uint32_t>{table[0], table[255], table[0], table[255], table[3], table[254]}));
 }
 
 TEST(ColorizeLevels, SeesWholeOldOrNewLevelsWhileAWorkerWrites)
@@ -162,8 +161,7 @@ TEST(ColorizeLevels, SeesWholeOldOrNewLevelsWhileAWorkerWrites)
     std::thread worker([&] {
         for (int32_t pass = 0; !done.load(); ++pass) {
             for (int32_t& cell : levels) {
-                std::atomic_ref<int32_t>(cell).store(pass % 2 == 0 ? 200 : 10,
-                                                     std::memory_order_relaxed);
+                std::atomic_ref<int32_t>(cell).store(pass % 2 == 0 ? 200 : 10, std::memory_order_relaxed);
             }
         }
     });
@@ -221,15 +219,14 @@ TEST(FillDisplayBitmap, MatchesTheLiteralBoxAverageWholeOrARowAtATimeFromItsImag
         int32_t w, h, W, H;
     };
     const Case cases[] = {
-        {960, 800, 792, 660},  // blocks of one or two cells each way
-        {7, 5, 3, 2},          // odd reductions
-        {97, 31, 40, 60},      // reduced across, enlarged down
-        {5, 3, 11, 7},         // odd enlargements
-        {13, 9, 1, 1},         // everything into one pixel
-        {1, 1, 13, 9},         // one cell everywhere
-        {1000, 3, 7, 200},
-        {301, 299, 300, 300},  // one span of two in each direction
-        {200, 150, 2, 1},      // boxes of 15,000 cells
+        {960, 800, 792, 660},                        // blocks of one or two cells each way
+        {7, 5, 3, 2},                                // odd reductions
+        {97, 31, 40, 60},                            // reduced across, enlarged down
+        {5, 3, 11, 7},                               // odd enlargements
+        {13, 9, 1, 1},                               // everything into one pixel
+        {1, 1, 13, 9},                               // one cell everywhere
+        {1000, 3, 7, 200},    {301, 299, 300, 300},  // one span of two in each direction
+        {200, 150, 2, 1},                            // boxes of 15,000 cells
         {300, 101, 1, 3},
     };
     uint32_t seed = 2;
@@ -255,16 +252,15 @@ TEST(FillDisplayBitmap, AUniformImageKeepsItsColourAtEveryScale)
     // Every channel sum is an exact multiple of the box size; white fills every channel to
     // its limit, also in boxes of 8,224 and 8,225 cells.
     const Size sizes[][2] = {
-        {{8224, 1}, {1, 1}}, {{8225, 1}, {1, 1}},   {{91, 91}, {1, 1}}, {{100, 100}, {3, 7}},
+        {{8224, 1}, {1, 1}}, {{8225, 1}, {1, 1}},      {{91, 91}, {1, 1}}, {{100, 100}, {3, 7}},
         {{7, 5}, {3, 2}},    {{960, 800}, {792, 660}}, {{2, 3}, {9, 4}},
     };
     for (uint32_t color : {0xFFFFFFu, 0x7F0180u}) {
         for (const auto& [imageSize, bitmapSize] : sizes) {
-            SCOPED_TRACE(testing::Message() << std::hex << color << std::dec << " "
-                                            << imageSize.width << "x" << imageSize.height);
+            SCOPED_TRACE(testing::Message()
+                         << std::hex << color << std::dec << " " << imageSize.width << "x" << imageSize.height);
             const int64_t cells = int64_t{imageSize.width} * imageSize.height;
-            const PixelBuffer image =
-                ImageOf(imageSize.width, imageSize.height, std::vector<uint32_t>(cells, color));
+            const PixelBuffer image = ImageOf(imageSize.width, imageSize.height, std::vector<uint32_t>(cells, color));
             for (uint32_t pixel : PixelsOf(ResampledTo(image, bitmapSize))) {
                 ASSERT_EQ(pixel, color);
             }
@@ -360,8 +356,8 @@ TEST(ComposePicture, WholeOrInBandsInAnyOrderGivesTheLiteralPicture)
         const std::vector<int32_t> levels = RandomLevels(int64_t{c.grid.width} * c.grid.height, seed);
         const ColorTable table = DistinctColors(seed++);
         const Size size = FitBitmapSize(c.client, kMargins, c.grid);
-        const std::vector<uint32_t> expected =
-            literal::BoxAverage(ColorsOf(levels, table), c.grid.width, c.grid.height, size.width, size.height);
+        const std::vector<uint32_t> expected = literal::BoxAverage(ColorsOf(levels, table), c.grid.width, c.grid.height,
+                                                                   size.width, size.height);
         EXPECT_EQ(PixelsOf(Composed(levels, c.grid, table, c.client).bitmap), expected);
 
         // Bands between random cuts, in random order, over an image whose rows are all wrong

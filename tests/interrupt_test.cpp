@@ -1,7 +1,7 @@
 // What the caught and the ignored signals do to a program's work (POSIX).
-#include "platform/file_io.h"
 #include "platform/interrupt.h"
 #include "child_process.h"
+#include "platform/file_io.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

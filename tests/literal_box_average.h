@@ -9,8 +9,7 @@
 namespace literal {
 
 // bitmap (W × H) from image (w × h), both row-major 0x00RRGGBB.
-inline std::vector<uint32_t> BoxAverage(const std::vector<uint32_t>& image, int64_t w, int64_t h,
-                                        int64_t W, int64_t H)
+inline std::vector<uint32_t> BoxAverage(const std::vector<uint32_t>& image, int64_t w, int64_t h, int64_t W, int64_t H)
 {
     std::vector<uint32_t> bitmap(static_cast<size_t>(W * H));
     for (int64_t y = 0; y < H; ++y) {
@@ -37,8 +36,8 @@ inline std::vector<uint32_t> BoxAverage(const std::vector<uint32_t>& image, int6
                 }
             }
             const int64_t n = (x1 - x0) * (y1 - y0);
-            bitmap[static_cast<size_t>(y * W + x)] =
-                static_cast<uint32_t>((red / n) << 16 | (green / n) << 8 | (blue / n));
+            bitmap[static_cast<size_t>(y * W + x)] = static_cast<uint32_t>((red / n) << 16 | (green / n) << 8 |
+                                                                           (blue / n));
         }
     }
     return bitmap;

@@ -26,8 +26,7 @@ inline int32_t Trunc(double v)
 }
 
 // Fills rows 0..R-1 of `cells` (R rows of W cells) exactly as the algorithm is written.
-inline void ComputeStripe(int32_t* cells, int32_t W, int32_t R, double xmin, double y0, double xr,
-                          double yr)
+inline void ComputeStripe(int32_t* cells, int32_t W, int32_t R, double xmin, double y0, double xr, double yr)
 {
     std::vector<double> histogram(W > 0 ? W : 0);
     for (int32_t i = 0; i < R; ++i) {

@@ -41,8 +41,9 @@ protected:
         };
         const auto differing = [&copy](const PixelBuffer& buffer, const std::vector<uint32_t>& pixels) {
             const std::vector<uint32_t> now = copy(buffer);
-            return now.size() != pixels.size() ? -1 : std::inner_product(now.begin(), now.end(), pixels.begin(), 0,
-                                                                          std::plus<>(), std::not_equal_to<>());
+            return now.size() != pixels.size() ? -1
+                                               : std::inner_product(now.begin(), now.end(), pixels.begin(), 0,
+                                                                    std::plus<>(), std::not_equal_to<>());
         };
         const std::vector<uint32_t> tickedImage = copy(View().ColorizedImage());
         const std::vector<uint32_t> tickedBitmap = copy(View().DisplayBitmap());
@@ -96,7 +97,7 @@ TEST_F(MainFrame, ShowsTheFramedPlaceholderBeforeAnyCalculation)
     const ImagePlacement place = View().Placement();
     const PixelBuffer& bitmap = View().DisplayBitmap();
     ASSERT_GT(bitmap.width, 0);
-    EXPECT_EQ(bitmap.width, bitmap.height);  // the placeholder is square
+    EXPECT_EQ(bitmap.width, bitmap.height);                                   // the placeholder is square
     EXPECT_EQ(pixels.pixel(place.left, place.bottom - 1), 0xFF000000u);       // black square
     EXPECT_EQ(pixels.pixel(place.left + 10, place.bottom - 1), 0xFF404040u);  // grey square
     EXPECT_EQ(app.WorkerCount(), 0);
@@ -262,11 +263,10 @@ TEST_F(MainFrame, AcceleratorsDoNothing)
     const QImage before = ViewPixels();
     const int32_t count = app.m_nDisplayCount;
     const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-        {Qt::Key_C, Qt::ControlModifier},    {Qt::Key_V, Qt::ControlModifier},
-        {Qt::Key_X, Qt::ControlModifier},    {Qt::Key_Z, Qt::ControlModifier},
-        {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
-        {Qt::Key_Delete, Qt::ShiftModifier}, {Qt::Key_Backspace, Qt::AltModifier},
-        {Qt::Key_F6, Qt::NoModifier},        {Qt::Key_F6, Qt::ShiftModifier},
+        {Qt::Key_C, Qt::ControlModifier},    {Qt::Key_V, Qt::ControlModifier},      {Qt::Key_X, Qt::ControlModifier},
+        {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_Delete, Qt::ShiftModifier}, {Qt::Key_Backspace, Qt::AltModifier},  {Qt::Key_F6, Qt::NoModifier},
+        {Qt::Key_F6, Qt::ShiftModifier},
     };
     for (const auto& [key, modifiers] : keys) {
         QTest::keyClick(&View(), key, modifiers);

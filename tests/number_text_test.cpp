@@ -33,10 +33,21 @@ std::string PrintfG15(double value)
 TEST(TextToDouble, AcceptsNumbersWithBlanksAroundThem)
 {
     const std::pair<const char*, double> cases[] = {
-        {"3", 3.0},           {"  2.5e-3\t ", 0.0025}, {"\t-7", -7.0},    {"1d2", 100.0},
-        {"1D-2", 0.01},       {"1E+2", 100.0},         {"+.5", 0.5},      {"-.5", -0.5},
-        {"1.", 1.0},          {".25", 0.25},           {"+4", 4.0},       {"0.1", 0.1},
-        {"1e-310", 1e-310},   {"0001.50", 1.5},        {"1e0000000000000000000000005", 1e5},
+        {"3", 3.0},
+        {"  2.5e-3\t ", 0.0025},
+        {"\t-7", -7.0},
+        {"1d2", 100.0},
+        {"1D-2", 0.01},
+        {"1E+2", 100.0},
+        {"+.5", 0.5},
+        {"-.5", -0.5},
+        {"1.", 1.0},
+        {".25", 0.25},
+        {"+4", 4.0},
+        {"0.1", 0.1},
+        {"1e-310", 1e-310},
+        {"0001.50", 1.5},
+        {"1e0000000000000000000000005", 1e5},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(TextToDouble(Utf16(text)), value) << text;
@@ -57,9 +68,9 @@ TEST(TextToDouble, AcceptsZeroOnlyWithALeadingZero)
 
 TEST(TextToDouble, RejectsTextThatIsNotOneDecimalNumber)
 {
-    for (const char* text : {"", "   ", "\t", "1,5", "12abc", "1e", "1e+", "1d-", "e5", ".", "-",
-                             "+", "--1", "+-1", "1..2", "1.2.3", "1 2", "0x10", "0x1p3", "inf",
-                             "-inf", "infinity", "nan", "NAN", "1\n", "\n1", "1f", "1e5.5"}) {
+    for (const char* text : {"",     "   ",      "\t",  "1,5", "12abc", "1e",    "1e+", "1d-",  "e5",    ".",
+                             "-",    "+",        "--1", "+-1", "1..2",  "1.2.3", "1 2", "0x10", "0x1p3", "inf",
+                             "-inf", "infinity", "nan", "NAN", "1\n",   "\n1",   "1f",  "1e5.5"}) {
         EXPECT_EQ(TextToDouble(Utf16(text)), std::nullopt) << text;
     }
     // Full-width digits and an ideographic space are not digits or blanks.
@@ -112,11 +123,27 @@ TEST(TextToDouble, ReadsOnlyTheFirst31Characters)
 
 TEST(DoubleToText, WritesWhatPercentG15Writes)
 {
-    const double values[] = {0.0,     -0.0,     3.0,      1.0,      4.0,       0.1,
-                             1.0 / 3, -2.5e-3,  1e-4,     9.99e-5,  1e15,      999999999999999.0,
-                             1e16,    123456789012345678.0, std::numeric_limits<double>::max(),
-                             std::numeric_limits<double>::denorm_min(), kInfinity, -kInfinity,
-                             3.5,     0.12345,  -1e300};
+    const double values[] = {0.0,
+                             -0.0,
+                             3.0,
+                             1.0,
+                             4.0,
+                             0.1,
+                             1.0 / 3,
+                             -2.5e-3,
+                             1e-4,
+                             9.99e-5,
+                             1e15,
+                             999999999999999.0,
+                             1e16,
+                             123456789012345678.0,
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::denorm_min(),
+                             kInfinity,
+                             -kInfinity,
+                             3.5,
+                             0.12345,
+                             -1e300};
     for (double value : values) {
         EXPECT_EQ(DoubleToText(value), PrintfG15(value)) << value;
     }
@@ -175,9 +202,9 @@ std::optional<double> ExpectedValue(std::u16string_view text)
 std::u16string RandomText(std::mt19937_64& random)
 {
     static const std::u16string pieces[] = {
-        u"0", u"1", u"5", u"9", u"7", u"0", u".", u"+", u"-", u"e", u"E", u"d", u"D", u" ",
-        u"\t", u"x", u"inf", u"nan", u",", u"１", u"\u3000", u"\U0001F600", u"e308", u"e-308",
-        u"e-324", u"e400", u"e-400", u"000000", u"123456789", u"\n", u"a"};
+        u"0",    u"1",     u"5",     u"9",    u"7",     u"0",      u".",         u"+",  u"-",  u"e",      u"E",
+        u"d",    u"D",     u" ",     u"\t",   u"x",     u"inf",    u"nan",       u",",  u"１", u"\u3000", u"\U0001F600",
+        u"e308", u"e-308", u"e-324", u"e400", u"e-400", u"000000", u"123456789", u"\n", u"a"};
     std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> count(0, 14);
     std::u16string text;
@@ -216,8 +243,7 @@ TEST(TextToDouble, AgreesWithTheGrammarOnRandomTexts)
             const std::u16string text = RandomText(random);
             const std::optional<double> expected = ExpectedValue(text);
             const std::optional<double> actual = TextToDouble(text);
-            ASSERT_EQ(actual.has_value(), expected.has_value())
-                << "text \"" << Printable(text) << "\", seed " << seed;
+            ASSERT_EQ(actual.has_value(), expected.has_value()) << "text \"" << Printable(text) << "\", seed " << seed;
             if (actual) {
                 ++accepted;
                 ASSERT_EQ(std::bit_cast<uint64_t>(*actual), std::bit_cast<uint64_t>(*expected))

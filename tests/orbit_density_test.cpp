@@ -49,8 +49,8 @@ std::vector<int32_t> ComputeLiterally(const Case& c)
 }
 
 // Names the first differing cell and how many differ, instead of printing whole grids.
-testing::AssertionResult SameLevels(const std::vector<int32_t>& expected,
-                                    const std::vector<int32_t>& actual, int32_t width)
+testing::AssertionResult SameLevels(const std::vector<int32_t>& expected, const std::vector<int32_t>& actual,
+                                    int32_t width)
 {
     if (expected == actual) {
         return testing::AssertionSuccess();
@@ -63,17 +63,16 @@ testing::AssertionResult SameLevels(const std::vector<int32_t>& expected,
             ++differing;
         }
     }
-    return testing::AssertionFailure()
-           << differing << " cells differ; first at row " << first / width << " column "
-           << first % width << ": " << actual[first] << " instead of " << expected[first];
+    return testing::AssertionFailure() << differing << " cells differ; first at row " << first / width << " column "
+                                       << first % width << ": " << actual[first] << " instead of " << expected[first];
 }
 
 // Compares every kernel this processor can run with the literal algorithm, cell for cell.
 void ExpectEveryKernelMatchesTheLiteralAlgorithm(std::initializer_list<Case> cases)
 {
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.rows << " x " << c.xMin << "+"
-                                        << c.xRange << " a " << c.yStart << "+" << c.yRange);
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.rows << " x " << c.xMin << "+" << c.xRange << " a "
+                                        << c.yStart << "+" << c.yRange);
         const std::vector<int32_t> expected = ComputeLiterally(c);
         for (OrbitKernel kernel : SupportedKernels()) {
             SCOPED_TRACE(OrbitKernelName(kernel));
@@ -100,8 +99,8 @@ TEST(OrbitDensity, IterationCountFollowsWidthOverRange)
 {
     EXPECT_EQ(IterationCount(660, 1.0), 66000);
     EXPECT_EQ(IterationCount(660, 0.5), 132000);
-    EXPECT_EQ(IterationCount(660, 0.0), 0);      // infinite quotient
-    EXPECT_EQ(IterationCount(0, 0.0), 0);        // not a number
+    EXPECT_EQ(IterationCount(660, 0.0), 0);  // infinite quotient
+    EXPECT_EQ(IterationCount(0, 0.0), 0);    // not a number
     EXPECT_EQ(IterationCount(660, -1.0), -66000);
     EXPECT_EQ(IterationCount(65536, 1e-9), 2147483647);  // saturates, never wraps
 }
@@ -131,7 +130,7 @@ TEST(OrbitDensity, ColumnsTruncateTowardZero)
     const double first = (kOrbitStart * (1 - kOrbitStart)) * 3.0;
     EXPECT_DOUBLE_EQ(first, 0.3246302925);
     EXPECT_EQ(ColumnOf(first, stripe), 214);
-    EXPECT_EQ(ColumnOf(1.0, stripe), 660);           // one past the last column: not counted
+    EXPECT_EQ(ColumnOf(1.0, stripe), 660);  // one past the last column: not counted
     EXPECT_EQ(ColumnOf(0.0, stripe), 0);
     EXPECT_EQ(ColumnOf(-1.0 / 660 / 2, stripe), 0);  // less than a column left of xmin
     EXPECT_EQ(ColumnOf(-1.5 / 660, stripe), -1);
@@ -145,13 +144,13 @@ TEST(OrbitDensity, CountedIteratesEndAtTheEdgesOfTheColumns)
 {
     const double infinity = std::numeric_limits<double>::infinity();
     for (const Case& c : {
-             Case{660, 1, 0.0, 3.0, 1.0, 1.0},        // the column-0 band reaches left of 0
-             Case{10, 1, 0.5, 3.9, 1e-4, 2e-4},       // a deep zoom
-             Case{1000, 1, 0.5, 3.9, 1e-12, 1.0},     // quotients far beyond 32 bits
-             Case{4, 1, -1e-300, 0.5, 2e-300, 1.0},   // tiny iterates, subnormals among them
-             Case{8, 1, -3.5, -2.0, 0.25, 1.0},       // negative iterates
-             Case{4, 1, -10.0, 3.0, 1.0, 1.0},        // the column-0 band beyond the bound
-             Case{3, 1, 9.5, 3.0, 3.0, 1.0},          // the last column beyond the bound
+             Case{660, 1, 0.0, 3.0, 1.0, 1.0},       // the column-0 band reaches left of 0
+             Case{10, 1, 0.5, 3.9, 1e-4, 2e-4},      // a deep zoom
+             Case{1000, 1, 0.5, 3.9, 1e-12, 1.0},    // quotients far beyond 32 bits
+             Case{4, 1, -1e-300, 0.5, 2e-300, 1.0},  // tiny iterates, subnormals among them
+             Case{8, 1, -3.5, -2.0, 0.25, 1.0},      // negative iterates
+             Case{4, 1, -10.0, 3.0, 1.0, 1.0},       // the column-0 band beyond the bound
+             Case{3, 1, 9.5, 3.0, 3.0, 1.0},         // the last column beyond the bound
          }) {
         const StripeSpec stripe{nullptr, c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange};
         SCOPED_TRACE(testing::Message() << c.width << " columns from " << c.xMin << " over " << c.xRange);
@@ -190,24 +189,24 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnTheDefaultRegion)
 TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnPeriodicOrbits)
 {
     ExpectEveryKernelMatchesTheLiteralAlgorithm({
-        {120, 16, 0.3, 3.82, 0.25, 0.04},   // the period-3 window near 1 + sqrt(8)
-        {17, 40, 0.1, 3.828, 0.9, 0.02},    // its edge, with long intermittent transients
-        {200, 24, 0.0, 3.44, 1.0, 0.13},    // periods 4, 8, 16, 32 of the doubling cascade
-        {9, 12, 0.0, 3.55, 1.0, 0.02},      // long periods found near the last iteration
-        {7, 9, 0.0, 2.95, 1.0, 0.1},        // too slow to repeat within 700 iterations
-        {5, 11, -1.0, 3.0, 3.0, 0.6},       // 166 iterations, fewer than many pre-periods
-        {40, 4, 0.0, 4.0, 1.0, 0.0},        // a = 4 everywhere: 0.5, then 1, then 0 forever
+        {120, 16, 0.3, 3.82, 0.25, 0.04},  // the period-3 window near 1 + sqrt(8)
+        {17, 40, 0.1, 3.828, 0.9, 0.02},   // its edge, with long intermittent transients
+        {200, 24, 0.0, 3.44, 1.0, 0.13},   // periods 4, 8, 16, 32 of the doubling cascade
+        {9, 12, 0.0, 3.55, 1.0, 0.02},     // long periods found near the last iteration
+        {7, 9, 0.0, 2.95, 1.0, 0.1},       // too slow to repeat within 700 iterations
+        {5, 11, -1.0, 3.0, 3.0, 0.6},      // 166 iterations, fewer than many pre-periods
+        {40, 4, 0.0, 4.0, 1.0, 0.0},       // a = 4 everywhere: 0.5, then 1, then 0 forever
     });
 }
 
 TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnChaoticAndEscapingOrbits)
 {
     ExpectEveryKernelMatchesTheLiteralAlgorithm({
-        {150, 10, 0.4, 3.8, 0.2, 0.1},      // chaotic zoom
-        {80, 12, 0.0, 3.95, 1.0, 0.25},     // a above 4: orbits escape
-        {25, 7, 1.0, 4.0, 1.0, 1.0},        // x-range beyond the orbit values
-        {64, 8, -0.5, 2.0, 2.0, 2.5},       // x-range outside 0..1, a below 3
-        {50, 6, -12.0, -2.0, 24.0, 1.0},    // negative parameters
+        {150, 10, 0.4, 3.8, 0.2, 0.1},    // chaotic zoom
+        {80, 12, 0.0, 3.95, 1.0, 0.25},   // a above 4: orbits escape
+        {25, 7, 1.0, 4.0, 1.0, 1.0},      // x-range beyond the orbit values
+        {64, 8, -0.5, 2.0, 2.0, 2.5},     // x-range outside 0..1, a below 3
+        {50, 6, -12.0, -2.0, 24.0, 1.0},  // negative parameters
     });
 }
 
@@ -219,8 +218,8 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnSmallAndNarrowGrids)
         {3, 2, 0.2, 3.7, 0.6, 0.3},
         {7, 5, 0.0, 3.6, 1.0, 0.4},
         {17, 1, 0.0, 3.99, 1.0, 0.01},
-        {12, 2, 0.5, 3.6, 1e-3, 0.01},      // narrow x-range: a million iterations
-        {1, 1, 0.6, 3.7, 2e-5, 0.001},      // very narrow: five million iterations
+        {12, 2, 0.5, 3.6, 1e-3, 0.01},  // narrow x-range: a million iterations
+        {1, 1, 0.6, 3.7, 2e-5, 0.001},  // very narrow: five million iterations
     });
 }
 
@@ -229,12 +228,12 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnSmallAndNarrowGrids)
 TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnWindowsFewIteratesReach)
 {
     ExpectEveryKernelMatchesTheLiteralAlgorithm({
-        {4, 3, -1e-3, 0.6, 2e-3, 0.3},      // a below 1: orbits decay to 0
-        {4, 3, -0.12, -0.8, 0.03, 0.4},     // negative parameters: negative iterates
-        {10, 2, 5.0, 3.9, 0.02, 0.01},      // beyond the orbits
-        {10, 2, 20.0, 3.9, 0.02, 0.01},     // beyond the divergence bound: nothing counts
-        {3, 4, 0.9, 3.95, 0.01, 0.05},      // chaotic, near the top of the orbits
-        {2, 16, 0.35, 3.569, 0.02, 8e-4},   // long periods, followed on in the lanes
+        {4, 3, -1e-3, 0.6, 2e-3, 0.3},     // a below 1: orbits decay to 0
+        {4, 3, -0.12, -0.8, 0.03, 0.4},    // negative parameters: negative iterates
+        {10, 2, 5.0, 3.9, 0.02, 0.01},     // beyond the orbits
+        {10, 2, 20.0, 3.9, 0.02, 0.01},    // beyond the divergence bound: nothing counts
+        {3, 4, 0.9, 3.95, 0.01, 0.05},     // chaotic, near the top of the orbits
+        {2, 16, 0.35, 3.569, 0.02, 8e-4},  // long periods, followed on in the lanes
     });
 }
 
@@ -244,11 +243,11 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnExtremeRegions)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     ExpectEveryKernelMatchesTheLiteralAlgorithm({
-        {30, 3, -1e308, 3.5, 0.5, 0.5},     // infinite quotients count in column 0
-        {30, 3, nan, 3.5, 1.0, 0.5},        // so do quotients that are not a number
-        {50, 2, -1e9, 3.5, 1.0, 0.5},       // quotients beyond the 32-bit range
-        {20, 2, 0.0, 3.5, -1.0, 0.5},       // negative iteration count
-        {20, 2, 0.0, 3.5, 0.0, 0.5},        // infinite iteration count converts to 0
+        {30, 3, -1e308, 3.5, 0.5, 0.5},  // infinite quotients count in column 0
+        {30, 3, nan, 3.5, 1.0, 0.5},     // so do quotients that are not a number
+        {50, 2, -1e9, 3.5, 1.0, 0.5},    // quotients beyond the 32-bit range
+        {20, 2, 0.0, 3.5, -1.0, 0.5},    // negative iteration count
+        {20, 2, 0.0, 3.5, 0.0, 0.5},     // infinite iteration count converts to 0
     });
 }
 
@@ -257,7 +256,7 @@ TEST(OrbitDensity, EveryKernelMatchesTheLiteralAlgorithmOnExtremeRegions)
 TEST(OrbitDensity, CountsBeyondThirtyTwoBitsStayExact)
 {
     const double justAboveTwoTo32 = 100.0 / 429496730.5;  // ten sub-samples: 2^32 + 4 hits
-    const double saturated = 1e-12;                        // 2^31 − 1 iterations each
+    const double saturated = 1e-12;                       // 2^31 − 1 iterations each
     ASSERT_EQ(int64_t{10} * IterationCount(1, justAboveTwoTo32), (int64_t{1} << 32) + 4);
     ASSERT_EQ(IterationCount(1, saturated), std::numeric_limits<int32_t>::max());
     for (double xRange : {justAboveTwoTo32, saturated}) {

@@ -19,7 +19,7 @@ TEST(FitBitmapSize, KeepsTheImageAspectInsideTheMargins)
 {
     ExpectSize(FitBitmapSize({440, 340}, kMargins, kNoImage), 300, 300);  // placeholder: square
     ExpectSize(FitBitmapSize({340, 440}, kMargins, kNoImage), 300, 300);
-    ExpectSize(FitBitmapSize({340, 340}, kMargins, {100, 50}), 300, 150);  // narrower area
+    ExpectSize(FitBitmapSize({340, 340}, kMargins, {100, 50}), 300, 150);   // narrower area
     ExpectSize(FitBitmapSize({440, 240}, kMargins, {200, 100}), 400, 200);  // equal ratios
     ExpectSize(FitBitmapSize({1000, 700}, kMargins, {660, 660}), 660, 660);
     ExpectSize(FitBitmapSize({1000, 700}, kMargins, {960, 800}), 792, 660);
@@ -28,10 +28,10 @@ TEST(FitBitmapSize, KeepsTheImageAspectInsideTheMargins)
 
 TEST(FitBitmapSize, ClientAreasNoLargerThanTheMarginsGiveNoPixels)
 {
-    ExpectSize(FitBitmapSize({40, 40}, kMargins, {100, 50}), 0, 0);  // 0 / 0
-    ExpectSize(FitBitmapSize({140, 40}, kMargins, {100, 50}), 0, 0);  // +infinity: height 0
-    ExpectSize(FitBitmapSize({30, 40}, kMargins, {100, 50}), -10, -5);  // −infinity
-    ExpectSize(FitBitmapSize({30, 30}, kMargins, {50, 100}), -5, -10);  // both negative
+    ExpectSize(FitBitmapSize({40, 40}, kMargins, {100, 50}), 0, 0);      // 0 / 0
+    ExpectSize(FitBitmapSize({140, 40}, kMargins, {100, 50}), 0, 0);     // +infinity: height 0
+    ExpectSize(FitBitmapSize({30, 40}, kMargins, {100, 50}), -10, -5);   // −infinity
+    ExpectSize(FitBitmapSize({30, 30}, kMargins, {50, 100}), -5, -10);   // both negative
     ExpectSize(FitBitmapSize({30, 140}, kMargins, {100, 50}), -10, -5);  // negative ratio
 }
 
@@ -48,12 +48,11 @@ TEST(FitBitmapSize, LargeGridsDoNotOverflow)
     ExpectSize(FitBitmapSize({50000, 60000}, kMargins, {65536, 65536}), 49960, 49960);
     ExpectSize(FitBitmapSize({40040, 60000}, kMargins, {65535, 65536}), 40000, 40000);
     // A negative-ratio height far beyond 32 bits saturates instead of wrapping.
-    ExpectSize(FitBitmapSize({100000, 30}, kMargins, {1, 65536}), 99960,
-               std::numeric_limits<int32_t>::max());
+    ExpectSize(FitBitmapSize({100000, 30}, kMargins, {1, 65536}), 99960, std::numeric_limits<int32_t>::max());
 }
 
-void ExpectPlacement(const ImagePlacement& p, int32_t offX, int32_t offY, int32_t left,
-                     int32_t top, int32_t right, int32_t bottom)
+void ExpectPlacement(const ImagePlacement& p, int32_t offX, int32_t offY, int32_t left, int32_t top, int32_t right,
+                     int32_t bottom)
 {
     EXPECT_EQ(p.offX, offX);
     EXPECT_EQ(p.offY, offY);

@@ -1,5 +1,5 @@
-#include "failing_sink.h"
 #include "job/png_file.h"
+#include "failing_sink.h"
 #include "png_reader.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +18,8 @@ TEST(PngFile, DecodesToTheBufferWithRowZeroAtTheBottomAndCarriesItsTexts)
     ASSERT_TRUE(png);
     const DecodedPng decoded = DecodePng(*png);
     ASSERT_EQ(decoded.error, "");
-    const std::vector<std::pair<std::string, std::string>> expectedTexts = {
-        {"Software", "corvalis-render 1"}, {"Command", "corvalis-render --grid 3x2"}};
+    const std::vector<std::pair<std::string, std::string>> expectedTexts = {{"Software", "corvalis-render 1"},
+                                                                            {"Command", "corvalis-render --grid 3x2"}};
     EXPECT_EQ(decoded.texts, expectedTexts);
     ASSERT_EQ(decoded.width, 3);
     ASSERT_EQ(decoded.height, 2);

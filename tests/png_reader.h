@@ -15,7 +15,7 @@ struct DecodedPng {
     std::string error;  // empty when the file is a PNG this reader understands
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
+    std::vector<uint32_t> pixels;                            // 0x00RRGGBB, top row first
     std::vector<std::pair<std::string, std::string>> texts;  // tEXt keyword and text, in order
 };
 
@@ -79,7 +79,8 @@ inline DecodedPng DecodePng(std::string_view file)
     std::vector<uint8_t> raw((rowBytes + 1) * static_cast<size_t>(png.height));
     uLongf rawSize = static_cast<uLongf>(raw.size());
     if (uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(compressed.data()),
-                   static_cast<uLong>(compressed.size())) != Z_OK || rawSize != raw.size()) {
+                   static_cast<uLong>(compressed.size())) != Z_OK ||
+        rawSize != raw.size()) {
         png.error = "the image data does not inflate to the picture's size";
         return png;
     }

@@ -43,7 +43,6 @@ protected:
         Release(to);
         return shown;
     }
-
 };
 
 const QStringList kQuarterZoom = {"0.25", "3.375", "0.75", "3.875"};
@@ -216,7 +215,8 @@ TEST_F(RegionDrag, TheBandInvertsExactlyItsOutlineAndLeavesNothingBehind)
             }
         }
     }
-    std::sort(outline.begin(), outline.end(), [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
+    std::sort(outline.begin(), outline.end(),
+              [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
     EXPECT_EQ(changed, outline);
     const QImage banded = ViewPixels();
     for (const QPoint& p : changed) {

@@ -105,9 +105,7 @@ TEST(RenderRows, ACancelCheckThatAnswersTrueEndsItWithAnInterrupt)
         StringSink pgm;
         int asks = 0;
         RenderHooks hooks;
-        hooks.cancel = [&] {
-            return asksAnswered < 0 ? pgm.Bytes().size() == pgmBytes : ++asks > asksAnswered;
-        };
+        hooks.cancel = [&] { return asksAnswered < 0 ? pgm.Bytes().size() == pgmBytes : ++asks > asksAnswered; };
         const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}}, nullptr, hooks);
         ASSERT_FALSE(status) << asksAnswered;
         EXPECT_TRUE(status.Error().IsInterrupt()) << status.Error().Message();
@@ -136,9 +134,9 @@ TEST(RenderRows, AFailedWriteEndsItNamingTheOutput)
                 ASSERT_FALSE(status);
                 EXPECT_EQ(status.Error().IsInterrupt(), failure.IsInterrupt());
                 if (!failure.IsInterrupt()) {
-                    EXPECT_EQ(status.Error().Message(),
-                              std::string("cannot write '") + (failLevels ? "out.pgm" : "out.png") +
-                                  "': No space left on device");
+                    EXPECT_EQ(status.Error().Message(), std::string("cannot write '") +
+                                                            (failLevels ? "out.pgm" : "out.png") +
+                                                            "': No space left on device");
                 }
             }
         }

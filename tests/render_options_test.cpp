@@ -76,12 +76,16 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "-o", "f.png"}, "has no field"},
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "-o", "f%d-%d"}, "more than one field"},
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "-o", "f%s"}, "begins no field"},
-        {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--levels", "-", "-o", "-"}, "cannot both"},
+        {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--levels", "-", "-o", "-"},
+         "cannot both"},
         // Finite corners whose extent a double cannot hold give no picture.
-        {{"--region", "-1e308", "3", "1e308", "4", "--grid", "2x2", "--levels", "a"}, "XMIN and XMAX are too far apart"},
+        {{"--region", "-1e308", "3", "1e308", "4", "--grid", "2x2", "--levels", "a"},
+         "XMIN and XMAX are too far apart"},
         {{"--region", "0", "3", "1e-310", "4", "--grid", "2x2", "--levels", "a"}, "XMIN and XMAX are too close"},
-        {{"--region", "0", "-1e308", "1", "1e308", "--grid", "2x2", "--levels", "a"}, "YMIN and YMAX are too far apart"},
-        {{"--zoom-to", "0", "3", "5e-324", "4", "--frames", "3", "--grid", "2x2", "-o", "f%d"}, "X0 and X1 are too close"},
+        {{"--region", "0", "-1e308", "1", "1e308", "--grid", "2x2", "--levels", "a"},
+         "YMIN and YMAX are too far apart"},
+        {{"--zoom-to", "0", "3", "5e-324", "4", "--frames", "3", "--grid", "2x2", "-o", "f%d"},
+         "X0 and X1 are too close"},
         // An option is no file name of --from.
         {{"--from", "-o", "z.png"}, "--from needs a rows file"},
     };
@@ -142,12 +146,15 @@ TEST(RenderOptions, StripesAndThreadsAreApart)
 
 TEST(RenderOptions, TheReproducingCommandReadsBackToTheSamePicture)
 {
-    const Parsed r = Parse({"--region", "0.4", "3.8", "0.6", "3.9", "--fit", "300x200", "--threads", "2",
-                                 "--scheme", "green", "--reverse", "-o", "z.png"});
+    const Parsed r = Parse({"--region", "0.4", "3.8", "0.6", "3.9", "--fit", "300x200", "--threads", "2", "--scheme",
+                            "green", "--reverse", "-o", "z.png"});
     ASSERT_EQ(r.error, "");
-    const std::string command = ReproducingCommand({r.options.computation.region, r.options.computation.grid, r.options.computation.client, 3, {}}, r.options.style);
-    EXPECT_EQ(command, "corvalis-render --region 0.40000000000000002 3.7999999999999998 0.59999999999999998 "
-                       "3.8999999999999999 --fit 300x200 --stripes 3 --scheme green --reverse");
+    const std::string command = ReproducingCommand(
+        {r.options.computation.region, r.options.computation.grid, r.options.computation.client, 3, {}},
+        r.options.style);
+    EXPECT_EQ(command,
+              "corvalis-render --region 0.40000000000000002 3.7999999999999998 0.59999999999999998 "
+              "3.8999999999999999 --fit 300x200 --stripes 3 --scheme green --reverse");
     std::vector<std::string> words;
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
         end = command.find(' ', start);

@@ -1,5 +1,5 @@
-#include "job/render_job.h"
 #include "job/rows_file.h"
+#include "job/render_job.h"
 #include "platform/file_path.h"
 #include "reference_levels.h"
 #include "temp_folder.h"
@@ -111,8 +111,9 @@ TEST(KeptRows, AFileOfAnotherComputationIsRefusedAndLeftAsItIs)
     taller.grid.height = 22;
     for (const Computation& other : {taller, SmallComputation({1, 2})}) {
         EXPECT_EQ(Refusal(KeptRows::OpenToKeep(name, other)),
-                  QuotedName(name) + ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x21, "
-                                     "2 stripes, shard 0/2); it is left as it is: give another file for this one");
+                  QuotedName(name) +
+                      ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x21, "
+                      "2 stripes, shard 0/2); it is left as it is: give another file for this one");
         EXPECT_TRUE(ReadBytes(folder.Path() / "other.rows") == kept);
     }
 }
@@ -167,8 +168,9 @@ TEST(KeptRows, GatheringRefusesAMissingDoubledOrUnfinishedShardAndAnotherComputa
     taller.grid.height = 22;
     ASSERT_TRUE(KeptRows::OpenToKeep(other, taller));
     EXPECT_EQ(Refusal(KeptRows::Gather({shard0, other})),
-              QuotedName(other) + ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x22, 2 stripes, "
-                                  "shard 1/2) than " +
+              QuotedName(other) +
+                  ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x22, 2 stripes, "
+                  "shard 1/2) than " +
                   QuotedName(shard0) + " (region 0 3.5 1 4, grid 24x21, 2 stripes, shard 0/2)");
 }
 

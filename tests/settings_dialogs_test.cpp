@@ -67,8 +67,7 @@ TEST_F(SettingsDialogs, RegionDialogShowsTheRegionAndStoresTheTypedOneOrderedPer
         auto* startX = qobject_cast<QLineEdit*>(dialog->GetDlgItem(IDC_START_X));
         EXPECT_EQ(QApplication::focusWidget(), startX);
         EXPECT_EQ(startX->selectedText(), startX->text());
-        TypeRegion(QStringLiteral("0.75"), QStringLiteral(" 3.5 "), QStringLiteral("0.25"),
-                   QStringLiteral("3.875"));
+        TypeRegion(QStringLiteral("0.75"), QStringLiteral(" 3.5 "), QStringLiteral("0.25"), QStringLiteral("3.875"));
         PressKey(Qt::Key_Return);
     });
     OpenRegionDialog();
@@ -278,8 +277,8 @@ TEST(ApplicationIcon, HoldsNineImagesThatQtCanRead)
         ASSERT_TRUE(reader.jumpToImage(i));
         const QImage image = reader.read();
         ASSERT_FALSE(image.isNull()) << i;
-        foundThePng = foundThePng || image.convertToFormat(QImage::Format_RGB32) ==
-                                         png.convertToFormat(QImage::Format_RGB32);
+        foundThePng = foundThePng ||
+                      image.convertToFormat(QImage::Format_RGB32) == png.convertToFormat(QImage::Format_RGB32);
     }
     EXPECT_TRUE(foundThePng) << "the 24-bit 32-pixel image is the 32-pixel PNG";
 }
@@ -292,8 +291,8 @@ TEST_F(SettingsDialogs, WorkersAndRefreshTicksGoOnWhileADialogIsOpen)
     app.m_nProcessors = 1;
     app.AllowWorkerRows(0);
     app.OnCalcStart();
-    for (const auto& open : {&SettingsDialogs::OpenRegionDialog, &SettingsDialogs::OpenColorDialog,
-                             &SettingsDialogs::OpenAboutBox}) {
+    for (const auto& open :
+         {&SettingsDialogs::OpenRegionDialog, &SettingsDialogs::OpenColorDialog, &SettingsDialogs::OpenAboutBox}) {
         const int32_t ticks = app.m_nDisplayCount;
         const int64_t rows = app.RowsDone();
         WhenModalOpens([this, rows, ticks](QWidget* dialog) {

@@ -54,5 +54,6 @@ inline std::string ReadBytes(const std::filesystem::path& path)
 
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

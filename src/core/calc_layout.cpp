@@ -7,9 +7,8 @@ Size FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRe
     const double xr = region.xmax - region.xmin;
     const double yr = region.ymax - region.ymin;
     const int32_t quotient = availableWidth / availableHeight;
-    const double areaRatio = quotient != 0
-                                 ? static_cast<double>(quotient)
-                                 : static_cast<double>(availableWidth) / availableHeight;
+    const double areaRatio = quotient != 0 ? static_cast<double>(quotient)
+                                           : static_cast<double>(availableWidth) / availableHeight;
     Size grid;
     if (xr / yr > areaRatio) {
         grid.width = availableWidth;
@@ -21,8 +20,7 @@ Size FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRe
     return grid;
 }
 
-std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
-                                    const CalcRegion& region)
+std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight, const CalcRegion& region)
 {
     const int32_t availableWidth = clientWidth - 2 * kViewMargin;
     const int32_t availableHeight = clientHeight - 2 * kViewMargin;
@@ -35,8 +33,7 @@ std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
 RowRange StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight)
 {
     const int64_t height = gridHeight;
-    return {static_cast<int32_t>((worker * height) / workers),
-            static_cast<int32_t>(((worker + 1) * height) / workers)};
+    return {static_cast<int32_t>((worker * height) / workers), static_cast<int32_t>(((worker + 1) * height) / workers)};
 }
 
 namespace {

@@ -2,8 +2,7 @@
 
 #include <new>
 
-WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count,
-                        int32_t rowsAllowed)
+WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, int32_t count, int32_t rowsAllowed)
 {
     WorkerList workers;
     try {
@@ -14,8 +13,8 @@ WorkerList StartWorkers(int32_t* levels, Size grid, const CalcRegion& region, in
                 return {};  // the workers made so far end, unstarted, as they are destroyed
             }
             const StripeSpec stripe = StripeFor(levels, grid, region, StripeBounds(i, count, grid.height));
-            worker->SetStripe(stripe.cells, stripe.width, stripe.rows, stripe.xMin, stripe.yStart,
-                              stripe.xRange, stripe.yRange);
+            worker->SetStripe(stripe.cells, stripe.width, stripe.rows, stripe.xMin, stripe.yStart, stripe.xRange,
+                              stripe.yRange);
             worker->AllowRows(rowsAllowed);
             workers[static_cast<size_t>(i)] = std::move(worker);
         }

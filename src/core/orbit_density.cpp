@@ -17,8 +17,7 @@ int32_t IterationCount(int32_t width, double xRange)
 
 double SubSampleParameter(const StripeSpec& stripe, int32_t row, int subSample)
 {
-    const double rowParameter =
-        (static_cast<double>(row) / stripe.rows) * stripe.yRange + stripe.yStart;
+    const double rowParameter = (static_cast<double>(row) / stripe.rows) * stripe.yRange + stripe.yStart;
     return rowParameter - ((stripe.yRange / stripe.rows) * subSample) * 0.1;
 }
 
@@ -51,7 +50,8 @@ std::optional<int64_t> FirstKeyWhere(int64_t low, int64_t high, const Predicate&
     }
     while (low < high) {
         // The keys of ±10 lie further apart than an int64_t reaches; their distance does not.
-        const int64_t middle = low + static_cast<int64_t>((static_cast<uint64_t>(high) - static_cast<uint64_t>(low)) / 2);
+        const int64_t middle = low +
+                               static_cast<int64_t>((static_cast<uint64_t>(high) - static_cast<uint64_t>(low)) / 2);
         if (holds(middle)) {
             high = middle;
         } else {
@@ -73,8 +73,8 @@ std::optional<std::pair<double, double>> CountedIterates(const StripeSpec& strip
     const int64_t highest = OrderKey(kEscapeBound);
     const auto column = [&stripe](int64_t key) { return ColumnOf(FromOrderKey(key), stripe); };
     const std::optional<int64_t> first = FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= 0; });
-    const std::optional<int64_t> beyond =
-        FirstKeyWhere(lowest, highest, [&](int64_t key) { return column(key) >= stripe.width; });
+    const std::optional<int64_t> beyond = FirstKeyWhere(lowest, highest,
+                                                        [&](int64_t key) { return column(key) >= stripe.width; });
     const int64_t last = beyond ? *beyond - 1 : highest;
     if (!first || *first > last) {
         return std::nullopt;
@@ -147,14 +147,13 @@ const LaneKernel& LaneKernelFor(OrbitKernel kernel)
 
 }  // namespace
 
-StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
-                           std::atomic<int32_t>* rowsDone)
+StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>& cancel, std::atomic<int32_t>* rowsDone)
 {
     return ComputeStripeWith(FastestOrbitKernel(), stripe, cancel, rowsDone);
 }
 
-StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
-                               const std::atomic<int32_t>& cancel, std::atomic<int32_t>* rowsDone)
+StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
+                               std::atomic<int32_t>* rowsDone)
 {
     return ComputeStripeOnLanes(stripe, {0, stripe.rows}, stripe.cells, cancel, LaneKernelFor(kernel), rowsDone);
 }

@@ -13,10 +13,10 @@ inline constexpr double kEscapeBound = 10.0;
 
 // One orbit per lane, structure of arrays so that a kernel loads whole vectors.
 struct OrbitLanes {
-    alignas(64) double x[kMaxLanes] = {};         // the lane's latest iterate
-    alignas(64) double a[kMaxLanes] = {};         // the lane's parameter
-    alignas(64) int64_t saved[kMaxLanes] = {};    // bits of the iterate the cycle test compares with
-    uint32_t active = 0;                          // bit l set while lane l follows an orbit
+    alignas(64) double x[kMaxLanes] = {};       // the lane's latest iterate
+    alignas(64) double a[kMaxLanes] = {};       // the lane's parameter
+    alignas(64) int64_t saved[kMaxLanes] = {};  // bits of the iterate the cycle test compares with
+    uint32_t active = 0;                        // bit l set while lane l follows an orbit
 };
 
 // A lane's count of one column. Narrow, so that every lane's columns stay in the first-level
@@ -40,8 +40,8 @@ struct LaneCounting {
 // Advances every lane by at most maxSteps iterations and counts them. Stops after the first
 // step in which an active lane's iterate escaped (that iterate is not counted) or equalled the
 // lane's saved iterate bit for bit; `events` then holds those lanes. Returns the steps made.
-using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting,
-                                       int64_t maxSteps, uint32_t& events);
+using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps,
+                                       uint32_t& events);
 
 // How a kernel counts: for stripes whose column quotients are always finite, where few iterates
 // count (steps in which no lane may count are the map alone) or where many do; and for any

@@ -105,8 +105,7 @@ bool MayNeedAttention(const typename Ops::Real (&x)[kVectors], const typename Op
 // in every step of the other forms, every lane is tested exactly and counts its column, or its
 // spare.
 template <class Ops, int kVectors, LaneCounts kCounts>
-int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps,
-                     uint32_t& events)
+int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps, uint32_t& events)
 {
     constexpr bool kInfiniteQuotients = kCounts == LaneCounts::AnyQuotients;
     constexpr int kWidth = Ops::kWidth;

@@ -10,8 +10,8 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <utility>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,10 +104,10 @@ private:
     const StripeCounting m_stripeCounting;
     const LaneKernelForm m_kernel;
     const int64_t m_iterations;
-    const int32_t m_lastRow;  // one past the last row to compute
-    const int64_t m_endJob;  // row × kSubSamples + sub-sample past the last sub-sample
+    const int32_t m_lastRow;              // one past the last row to compute
+    const int64_t m_endJob;               // row × kSubSamples + sub-sample past the last sub-sample
     std::vector<LaneCount> m_laneCounts;  // each lane's hits of its current sub-sample since its last flush
-    std::vector<int64_t> m_rowCounts;    // each window row's hits of its finished sub-samples
+    std::vector<int64_t> m_rowCounts;     // each window row's hits of its finished sub-samples
     std::array<int32_t, kRowWindow> m_finishedJobs{};
     std::array<LaneJob, kMaxLanes> m_jobs{};
     OrbitLanes m_lanes;
@@ -141,7 +141,7 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, co
     }
     m_rowCounts.resize(static_cast<size_t>(int64_t{stripe.width} * kRowWindow));
     const auto [countedMin, countedMax] = m_stripeCounting.counted;
-    m_counting = {stripe.xMin, stripe.xRange, static_cast<double>(stripe.width), countedMin, countedMax,
+    m_counting = {stripe.xMin,         stripe.xRange, static_cast<double>(stripe.width), countedMin, countedMax,
                   m_laneCounts.data(), stride};
 }
 

@@ -25,8 +25,8 @@ void CWinThreadCalc::Cancel()
     AllowRows(kAllRows);
 }
 
-void CWinThreadCalc::SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin,
-                               double dYStart, double dXRange, double dYRange)
+void CWinThreadCalc::SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin, double dYStart,
+                               double dXRange, double dYRange)
 {
     m_stripe = {pStripe, nWidth, nRows, dXMin, dYStart, dXRange, dYRange};
 }

@@ -88,8 +88,7 @@ int WidthToShow(ControlKind kind, const QString& text, const QWidget* widget)
         return widget->fontMetrics().size(0, text).width();
     case ControlKind::PushButton: {
         const QStyle* style = widget->style();
-        return widget->fontMetrics().horizontalAdvance(text) +
-               style->pixelMetric(QStyle::PM_ButtonMargin) +
+        return widget->fontMetrics().horizontalAdvance(text) + style->pixelMetric(QStyle::PM_ButtonMargin) +
                2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
     }
     case ControlKind::AutoRadioButton:
@@ -106,8 +105,7 @@ int WidthToShow(ControlKind kind, const QString& text, const QWidget* widget)
 // keeps them for its text.
 bool MovesInItsGroup(ControlKind kind)
 {
-    return kind == ControlKind::PushButton || kind == ControlKind::AutoRadioButton ||
-           kind == ControlKind::AutoCheckBox;
+    return kind == ControlKind::PushButton || kind == ControlKind::AutoRadioButton || kind == ControlKind::AutoCheckBox;
 }
 
 Qt::FocusPolicy FocusPolicyOf(const DialogControl& control)
@@ -138,8 +136,8 @@ void AfxMessageBox(uint32_t promptId)
     if (owner == nullptr) {
         owner = AfxGetMainWnd();
     }
-    QMessageBox box(QMessageBox::Warning, FromUtf8(LoadString(AFX_IDS_APP_TITLE)),
-                    FromUtf8(LoadString(promptId)), QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Warning, FromUtf8(LoadString(AFX_IDS_APP_TITLE)), FromUtf8(LoadString(promptId)),
+                    QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     if (owner != nullptr) {
@@ -153,8 +151,8 @@ CDialog::CDialog(uint32_t templateId, QWidget* pParentWnd)
 {
     SubstituteDialogFonts();
     // A fixed frame with a caption and a close box only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     if (m_pTemplate != nullptr) {
         CreateControls();
     }
@@ -168,8 +166,7 @@ void CDialog::CreateControls()
     setFont(font);
     const QFontMetrics metrics(font);
     m_baseUnits = BaseUnitsOf(metrics.horizontalAdvance(FromUtf8(kBaseUnitLetters)), metrics.height());
-    const Rect client =
-        DialogUnitsToPixels({0, 0, m_pTemplate->width, m_pTemplate->height}, m_baseUnits);
+    const Rect client = DialogUnitsToPixels({0, 0, m_pTemplate->width, m_pTemplate->height}, m_baseUnits);
     setFixedSize(client.width, client.height);
 
     // Created in template order, which makes it the tab order too.
@@ -196,8 +193,7 @@ QWidget* CDialog::CreateControl(const DialogControl& control)
     case ControlKind::PushButton: {
         widget = NewPushButton(text, control.style, this);
         const int32_t id = control.id;
-        connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
-                [this, id] { OnCommand(id); });
+        connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
         break;
     }
     case ControlKind::AutoRadioButton:
@@ -342,9 +338,8 @@ bool CDialog::focusNextPrevChild(bool next)
     // The toolkit would also stop at the checked radio button of a group; the template's tab
     // stops alone decide here.
     const auto focused = std::find(m_controls.begin(), m_controls.end(), focusWidget());
-    const size_t position = focused != m_controls.end()
-                                ? static_cast<size_t>(focused - m_controls.begin())
-                                : m_controls.size() - 1;
+    const size_t position = focused != m_controls.end() ? static_cast<size_t>(focused - m_controls.begin())
+                                                        : m_controls.size() - 1;
     const std::optional<size_t> target = m_controls.empty() ? std::nullopt : TabStopFrom(position, next);
     if (!target) {
         return QDialog::focusNextPrevChild(next);

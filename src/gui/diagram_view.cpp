@@ -23,8 +23,7 @@ CDiagramView::CDiagramView(CDiagramApp& app, QWidget* parent) : QWidget(parent),
 Size CDiagramView::ClientSize() const
 {
     const qreal ratio = devicePixelRatioF();
-    return {static_cast<int32_t>(std::lround(width() * ratio)),
-            static_cast<int32_t>(std::lround(height() * ratio))};
+    return {static_cast<int32_t>(std::lround(width() * ratio)), static_cast<int32_t>(std::lround(height() * ratio))};
 }
 
 bool CDiagramView::OnCmdMsg(uint32_t)
@@ -63,7 +62,8 @@ void CDiagramView::Colorize()
     m_picture.bitmapReserve = ScreenPixels();
     Size grid;
     m_app.GetGridSize(grid.width, grid.height);
-    ComposePicture([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, grid, ClientSize(), m_picture);
+    ComposePicture([this](int64_t index) { return m_app.GetLevel(index); }, m_colorTable, grid, ClientSize(),
+                   m_picture);
     ShowWholeBitmap();
 }
 
@@ -169,7 +169,8 @@ QRegion CDiagramView::AreaOf(const PictureChanges& changes) const
     QRegion area;
     for (RowRange rows : changes.bitmapRows) {
         if (rows.first < rows.last) {
-            area += LogicalRect({placement.left, placement.ScreenRow(rows.last - 1), m_picture.bitmap.width, rows.last - rows.first});
+            area += LogicalRect(
+                {placement.left, placement.ScreenRow(rows.last - 1), m_picture.bitmap.width, rows.last - rows.first});
         }
     }
     return area;

@@ -28,7 +28,8 @@ Status FitGrid(Computation& computation)
     const Size grid = *FitGridToClient(computation.client.width, computation.client.height, computation.region);
     computation.grid = grid;
     if (grid.width < 1 || grid.height < 1 || grid.width > kMaxGridSide || grid.height > kMaxGridSide) {
-        return Failure::Because("the region gives a " + SizeText(grid) + " grid there, which has no cells or is too large");
+        return Failure::Because("the region gives a " + SizeText(grid) +
+                                " grid there, which has no cells or is too large");
     }
     return {};
 }
@@ -52,7 +53,8 @@ Status CheckComputable(const CalcRegion& region, const std::string& names)
             return Failure::Because(pair + " are too far apart: the region's " + extent + " is beyond a double");
         }
         if (!std::isnormal(max - min)) {
-            return Failure::Because(pair + " are too close: the region's " + extent + " is below what a double holds exactly");
+            return Failure::Because(pair + " are too close: the region's " + extent +
+                                    " is below what a double holds exactly");
         }
         return {};
     };

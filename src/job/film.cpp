@@ -116,8 +116,9 @@ std::vector<int32_t> FramesOfShard(const std::vector<double>& frameCosts, int32_
 {
     std::vector<int32_t> byCost(frameCosts.size());
     std::iota(byCost.begin(), byCost.end(), 0);
-    std::stable_sort(byCost.begin(), byCost.end(),
-                     [&](int32_t a, int32_t b) { return frameCosts[static_cast<size_t>(a)] > frameCosts[static_cast<size_t>(b)]; });
+    std::stable_sort(byCost.begin(), byCost.end(), [&](int32_t a, int32_t b) {
+        return frameCosts[static_cast<size_t>(a)] > frameCosts[static_cast<size_t>(b)];
+    });
     std::vector<double> load(static_cast<size_t>(shards), 0.0);
     std::vector<int32_t> frames;
     for (int32_t frame : byCost) {

@@ -53,8 +53,8 @@ Status MakeBeside(const std::filesystem::path& file, std::filesystem::path& hidd
     constexpr int kAttempts = 100;
     for (int attempt = 1;; ++attempt) {
         char suffix[24];
-        const int suffixLength =
-            std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
+        const int suffixLength = std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                                               static_cast<unsigned long long>(random()));
         std::filesystem::path name = ".";
         name += NameStem(file.filename(), 1 + static_cast<size_t>(suffixLength));
         name += suffix;
@@ -196,7 +196,8 @@ Result<OutputTransaction::Undo> PutInPlace(OutputFiles& files, OutputTransaction
             return exchanged.Error();
         }
         if (*exchanged) {
-            return OutputTransaction::Undo([&files, file, replacement] { (void)files.ExchangeFiles(replacement, file); });
+            return OutputTransaction::Undo(
+                [&files, file, replacement] { (void)files.ExchangeFiles(replacement, file); });
         }
     }
     if (Status renamed = files.RenameOver(replacement, file); !renamed) {
@@ -286,7 +287,9 @@ OutputFiles& SystemFiles()
     return system;
 }
 
-OutputTransaction::OutputTransaction(OutputFiles& files) : m_files(files) {}
+OutputTransaction::OutputTransaction(OutputFiles& files) : m_files(files)
+{
+}
 
 OutputTransaction::~OutputTransaction()
 {
@@ -302,8 +305,9 @@ Result<ByteSink*> OutputTransaction::Open(const OutputTarget& target)
 {
     std::filesystem::path replacement;
     Result<WriteHandle> handle = target.kind == OutputTarget::Kind::StandardOutput ? WriteHandle::StandardOutput()
-                                 : target.kind == OutputTarget::Kind::InPlace      ? WriteHandle::OpenExisting(target.file)
-                                                                                   : OpenReplacement(target.file, replacement);
+                                 : target.kind == OutputTarget::Kind::InPlace
+                                     ? WriteHandle::OpenExisting(target.file)
+                                     : OpenReplacement(target.file, replacement);
     if (!handle) {
         return handle.Error();
     }

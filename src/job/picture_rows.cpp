@@ -14,7 +14,9 @@ Result<PictureRows> PictureRows::Make(const Computation& computation, const Pict
 }
 
 PictureRows::PictureRows(const Computation& computation, const PictureStyle& style)
-    : m_table(MakeColorTable(style.scheme, style.reverse)), m_grid(computation.grid), m_size(computation.grid),
+    : m_table(MakeColorTable(style.scheme, style.reverse)),
+      m_grid(computation.grid),
+      m_size(computation.grid),
       m_row(static_cast<size_t>(computation.grid.width))
 {
     if (computation.client.width == 0) {

@@ -5,8 +5,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -111,7 +111,9 @@ private:
     size_t m_filled = 0;
 };
 
-PngWriter::PngWriter(ByteSink& sink) : m_sink(sink), m_data(std::make_unique<PngImageData>()) {}
+PngWriter::PngWriter(ByteSink& sink) : m_sink(sink), m_data(std::make_unique<PngImageData>())
+{
+}
 
 PngWriter::~PngWriter() = default;
 

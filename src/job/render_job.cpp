@@ -89,7 +89,8 @@ Status RunRenderJob(const RenderJob& job, KeptRows* kept, const RenderHooks& hoo
         RenderSinks sinks;
         // The files that are replaced are opened first: a FIFO's opening waits for its reader.
         for (const bool replaced : {true, false}) {
-            for (const auto& [target, output] : {std::pair{&job.levels, &sinks.levels}, std::pair{&job.picture, &sinks.picture}}) {
+            for (const auto& [target, output] :
+                 {std::pair{&job.levels, &sinks.levels}, std::pair{&job.picture, &sinks.picture}}) {
                 if (!*target || ((*target)->kind == OutputTarget::Kind::Replace) != replaced) {
                     continue;
                 }

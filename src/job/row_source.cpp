@@ -5,8 +5,13 @@
 
 RowSource::RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
                      ProgressReport progress)
-    : m_computation(computation), m_rows(rows), m_kept(kept), m_nextRow(rows.last), m_cancel(std::move(cancel)),
-      m_progress(std::move(progress)), m_levels(static_cast<size_t>(computation.grid.width))
+    : m_computation(computation),
+      m_rows(rows),
+      m_kept(kept),
+      m_nextRow(rows.last),
+      m_cancel(std::move(cancel)),
+      m_progress(std::move(progress)),
+      m_levels(static_cast<size_t>(computation.grid.width))
 {
 }
 

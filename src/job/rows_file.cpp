@@ -136,7 +136,8 @@ std::string RowsFileHeader(const Computation& computation)
     return std::string(kFirstLine) + "region " + RegionText(computation.region) + "\ngrid " +
            SizeText(computation.grid) + "\nfit " +
            (computation.client.width == 0 ? std::string("none") : SizeText(computation.client)) + "\nstripes " +
-           std::to_string(computation.stripes) + "\nshard " + ShardText(computation.shard) + "\n" + std::string(kLastLine);
+           std::to_string(computation.stripes) + "\nshard " + ShardText(computation.shard) + "\n" +
+           std::string(kLastLine);
 }
 
 std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes)
@@ -174,7 +175,8 @@ std::string DescribeShard(const Computation& computation)
 }
 
 KeptRows::KeptRows(const Computation& computation)
-    : m_computation(computation), m_places(static_cast<size_t>(computation.grid.height)),
+    : m_computation(computation),
+      m_places(static_cast<size_t>(computation.grid.height)),
       m_record(static_cast<size_t>(computation.grid.width) + 8)
 {
 }
@@ -223,8 +225,8 @@ Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged
             const bool sound = complete &&
                                LittleEndianAt(bytes + recordSize - 4) == RecordCheck(bytes, recordSize - 8) &&
                                row < static_cast<uint32_t>(m_computation.grid.height) &&
-                               ShardOfRow(static_cast<int32_t>(row), m_computation.grid.height, m_computation.shard.count) ==
-                                   shard &&
+                               ShardOfRow(static_cast<int32_t>(row), m_computation.grid.height,
+                                          m_computation.shard.count) == shard &&
                                !Holds(static_cast<int32_t>(row));
             if (!sound) {
                 damaged = record;
@@ -311,7 +313,9 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
         const std::filesystem::path path = PathFromUtf8(name);
         const Result<FileKind> kind = KindOf(path);
         if (!kind || *kind != FileKind::Regular) {
-            return refused(!kind ? kind.Error().Message() : *kind == FileKind::Missing ? "no such file" : "not a file of data");
+            return refused(!kind                        ? kind.Error().Message()
+                           : *kind == FileKind::Missing ? "no such file"
+                                                        : "not a file of data");
         }
         if (kept && std::ranges::any_of(kept->m_files, [&](const File& earlier) {
                 return IsSameEntry(PathFromUtf8(earlier.name), path);
@@ -349,8 +353,9 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
         }
         if (damaged >= 0) {
             return refused(damaged + 1 == records
-                               ? "its last record, " + RecordOrdinal(damaged) + ", is torn or damaged: its run stopped "
-                                 "while writing; run it again to finish it"
+                               ? "its last record, " + RecordOrdinal(damaged) +
+                                     ", is torn or damaged: its run stopped "
+                                     "while writing; run it again to finish it"
                                : RecordOrdinal(damaged) + " of " + std::to_string(records) + " is damaged");
         }
     }
@@ -376,8 +381,9 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
                                     rowsText + ")");
         }
         return Failure::Because(QuotedName(kept->m_files[static_cast<size_t>(owner)].name) + ": " +
-                                std::to_string(missing.size()) + " of its " + std::to_string(rows) + " rows are missing (" +
-                                rowsText + "): its run has not finished; run it again to finish it");
+                                std::to_string(missing.size()) + " of its " + std::to_string(rows) +
+                                " rows are missing (" + rowsText +
+                                "): its run has not finished; run it again to finish it");
     }
     return std::move(*kept);
 }
@@ -407,8 +413,9 @@ Status KeptRows::Keep(int32_t row, const int32_t* levels)
     }
     AppendLittleEndian(record, RecordCheck(record.data(), width));
     const auto kept = [&](Status status) {
-        return status ? status : status.Error().WithContext("keeping row " + std::to_string(row) + " in " +
-                                                            QuotedName(file.name));
+        return status
+                   ? status
+                   : status.Error().WithContext("keeping row " + std::to_string(row) + " in " + QuotedName(file.name));
     };
     if (Status appended = file.handle.Append(record); !appended) {
         return kept(appended);

@@ -32,6 +32,6 @@ DialogBaseUnits BaseUnitsOf(int32_t lettersWidth, int32_t fontHeight)
 
 Rect DialogUnitsToPixels(Rect units, DialogBaseUnits base)
 {
-    return {MulDivRound(units.x, base.cx, 4), MulDivRound(units.y, base.cy, 8),
-            MulDivRound(units.width, base.cx, 4), MulDivRound(units.height, base.cy, 8)};
+    return {MulDivRound(units.x, base.cx, 4), MulDivRound(units.y, base.cy, 8), MulDivRound(units.width, base.cx, 4),
+            MulDivRound(units.height, base.cy, 8)};
 }

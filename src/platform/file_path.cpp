@@ -4,8 +4,7 @@
 
 std::filesystem::path PathFromUtf8(std::string_view utf8)
 {
-    return std::filesystem::path(
-        std::u8string_view(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+    return std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
 std::string Utf8FromPath(const std::filesystem::path& path)

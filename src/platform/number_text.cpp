@@ -8,9 +8,8 @@ std::string DoubleToText(double value)
 {
     // "-d.dddddddddddddde-ddd" is the longest text at this precision.
     std::array<char, 32> buffer{};
-    const std::to_chars_result result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                      std::chars_format::general, kDoubleTextPrecision);
+    const std::to_chars_result result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                                      std::chars_format::general, kDoubleTextPrecision);
     return std::string(buffer.data(), result.ptr);
 }
 
@@ -135,8 +134,7 @@ double ConvertNumber(const ScannedNumber& number)
     const char* first = number.text.data();
     const std::from_chars_result result = std::from_chars(first, first + number.text.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        const double magnitude =
-            number.negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+        const double magnitude = number.negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
         return number.negative ? -magnitude : magnitude;
     }
     return value;

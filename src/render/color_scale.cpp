@@ -62,8 +62,7 @@ uint32_t ScaleColor(ColorScheme scheme, double position)
         const ColorStop& to = stops[k + 1];
         if (from.position <= position && position < to.position) {
             const double t = (position - from.position) / (to.position - from.position);
-            return BlendChannel(from.color, to.color, t, 16) |
-                   BlendChannel(from.color, to.color, t, 8) |
+            return BlendChannel(from.color, to.color, t, 16) | BlendChannel(from.color, to.color, t, 8) |
                    BlendChannel(from.color, to.color, t, 0);
         }
     }

@@ -32,8 +32,7 @@ double MapX(int32_t px, const ImagePlacement& place, Margins margins, double dx,
     return region.xmin + static_cast<double>(u) * dx;
 }
 
-double MapY(int32_t py, const ImagePlacement& place, Size client, Margins margins, double dy,
-            const CalcRegion& region)
+double MapY(int32_t py, const ImagePlacement& place, Size client, Margins margins, double dy, const CalcRegion& region)
 {
     const int32_t v = client.height - margins.y - py - place.offY;
     return region.ymin + static_cast<double>(v) * dy;
@@ -41,8 +40,8 @@ double MapY(int32_t py, const ImagePlacement& place, Size client, Margins margin
 
 }  // namespace
 
-std::optional<CalcRegion> MapDragToRegion(Point start, Point end, Size client, Margins margins,
-                                          Size bitmap, const CalcRegion& region)
+std::optional<CalcRegion> MapDragToRegion(Point start, Point end, Size client, Margins margins, Size bitmap,
+                                          const CalcRegion& region)
 {
     if (bitmap.width <= 0 || bitmap.height <= 0) {
         return std::nullopt;

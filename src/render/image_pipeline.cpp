@@ -19,7 +19,8 @@ void AllocPixels(PixelBuffer& buffer, Size size, int64_t reserve)
 {
     const int64_t count = size.width > 0 && size.height > 0 ? int64_t{size.width} * size.height : 0;
     const int64_t wanted = std::max(count, reserve <= kMaxBufferPixels ? reserve : 0);
-    const bool keep = count > 0 && buffer.pixels != nullptr && count <= buffer.capacity && buffer.capacity <= 2 * wanted;
+    const bool keep = count > 0 && buffer.pixels != nullptr && count <= buffer.capacity &&
+                      buffer.capacity <= 2 * wanted;
     if (!keep) {
         buffer.pixels.reset();
         buffer.capacity = 0;
@@ -122,10 +123,7 @@ struct PackedChannels {
     class Divisor {
     public:
         explicit Divisor(uint64_t n) : m_reciprocal(((uint64_t{1} << 40) + n - 1) / n) {}
-        uint32_t Divide(uint64_t sum) const
-        {
-            return static_cast<uint32_t>((sum * m_reciprocal) >> 40);
-        }
+        uint32_t Divide(uint64_t sum) const { return static_cast<uint32_t>((sum * m_reciprocal) >> 40); }
 
     private:
         uint64_t m_reciprocal;
@@ -134,8 +132,7 @@ struct PackedChannels {
     static uint32_t Mean(Sum box, const Divisor& divisor)
     {
         constexpr uint64_t kLane = (uint64_t{1} << 21) - 1;
-        return divisor.Divide(box >> 42) << 16 | divisor.Divide((box >> 21) & kLane) << 8 |
-               divisor.Divide(box & kLane);
+        return divisor.Divide(box >> 42) << 16 | divisor.Divide((box >> 21) & kLane) << 8 | divisor.Divide(box & kLane);
     }
 };
 
@@ -153,16 +150,10 @@ struct WideChannels {
             blue += other.blue;
             return *this;
         }
-        Sum operator-(const Sum& other) const
-        {
-            return {red - other.red, green - other.green, blue - other.blue};
-        }
+        Sum operator-(const Sum& other) const { return {red - other.red, green - other.green, blue - other.blue}; }
     };
 
-    static Sum Of(uint32_t color)
-    {
-        return {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF};
-    }
+    static Sum Of(uint32_t color) { return {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF}; }
 
     class Divisor {
     public:
@@ -175,8 +166,7 @@ struct WideChannels {
 
     static uint32_t Mean(const Sum& box, const Divisor& divisor)
     {
-        return divisor.Divide(box.red) << 16 | divisor.Divide(box.green) << 8 |
-               divisor.Divide(box.blue);
+        return divisor.Divide(box.red) << 16 | divisor.Divide(box.green) << 8 | divisor.Divide(box.blue);
     }
 };
 
@@ -212,7 +202,8 @@ BoxResampler::BoxResampler(Size image, Size bitmap)
     : m_imageWidth(image.width),
       m_bitmapWidth(bitmap.width),
       m_oneCellPerPixel(image.width == bitmap.width && image.height == bitmap.height),
-      m_spans(std::make_unique<Spans>(Spans{AxisSpans(image.width, bitmap.width), AxisSpans(image.height, bitmap.height)}))
+      m_spans(
+          std::make_unique<Spans>(Spans{AxisSpans(image.width, bitmap.width), AxisSpans(image.height, bitmap.height)}))
 {
 }
 
@@ -277,8 +268,8 @@ void ForEachRowBand(RowRange rows, int32_t rowWidth, const std::function<void(Ro
     if (count <= 0) {
         return;
     }
-    const int64_t bands =
-        std::clamp<int64_t>(count * std::max(rowWidth, 1) / kMinBandPixels, 1, std::min<int64_t>(ProcessorCount(), count));
+    const int64_t bands = std::clamp<int64_t>(count * std::max(rowWidth, 1) / kMinBandPixels, 1,
+                                              std::min<int64_t>(ProcessorCount(), count));
     const auto band = [&](int64_t i) {
         return RowRange{static_cast<int32_t>(rows.first + i * count / bands),
                         static_cast<int32_t>(rows.first + (i + 1) * count / bands)};

@@ -17,8 +17,8 @@ std::string FormatFixed(double value, int32_t precision)
     }
     // The longest finite double has 309 integer digits; the sign and the point add two.
     std::string text(static_cast<size_t>(precision) + 320, '\0');
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                      std::chars_format::fixed, precision);
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
+                                      precision);
     text.resize(static_cast<size_t>(result.ptr - text.data()));
     return text;
 }

@@ -14,8 +14,11 @@ constexpr uint32_t kDefaultButton = WS_TABSTOP | BS_DEFPUSHBUTTON;
 constexpr DialogControl kAboutControls[] = {
     {Icon, IDC_STATIC, "", {11, 17, 20, 20}, 0, 0, IDR_MAINFRAME},
     {Static, IDC_STATIC, "Corvalis Version 1.0", {40, 10, 119, 8}, WS_GROUP},
-    {Static, IDC_STATIC, "作者: Corvalis 開発チーム\nCopyright (C) 2026 Corvalis 開発チーム",
-     {40, 25, 175, 23}, WS_GROUP},
+    {Static,
+     IDC_STATIC,
+     "作者: Corvalis 開発チーム\nCopyright (C) 2026 Corvalis 開発チーム",
+     {40, 25, 175, 23},
+     WS_GROUP},
     {PushButton, IDOK, "OK", {178, 7, 50, 14}, WS_GROUP | kDefaultButton},
 };
 
@@ -45,8 +48,7 @@ constexpr DialogControl kColorControls[] = {
 };
 
 constexpr DialogTemplate kTemplates[] = {
-    {IDD_ABOUTBOX, "Corvalis のﾊﾞｰｼﾞｮﾝ情報", kDialogFont, kDialogFontPoints, 235, 55,
-     kAboutControls},
+    {IDD_ABOUTBOX, "Corvalis のﾊﾞｰｼﾞｮﾝ情報", kDialogFont, kDialogFontPoints, 235, 55, kAboutControls},
     {IDD_CALC_REGION, "計算領域", kDialogFont, kDialogFontPoints, 309, 91, kRegionControls},
     {IDD_COLOR, "色の指定", kDialogFont, kDialogFontPoints, 279, 91, kColorControls},
 };

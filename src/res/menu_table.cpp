@@ -5,8 +5,7 @@
 namespace {
 
 constexpr MenuItem kFileItems[] = {{"ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", ID_APP_EXIT}};
-constexpr MenuItem kSettingsItems[] = {{"計算領域(&A)...", ID_CALC_REGION},
-                                       {"色の変更(&C)...", ID_COLOR_CHANGE}};
+constexpr MenuItem kSettingsItems[] = {{"計算領域(&A)...", ID_CALC_REGION}, {"色の変更(&C)...", ID_COLOR_CHANGE}};
 constexpr MenuItem kCalcItems[] = {{"計算開始(&S)", ID_CALC_START}};
 constexpr MenuItem kHelpItems[] = {{"Corvalis のﾊﾞｰｼﾞｮﾝ情報(&A)...", ID_APP_ABOUT}};
 

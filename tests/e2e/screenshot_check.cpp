@@ -140,8 +140,8 @@ int CheckShot(char** argv)
         }
     }
     const int area = (frame.right - frame.left) * (frame.bottom - frame.top);
-    std::printf("picture %dx%d at (%d,%d), %d coloured pixels\n", frame.right - frame.left,
-                frame.bottom - frame.top, frame.left, frame.top, coloured);
+    std::printf("picture %dx%d at (%d,%d), %d coloured pixels\n", frame.right - frame.left, frame.bottom - frame.top,
+                frame.left, frame.top, coloured);
     if (coloured < area / 50) {
         std::printf("the picture is not a diagram\n");
         return 1;
@@ -209,8 +209,8 @@ int ComparePicture(const char* shotPath, const char* picturePath)
     }
     const QImage shown = shot.copy(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
     if (shown.size() != picture.size()) {
-        std::printf("the picture is %dx%d, the expected one %dx%d\n", shown.width(), shown.height(),
-                    picture.width(), picture.height());
+        std::printf("the picture is %dx%d, the expected one %dx%d\n", shown.width(), shown.height(), picture.width(),
+                    picture.height());
         return 1;
     }
     int differing = 0;
@@ -267,8 +267,8 @@ int CheckGrey(const char* path)
         }
     }
     const int area = (frame.right - frame.left) * (frame.bottom - frame.top);
-    std::printf("picture %dx%d: %d pixels not grey, %d lit\n", frame.right - frame.left,
-                frame.bottom - frame.top, coloured, lit);
+    std::printf("picture %dx%d: %d pixels not grey, %d lit\n", frame.right - frame.left, frame.bottom - frame.top,
+                coloured, lit);
     return coloured == 0 && lit >= area / 50 ? 0 : 1;
 }
 
@@ -296,11 +296,12 @@ int main(int argc, char** argv)
     if (argc == 3) {
         return CheckShot(argv);
     }
-    std::fprintf(stderr, "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n"
-                         "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n"
-                         "       screenshot_check --grey SHOT.png\n"
-                         "       screenshot_check --client SCREEN.png\n"
-                         "       screenshot_check --same-picture SCREEN.png PICTURE.png\n"
-                         "       screenshot_check --region-after-drag SCREEN.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n");
+    std::fprintf(stderr,
+                 "usage: screenshot_check SHOT.png \"EXPECTED LABEL\"\n"
+                 "       screenshot_check --label-after-drag SHOT.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n"
+                 "       screenshot_check --grey SHOT.png\n"
+                 "       screenshot_check --client SCREEN.png\n"
+                 "       screenshot_check --same-picture SCREEN.png PICTURE.png\n"
+                 "       screenshot_check --region-after-drag SCREEN.png XMIN YMIN XMAX YMAX X1 Y1 X2 Y2\n");
     return 2;
 }

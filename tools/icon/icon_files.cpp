@@ -64,16 +64,16 @@ std::string EncodeIcoBitmap(const IcoImage& image)
     const size_t colorRow = RowBytes(size, image.bitsPerPixel);
     const size_t maskRow = RowBytes(size, 1);
     std::string out;
-    PutU32(out, 40);                                  // header size
-    PutU32(out, static_cast<uint32_t>(size));         // width
-    PutU32(out, static_cast<uint32_t>(size * 2));     // height of the colour bitmap and the mask
-    PutU16(out, 1);                                   // planes
+    PutU32(out, 40);                               // header size
+    PutU32(out, static_cast<uint32_t>(size));      // width
+    PutU32(out, static_cast<uint32_t>(size * 2));  // height of the colour bitmap and the mask
+    PutU16(out, 1);                                // planes
     PutU16(out, static_cast<uint32_t>(image.bitsPerPixel));
-    PutU32(out, 0);                                   // no compression
+    PutU32(out, 0);  // no compression
     PutU32(out, static_cast<uint32_t>((colorRow + maskRow) * size));
     PutU32(out, 0);
     PutU32(out, 0);
-    PutU32(out, 0);                                   // colours used: all of the palette
+    PutU32(out, 0);  // colours used: all of the palette
     PutU32(out, 0);
     for (uint32_t color : image.palette) {
         PutU8(out, Channel(color, 0));

@@ -4,11 +4,11 @@
 // Linux desktop. Usage: corvalis-make-icon RES_DIR
 #include "core/calc_workers.h"
 #include "core/level_grid.h"
+#include "job/output_file.h"
+#include "job/png_file.h"
 #include "platform/console.h"
 #include "platform/system_info.h"
 #include "tools/icon_files.h"
-#include "job/output_file.h"
-#include "job/png_file.h"
 
 #include <chrono>
 #include <cstdio>

@@ -71,8 +71,8 @@ public:
         }
         m_lastReport = now;
         const double elapsed = std::chrono::duration<double>(now - m_started).count();
-        const std::string text =
-            m_film != nullptr ? FormatFilmProgress(*m_film, done, toDo, elapsed) : FormatProgress(done, toDo, elapsed);
+        const std::string text = m_film != nullptr ? FormatFilmProgress(*m_film, done, toDo, elapsed)
+                                                   : FormatProgress(done, toDo, elapsed);
         std::fputs(m_line.Redraw(text).c_str(), stderr);
     }
 
@@ -94,8 +94,8 @@ struct Outputs {
 Result<Outputs> FindOutputs(const RenderOptions& options)
 {
     Outputs outputs;
-    for (const auto& [name, target] : {std::pair{&options.levelsPath, &outputs.levels},
-                                       std::pair{&options.picturePath, &outputs.picture}}) {
+    for (const auto& [name, target] :
+         {std::pair{&options.levelsPath, &outputs.levels}, std::pair{&options.picturePath, &outputs.picture}}) {
         if (name->empty()) {
             continue;
         }
@@ -207,8 +207,9 @@ Status RenderPicture(RenderOptions& options, const FilmProgress* film)
 std::string PictureCommand(const RenderOptions& options)
 {
     std::string command = ReproducingCommand(options.computation, options.style);
-    for (const auto& [option, name] : {std::pair{" --levels ", &options.levelsPath},
-                                       std::pair{" -o ", &options.picturePath}, std::pair{" --rows ", &options.rowsPath}}) {
+    for (const auto& [option, name] :
+         {std::pair{" --levels ", &options.levelsPath}, std::pair{" -o ", &options.picturePath},
+          std::pair{" --rows ", &options.rowsPath}}) {
         if (!name->empty()) {
             command += option + (*name == "-" ? *name : ShellWord(*name));
         }
@@ -292,8 +293,8 @@ int RenderFilm(const RenderOptions& film)
         if (!options) {
             return Stop(options.Error());
         }
-        costs.push_back(FrameCost(options->computation.grid,
-                                  options->computation.region.xmax - options->computation.region.xmin));
+        costs.push_back(
+            FrameCost(options->computation.grid, options->computation.region.xmax - options->computation.region.xmin));
         frames.push_back(std::move(*options));
     }
     std::vector<int32_t> inShard(frames.size());

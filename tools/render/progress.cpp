@@ -29,8 +29,8 @@ std::string FormatProgress(int64_t rowsDone, int64_t totalRows, double elapsedSe
         left = FormatDuration(elapsedSeconds * static_cast<double>(totalRows - rowsDone) /
                               static_cast<double>(rowsDone));
     }
-    return "rows " + std::to_string(rowsDone) + "/" + std::to_string(totalRows) + "  " +
-           std::to_string(percent) + "%  elapsed " + FormatDuration(elapsedSeconds) + "  left " + left;
+    return "rows " + std::to_string(rowsDone) + "/" + std::to_string(totalRows) + "  " + std::to_string(percent) +
+           "%  elapsed " + FormatDuration(elapsedSeconds) + "  left " + left;
 }
 
 std::string FormatFilmProgress(const FilmProgress& film, int64_t rowsDone, int64_t rowsToDo, double frameSeconds)

@@ -25,9 +25,9 @@ struct RenderOption {
     std::string needs = {};       // "NAME needs ..." when its values are missing
     std::string accepts = {};     // "NAME: 'VALUE' is not ..."; without it, a value not taken is missing
     std::string (*reason)(std::string_view value) = nullptr;  // a truer reason than "is not ...", or ""
-    std::string help;             // its lines in --help
+    std::string help;                                         // its lines in --help
     ReadValues read;
-    bool repeats = false;         // its last value may come again and again, up to the next option
+    bool repeats = false;  // its last value may come again and again, up to the next option
 };
 
 std::string Needs(const RenderOption& option)
@@ -99,8 +99,13 @@ std::string TooSmallReason(std::string_view value)
 template <typename Region>  // CalcRegion& (RenderOptions&)
 RenderOption CornersOption(std::string_view name, const std::string& values, std::string help, Region region)
 {
-    return {.name = name, .values = values, .needs = "four numbers: " + values, .accepts = "a finite number",
-            .reason = TooSmallReason, .help = std::move(help), .read = [region](const RenderOption& option, Values values, RenderOptions& options) {
+    return {.name = name,
+            .values = values,
+            .needs = "four numbers: " + values,
+            .accepts = "a finite number",
+            .reason = TooSmallReason,
+            .help = std::move(help),
+            .read = [region](const RenderOption& option, Values values, RenderOptions& options) {
                 return ReadCorners(option, values, region(options));
             }};
 }
@@ -109,7 +114,10 @@ RenderOption CornersOption(std::string_view name, const std::string& values, std
 template <typename Flag>  // bool& (RenderOptions&)
 RenderOption Switch(std::string_view name, std::string_view alias, std::string help, Flag flag)
 {
-    return {.name = name, .alias = alias, .help = std::move(help), .read = [flag](const RenderOption&, Values, RenderOptions& options) {
+    return {.name = name,
+            .alias = alias,
+            .help = std::move(help),
+            .read = [flag](const RenderOption&, Values, RenderOptions& options) {
                 flag(options) = true;
                 return Status();
             }};
@@ -136,8 +144,11 @@ RenderOption SizeOption(std::string_view name, std::string values, const std::st
 template <typename Field>  // int32_t& (RenderOptions&)
 RenderOption CountOption(std::string_view name, std::string values, int32_t most, std::string help, Field field)
 {
-    return {.name = name, .values = std::move(values), .needs = "a number",
-            .accepts = "a whole number from 1 to " + std::to_string(most), .help = std::move(help),
+    return {.name = name,
+            .values = std::move(values),
+            .needs = "a number",
+            .accepts = "a whole number from 1 to " + std::to_string(most),
+            .help = std::move(help),
             .read = [field, most](const RenderOption& option, Values values, RenderOptions& options) {
                 return Store(option, values[0], ParseWholeNumber(values[0], 1, most), field(options));
             }};
@@ -148,8 +159,12 @@ template <typename Field>  // std::string& (RenderOptions&)
 RenderOption FileOption(std::string_view name, std::string_view alias, std::string values, std::string help,
                         Field field)
 {
-    return {.name = name, .alias = alias, .values = std::move(values), .needs = "a file name",
-            .help = std::move(help), .read = [field](const RenderOption& option, Values values, RenderOptions& options) {
+    return {.name = name,
+            .alias = alias,
+            .values = std::move(values),
+            .needs = "a file name",
+            .help = std::move(help),
+            .read = [field](const RenderOption& option, Values values, RenderOptions& options) {
                 return Store(option, values[0], NonEmpty(values[0]), field(options));
             }};
 }
@@ -176,25 +191,31 @@ const std::vector<RenderOption>& RenderOptionTable()
     static const std::vector<RenderOption> table = {
         CornersOption("--region", "XMIN YMIN XMAX YMAX",
                       "the region: x (orbit value) from XMIN to XMAX,\n"
-                      "parameter a from YMIN to YMAX (default " + RegionText(kDefaultRegion) + ");\n"
-                      "each axis is ordered, so the corners may come in any\n"
-                      "order; both axes need an extent",
+                      "parameter a from YMIN to YMAX (default " +
+                          RegionText(kDefaultRegion) +
+                          ");\n"
+                          "each axis is ordered, so the corners may come in any\n"
+                          "order; both axes need an extent",
                       [](RenderOptions& options) -> CalcRegion& { return options.computation.region; }),
         SizeOption("--grid", "WxH", "a size", 1,
                    "compute a grid of W columns and H rows (1.." + text(kMaxGridSide) + " each)",
                    [](RenderOptions& options) -> Size& { return options.computation.grid; }),
         SizeOption("--fit", "CWxCH", "a client area", kMinClientSide,
                    "size the grid as the window does for a view client\n"
-                   "area of CW x CH pixels (margins of " + text(kViewMargin) + " pixels each side)",
+                   "area of CW x CH pixels (margins of " +
+                       text(kViewMargin) + " pixels each side)",
                    [](RenderOptions& options) -> Size& { return options.computation.client; }),
         CountOption("--stripes", "S", kMaxStripes,
                     "compute the rows' parameters as the window does with S\n"
-                    "workers, each on its stripe of rows (1.." + text(kMaxStripes) + "; default:\n"
-                    "one per processor, so the picture is the window's here)",
+                    "workers, each on its stripe of rows (1.." +
+                        text(kMaxStripes) +
+                        "; default:\n"
+                        "one per processor, so the picture is the window's here)",
                     [](RenderOptions& options) -> int32_t& { return options.computation.stripes; }),
         CountOption("--threads", "T", kMaxThreads,
-                    "how many threads share the rows out (1.." + text(kMaxThreads) + "; default:\n"
-                    "one per processor); the levels never depend on it",
+                    "how many threads share the rows out (1.." + text(kMaxThreads) +
+                        "; default:\n"
+                        "one per processor); the levels never depend on it",
                     [](RenderOptions& options) -> int32_t& { return options.threads; }),
         Switch("--quiet", "-q", "no progress line (it shows only on a terminal)",
                [](RenderOptions& options) -> bool& { return options.quiet; }),
@@ -212,9 +233,10 @@ const std::vector<RenderOption>& RenderOptionTable()
          .needs = "one of " + SchemeNames(", "),
          .accepts = "one of " + SchemeNames(", "),
          .help = "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
-         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
-             return Store(option, values[0], FindColorScheme(values[0]), options.style.scheme);
-         }},
+         .read =
+             [](const RenderOption& option, Values values, RenderOptions& options) {
+                 return Store(option, values[0], FindColorScheme(values[0]), options.style.scheme);
+             }},
         Switch("--reverse", "", "run the colour scale in reverse order",
                [](RenderOptions& options) -> bool& { return options.style.reverse; }),
         FileOption("--rows", "", "FILE",
@@ -226,23 +248,25 @@ const std::vector<RenderOption>& RenderOptionTable()
          .needs = "a shard I/N",
          .accepts = "a shard I/N with 0 <= I < N <= " + text(kMaxShards),
          .help = "compute only shard I of N: of the rows, with --rows\n"
-                 "(batches of " + text(kShardBatchRows) + " rows dealt in turn; then make the\n"
+                 "(batches of " +
+                 text(kShardBatchRows) +
+                 " rows dealt in turn; then make the\n"
                  "outputs with --from), or of a film's frames, dealt so\n"
                  "that shards cost about the same; give --stripes too",
-         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
-             return Store(option, values[0], ParseShard(values[0]), options.shard);
-         }},
+         .read = [](const RenderOption& option, Values values,
+                    RenderOptions& options) { return Store(option, values[0], ParseShard(values[0]), options.shard); }},
         {.name = "--from",
          .values = "FILE...",
          .needs = "a rows file",
          .help = "write the outputs from the rows that these files keep\n"
                  "(one file, or the files of every shard) without\n"
                  "computing; they tell the region, grid and stripes",
-         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
-             options.fromPaths.assign(values.begin(), values.end());
-             return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Status(NotTaken(option, ""))
-                                                                                  : Status();
-         },
+         .read =
+             [](const RenderOption& option, Values values, RenderOptions& options) {
+                 options.fromPaths.assign(values.begin(), values.end());
+                 return std::ranges::any_of(options.fromPaths, &std::string::empty) ? Status(NotTaken(option, ""))
+                                                                                    : Status();
+             },
          .repeats = true},
         CornersOption("--zoom-to", "X0 Y0 X1 Y1",
                       "make a film of --frames frames zooming steadily from\n"
@@ -257,16 +281,18 @@ const std::vector<RenderOption>& RenderOptionTable()
          .help = "the film's frames, the first and the last included;\n"
                  "a frame already complete is not made again, and\n"
                  "--shard I/N makes shard I of the frames",
-         .read = [](const RenderOption& option, Values values, RenderOptions& options) {
-             return Store(option, values[0], ParseWholeNumber(values[0], 2, kMaxFrames), options.frames);
-         }},
+         .read =
+             [](const RenderOption& option, Values values, RenderOptions& options) {
+                 return Store(option, values[0], ParseWholeNumber(values[0], 2, kMaxFrames), options.frames);
+             }},
         {.name = "--dry-run",
          .help = "compute nothing: print the command of each frame, or of\n"
                  "the picture, that would be made",
-         .read = [](const RenderOption&, Values, RenderOptions& options) {
-             options.dryRun = true;
-             return Status();
-         }},
+         .read =
+             [](const RenderOption&, Values, RenderOptions& options) {
+                 options.dryRun = true;
+                 return Status();
+             }},
         Switch("--help", "-h", "show this text", [](RenderOptions& options) -> bool& { return options.help; }),
     };
     return table;
@@ -358,13 +384,14 @@ Status CheckFilmOutputs(const RenderOptions& options)
     if (options.frames == 0) {
         return {};
     }
-    for (const auto& [option, name] : {std::pair{"--levels", &options.levelsPath}, std::pair{"-o", &options.picturePath},
-                                       std::pair{"--rows", &options.rowsPath}}) {
+    for (const auto& [option, name] : {std::pair{"--levels", &options.levelsPath},
+                                       std::pair{"-o", &options.picturePath}, std::pair{"--rows", &options.rowsPath}}) {
         if (name->empty() || (*name == "-" && std::string_view(option) != "--rows")) {
             continue;
         }
         if (Status pattern = CheckPattern(*name); !pattern) {
-            return pattern.Error().WithContext(std::string(option) + " '" + *name + "' is no pattern for the frames' files");
+            return pattern.Error().WithContext(std::string(option) + " '" + *name +
+                                               "' is no pattern for the frames' files");
         }
     }
     if (options.levelsPath == "-" && options.picturePath == "-") {
@@ -408,10 +435,12 @@ Status SizeAndCheck(RenderOptions& options)
             return Failure::Because("--shard needs --stripes S: every shard must compute alike, on any machine");
         }
         if (options.frames == 0 && options.rowsPath.empty()) {
-            return Failure::Because("--shard needs " + Synopsis("--rows") + ": a shard's rows are kept there for --from");
+            return Failure::Because("--shard needs " + Synopsis("--rows") +
+                                    ": a shard's rows are kept there for --from");
         }
         if (options.frames == 0 && hasOutput) {
-            return Failure::Because("--shard computes only part of the rows: write the outputs with --from once every shard is done");
+            return Failure::Because(
+                "--shard computes only part of the rows: write the outputs with --from once every shard is done");
         }
         if (options.frames == 0) {
             computation.shard = *options.shard;
@@ -430,14 +459,11 @@ std::string RenderUsage()
     const std::string_view usage = "usage: corvalis-render ";
     const std::string indent(usage.size(), ' ');
     std::string text = std::string(usage) + "[" + Synopsis("--region") + "] (" + Synopsis("--grid") + " | " +
-                       Synopsis("--fit") + ")\n" +
-                       indent + "[" + Synopsis("--stripes") + "] [" + Synopsis("--threads") + "] [" +
-                       Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
+                       Synopsis("--fit") + ")\n" + indent + "[" + Synopsis("--stripes") + "] [" +
+                       Synopsis("--threads") + "] [" + Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
                        indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
-                       "]]\n" +
-                       indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" +
-                       indent + "[" + Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") +
-                       "]\n" +
+                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" +
+                       Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" +
                        std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
@@ -498,7 +524,8 @@ std::string ReproducingCommand(const Computation& computation, const PictureStyl
     } else {
         command += " --grid " + SizeText(computation.grid);
     }
-    command += " --stripes " + std::to_string(computation.stripes) + " --scheme " + std::string(SchemeRow(style.scheme).name);
+    command += " --stripes " + std::to_string(computation.stripes) + " --scheme " +
+               std::string(SchemeRow(style.scheme).name);
     if (style.reverse) {
         command += " --reverse";
     }

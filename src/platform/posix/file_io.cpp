@@ -129,7 +129,8 @@ Result<WriteHandle> WriteHandle::CreateUnnamed(const std::filesystem::path& fold
 
 Status WriteHandle::LinkAs(const std::filesystem::path& path, bool& taken)
 {
-    if (linkat(AT_FDCWD, ProcPathOf(static_cast<int>(m_native)).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (linkat(AT_FDCWD, ProcPathOf(static_cast<int>(m_native)).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) !=
+        0) {
         taken = errno == EEXIST;
         return LastError();
     }

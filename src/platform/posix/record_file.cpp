@@ -48,7 +48,9 @@ RecordFile::~RecordFile()
     }
 }
 
-RecordFile::RecordFile(RecordFile&& other) noexcept : m_native(std::exchange(other.m_native, kClosed)) {}
+RecordFile::RecordFile(RecordFile&& other) noexcept : m_native(std::exchange(other.m_native, kClosed))
+{
+}
 
 RecordFile& RecordFile::operator=(RecordFile&& other) noexcept
 {

@@ -1,7 +1,7 @@
 #include "platform/console.h"
 
-#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 namespace {
 

@@ -12,12 +12,12 @@ namespace {
 
 constexpr int kEcx = 2;
 constexpr int kEbx = 1;
-constexpr int kAvx2Bit = 5;          // CPUID leaf 7, EBX
-constexpr int kAvx512FBit = 16;      // CPUID leaf 7, EBX
-constexpr int kAvx512DqBit = 17;     // CPUID leaf 7, EBX
-constexpr int kOsxsaveBit = 27;      // CPUID leaf 1, ECX
-constexpr unsigned kYmmState = 0x6;  // XCR0: SSE and AVX state
-constexpr unsigned kZmmState = 0xE6; // XCR0: also opmask and the upper ZMM registers
+constexpr int kAvx2Bit = 5;           // CPUID leaf 7, EBX
+constexpr int kAvx512FBit = 16;       // CPUID leaf 7, EBX
+constexpr int kAvx512DqBit = 17;      // CPUID leaf 7, EBX
+constexpr int kOsxsaveBit = 27;       // CPUID leaf 1, ECX
+constexpr unsigned kYmmState = 0x6;   // XCR0: SSE and AVX state
+constexpr unsigned kZmmState = 0xE6;  // XCR0: also opmask and the upper ZMM registers
 
 bool CpuidBit(int leaf, int reg, int bit)
 {
@@ -31,7 +31,8 @@ bool CpuidBit(int leaf, int reg, int bit)
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((target("xsave")))
 #endif
-unsigned long long SavedStateBits()
+unsigned long long
+SavedStateBits()
 {
     return _xgetbv(0);
 }

@@ -30,7 +30,9 @@ RecordFile::~RecordFile()
     }
 }
 
-RecordFile::RecordFile(RecordFile&& other) noexcept : m_native(std::exchange(other.m_native, kClosed)) {}
+RecordFile::RecordFile(RecordFile&& other) noexcept : m_native(std::exchange(other.m_native, kClosed))
+{
+}
 
 RecordFile& RecordFile::operator=(RecordFile&& other) noexcept
 {
@@ -41,8 +43,8 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept
 Result<RecordFile> RecordFile::OpenToAppend(const std::filesystem::path& path)
 {
     // Others may read it, but no other program may open it to write while it is appended to.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         return code == ERROR_SHARING_VIOLATION ? Failure::Because("another program is appending to it")

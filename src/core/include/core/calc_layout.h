@@ -18,8 +18,7 @@ inline constexpr int32_t kViewMargin = 20;
 Size FitGridToArea(int32_t availableWidth, int32_t availableHeight, const CalcRegion& region);
 
 // Fits the grid to a view client area less its margins; no grid when no room is left.
-std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight,
-                                    const CalcRegion& region);
+std::optional<Size> FitGridToClient(int32_t clientWidth, int32_t clientHeight, const CalcRegion& region);
 
 // Rows of worker `worker` of `workers`: [(i × H) ÷ N, ((i + 1) × H) ÷ N).
 RowRange StripeBounds(int32_t worker, int32_t workers, int32_t gridHeight);

@@ -71,8 +71,7 @@ StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>&
 
 // The same computation on the given kernel, or on the portable one where the processor cannot
 // run it.
-StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe,
-                               const std::atomic<int32_t>& cancel,
+StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone = nullptr);
 
 // Only the given rows of the stripe, each with the values the whole stripe gives it, so that

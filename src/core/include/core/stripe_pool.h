@@ -36,7 +36,7 @@ public:
     // rows it marks are computed: it has a mark for each row of the stripes laid one above the
     // other, the first stripe's row 0 first.
     static Result<std::unique_ptr<StripePool>> Start(std::vector<StripeSpec> stripes, int32_t threads,
-                                             const std::vector<bool>& wanted = {});
+                                                     const std::vector<bool>& wanted = {});
     // Cancels what is left and waits for every thread.
     ~StripePool();
     StripePool(const StripePool&) = delete;
@@ -70,12 +70,12 @@ private:
     std::vector<int32_t> m_cells;
     std::vector<char> m_computed;  // per slot: its take is computed and not yet handed out whole
     mutable std::mutex m_mutex;
-    std::condition_variable m_roomFreed;   // a slot was freed, or the pool cancelled
-    std::condition_variable m_takeDone;    // a take was computed, or a thread failed
-    size_t m_nextTake = 0;       // the next take no thread has taken
-    size_t m_takeHandedOut = 0;  // the take whose rows NextRow hands out
+    std::condition_variable m_roomFreed;  // a slot was freed, or the pool cancelled
+    std::condition_variable m_takeDone;   // a take was computed, or a thread failed
+    size_t m_nextTake = 0;                // the next take no thread has taken
+    size_t m_takeHandedOut = 0;           // the take whose rows NextRow hands out
     int32_t m_rowsOfTakeHandedOut = 0;
-    bool m_holdingRow = false;   // the last row handed out is still the caller's
+    bool m_holdingRow = false;  // the last row handed out is still the caller's
     bool m_failed = false;
     std::atomic<int32_t> m_cancel{0};
     std::atomic<int64_t> m_rowsHandedOut{0};

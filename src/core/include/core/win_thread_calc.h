@@ -19,8 +19,8 @@ inline constexpr int32_t kAllRows = std::numeric_limits<int32_t>::max();
 class CWinThreadCalc : public CWinThread {
 public:
     // Stores the stripe; called before the thread is resumed, so the computation sees it.
-    void SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin, double dYStart,
-                   double dXRange, double dYRange);
+    void SetStripe(int32_t* pStripe, int32_t nWidth, int32_t nRows, double dXMin, double dYStart, double dXRange,
+                   double dYRange);
     const StripeSpec& Stripe() const { return m_stripe; }
 
     // Lets the worker store rows of its stripe up to this count (from its first row on), then

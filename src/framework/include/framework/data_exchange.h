@@ -8,10 +8,7 @@ class CDialog;
 
 class CDataExchange {
 public:
-    CDataExchange(CDialog* pDlgWnd, bool bSaveAndValidate)
-        : m_pDlgWnd(pDlgWnd), m_bSaveAndValidate(bSaveAndValidate)
-    {
-    }
+    CDataExchange(CDialog* pDlgWnd, bool bSaveAndValidate) : m_pDlgWnd(pDlgWnd), m_bSaveAndValidate(bSaveAndValidate) {}
 
     CDialog* const m_pDlgWnd;
     const bool m_bSaveAndValidate;  // true: controls → members, with checks

@@ -5,9 +5,9 @@
 // program's behind.
 #pragma once
 
+#include "job/byte_sink.h"
 #include "platform/file_io.h"
 #include "platform/result.h"
-#include "job/byte_sink.h"
 
 #include <filesystem>
 #include <functional>

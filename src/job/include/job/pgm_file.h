@@ -1,9 +1,9 @@
 // The density levels as a binary PGM (P5, maxval 255), written a piece at a time.
 #pragma once
 
+#include "job/byte_sink.h"
 #include "platform/geometry.h"
 #include "platform/result.h"
-#include "job/byte_sink.h"
 
 #include <cstdint>
 #include <filesystem>

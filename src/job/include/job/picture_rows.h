@@ -43,9 +43,9 @@ private:
     ColorTable m_table;
     Size m_grid;
     Size m_size;
-    std::vector<uint32_t> m_row;    // a grid row coloured, or a bitmap row filled
-    std::vector<uint32_t> m_image;  // the image rows the next bitmap row takes
+    std::vector<uint32_t> m_row;                // a grid row coloured, or a bitmap row filled
+    std::vector<uint32_t> m_image;              // the image rows the next bitmap row takes
     std::unique_ptr<BoxResampler> m_resampler;  // with a client area only
-    int32_t m_nextRow = 0;  // the next bitmap row to fill
-    RowRange m_span;        // the image rows it takes
+    int32_t m_nextRow = 0;                      // the next bitmap row to fill
+    RowRange m_span;                            // the image rows it takes
 };

@@ -1,14 +1,14 @@
 // PNG files of pixel buffers, written a piece at a time.
 #pragma once
 
+#include "job/byte_sink.h"
 #include "platform/result.h"
 #include "render/image_pipeline.h"
-#include "job/byte_sink.h"
 
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

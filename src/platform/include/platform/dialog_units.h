@@ -15,8 +15,7 @@ int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
 int32_t PointsToPixels(int32_t points, int32_t dotsPerInch);
 
 // The letters whose average width is the font's base width.
-inline constexpr std::string_view kBaseUnitLetters =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view kBaseUnitLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 // The dialog font's base units in pixels: four dialog units across, eight down.
 struct DialogBaseUnits {

@@ -25,12 +25,9 @@ struct ColorSchemeRow {
     std::span<const ColorStop> stops;
 };
 
-inline constexpr ColorStop kBlueStops[] = {
-    {0.0, 0x000000}, {0.3, 0x0011FF}, {0.5, 0x11BBFF}, {1.0, 0xFFFFFF}};
-inline constexpr ColorStop kRedStops[] = {
-    {0.0, 0x000000}, {0.3, 0xFF0000}, {0.5, 0xFFFF00}, {1.0, 0xFFFFFF}};
-inline constexpr ColorStop kGreenStops[] = {
-    {0.0, 0x000000}, {0.3, 0x00DD33}, {0.5, 0xEEFF33}, {1.0, 0xFFFFFF}};
+inline constexpr ColorStop kBlueStops[] = {{0.0, 0x000000}, {0.3, 0x0011FF}, {0.5, 0x11BBFF}, {1.0, 0xFFFFFF}};
+inline constexpr ColorStop kRedStops[] = {{0.0, 0x000000}, {0.3, 0xFF0000}, {0.5, 0xFFFF00}, {1.0, 0xFFFFFF}};
+inline constexpr ColorStop kGreenStops[] = {{0.0, 0x000000}, {0.3, 0x00DD33}, {0.5, 0xEEFF33}, {1.0, 0xFFFFFF}};
 inline constexpr ColorStop kMonochromeStops[] = {{0.0, 0x000000}, {1.0, 0xFFFFFF}};
 
 inline constexpr ColorSchemeRow kColorSchemes[] = {

@@ -20,5 +20,5 @@ std::vector<Rect> BandOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 // xmin at the picture's left edge, y grows upward from ymin at the row ch − mY − offY. The
 // result is the dragged rectangle with each axis ordered. No value without a bitmap of
 // positive width and height.
-std::optional<CalcRegion> MapDragToRegion(Point start, Point end, Size client, Margins margins,
-                                          Size bitmap, const CalcRegion& region);
+std::optional<CalcRegion> MapDragToRegion(Point start, Point end, Size client, Margins margins, Size bitmap,
+                                          const CalcRegion& region);

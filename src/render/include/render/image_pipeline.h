@@ -111,7 +111,7 @@ RowRange ImageRowsOf(RowRange bitmapRows, int32_t imageHeight, int32_t bitmapHei
 // the grid's size, and the display bitmap, fitted inside the view's margins, filled from it.
 struct WindowPicture {
     PixelBuffer image;
-    PixelBuffer bitmap;  // row 0 is the bottom row
+    PixelBuffer bitmap;         // row 0 is the bottom row
     int64_t bitmapReserve = 0;  // the pixels a new bitmap block holds at least (see AllocPixels)
 };
 
@@ -156,9 +156,8 @@ void ComposePicture(const LevelReader& readLevel, const ColorTable& table, Size 
 {
     AllocPicture(picture, grid, client);
     if (picture.image.PixelCount() > 0) {
-        ForEachRowBand({0, picture.image.height}, picture.image.width, [&](RowRange rows) {
-            ColorizeLevelRows(readLevel, table, picture.image, rows);
-        });
+        ForEachRowBand({0, picture.image.height}, picture.image.width,
+                       [&](RowRange rows) { ColorizeLevelRows(readLevel, table, picture.image, rows); });
     }
     FillDisplayBitmap(picture.image, picture.bitmap);
 }

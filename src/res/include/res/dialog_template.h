@@ -12,9 +12,9 @@
 #include <vector>
 
 enum class ControlKind {
-    Static,           // left-aligned text
-    Icon,             // an icon resource, at the system's icon size
-    Edit,             // single-line edit
+    Static,  // left-aligned text
+    Icon,    // an icon resource, at the system's icon size
+    Edit,    // single-line edit
     PushButton,
     AutoRadioButton,  // checks itself and clears the others of its group when clicked
     AutoCheckBox,     // two states, toggles itself when clicked
@@ -23,7 +23,7 @@ enum class ControlKind {
 // Styles, with the system's values.
 // Where <windows.h> came first, its macros of the same names and values stand in for these.
 #ifndef WS_GROUP
-inline constexpr uint32_t WS_GROUP = 0x00020000;    // starts a group, ending the one before
+inline constexpr uint32_t WS_GROUP = 0x00020000;  // starts a group, ending the one before
 #endif
 #ifndef WS_TABSTOP
 inline constexpr uint32_t WS_TABSTOP = 0x00010000;  // reached by Tab
@@ -39,7 +39,7 @@ struct DialogControl {
     ControlKind kind;
     int32_t id;
     std::string_view text;  // UTF-8; '\n' breaks a line of a static text
-    Rect rect;        // in dialog units
+    Rect rect;              // in dialog units
     uint32_t style = 0;
     uint32_t exStyle = 0;
     uint32_t iconId = 0;  // the icon resource of an icon control

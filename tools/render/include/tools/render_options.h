@@ -15,10 +15,10 @@ struct RenderOptions {
     // The region, --grid or --fit (the grid sized by FitGrid), --stripes (0 until it is known:
     // one per processor) and the shard of the rows.
     Computation computation{.region = kDefaultRegion, .grid = {}, .client = {}, .stripes = 0, .shard = {}};
-    int32_t threads = 0;      // how many threads share the rows; 0: one per processor
-    std::string levelsPath;   // "-": standard output
-    std::string picturePath;  // -o: the coloured picture as PNG; "-": standard output
-    std::string rowsPath;     // --rows: where the computed rows are kept
+    int32_t threads = 0;                 // how many threads share the rows; 0: one per processor
+    std::string levelsPath;              // "-": standard output
+    std::string picturePath;             // -o: the coloured picture as PNG; "-": standard output
+    std::string rowsPath;                // --rows: where the computed rows are kept
     std::optional<Shard> shard;          // --shard I/N: of the rows, or of a film's frames
     std::vector<std::string> fromPaths;  // --from: the rows files to make the outputs of
     std::optional<CalcRegion> zoomTo;    // --zoom-to: the last frame's region of a film
