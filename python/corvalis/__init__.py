@@ -1,0 +1,248 @@
+"""Orbit-density diagrams of the quadratic map x -> a*x*(1 - x), as NumPy arrays.
+
+The parameter a runs up the vertical axis and the orbit value x across; each row tells how
+densely the orbit of 0.12345 visits each x, in levels 0..255. Everything here computes exactly
+what corvalis-render computes with the same options, byte for byte:
+
+    levels(region, grid)         the density levels, an (H, W) uint8 array (--levels)
+    picture(region, grid=...)    the coloured picture, an (H, W, 3) uint8 RGB array (-o)
+    png(region, grid=...)        the PNG file that -o writes, shown by a notebook
+    rows(region, grid)           the levels a row at a time, with shards and rows files
+                                 (--shard, --rows)
+    extent(region)               the region's extent for matplotlib's imshow
+
+A region is (XMIN, YMIN, XMAX, YMAX) as corvalis-render's --region takes it: x from XMIN to
+XMAX, the parameter a from YMIN to YMAX, each axis in either order. Row 0 of every array is the
+largest parameter, so that
+
+    plt.imshow(corvalis.levels(region, (800, 600)), extent=corvalis.extent(region))
+
+shows the diagram right side up with imshow's default origin="upper".
+
+The rows are computed on every processor (threads=None) with the interpreter lock released, so
+other Python threads go on meanwhile, and Ctrl+C (KeyboardInterrupt) stops a computation within
+a fraction of a second. stripes=None computes the rows as the window program does with one
+worker per processor, as corvalis-render does by default; give stripes to get the same levels on
+any machine. progress=True shows how far the rows are: a tqdm bar where tqdm is installed,
+otherwise a line on standard error.
+"""
+
+from __future__ import annotations
+
+import contextlib
+import os
+import sys
+from typing import Callable, Iterator, Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _corvalis
+
+__version__: str = _corvalis.__version__
+
+#: The region the window program starts from: x from 0 to 1, a from 3 to 4.
+DEFAULT_REGION: Tuple[float, float, float, float] = (0.0, 3.0, 1.0, 4.0)
+
+#: The names of the colour scales, as corvalis-render's --scheme takes them.
+SCHEMES: Tuple[str, ...] = _corvalis.SCHEMES
+
+Region = Sequence[float]
+Size = Tuple[int, int]
+PathName = Union[str, "os.PathLike[str]"]
+
+__all__ = [
+    "DEFAULT_REGION",
+    "Png",
+    "SCHEMES",
+    "extent",
+    "levels",
+    "picture",
+    "png",
+    "rows",
+]
+
+
+class Png(bytes):
+    """The bytes of a PNG file that a notebook shows as its picture.
+
+    It is bytes: write it to a file with open(name, "wb").write(png).
+    """
+
+    def _repr_png_(self) -> bytes:
+        return bytes(self)
+
+
+class _Progress:
+    """Tells how far the rows are: a tqdm bar where tqdm is installed, else a line on stderr."""
+
+    def __init__(self) -> None:
+        try:
+            from tqdm.auto import tqdm
+        except ImportError:
+            tqdm = None
+        self._tqdm = tqdm
+        self._bar = None
+        self._shown = 0
+
+    def __call__(self, done: int, to_do: int) -> None:
+        if self._tqdm is not None:
+            if self._bar is None:
+                self._bar = self._tqdm(total=to_do, unit="rows")
+            self._bar.update(done - self._bar.n)
+            return
+        line = f"corvalis: rows {done}/{to_do}  {100 * done // max(to_do, 1)}%"
+        sys.stderr.write("\r" + line.ljust(self._shown))
+        sys.stderr.flush()
+        self._shown = len(line)
+
+    def close(self) -> None:
+        if self._bar is not None:
+            self._bar.close()
+        elif self._shown:
+            sys.stderr.write("\r" + " " * self._shown + "\r")
+            sys.stderr.flush()
+
+
+@contextlib.contextmanager
+def _followed(progress: bool) -> Iterator[Optional[Callable[[int, int], None]]]:
+    if not progress:
+        yield None
+        return
+    shown = _Progress()
+    try:
+        yield shown
+    finally:
+        shown.close()
+
+
+def extent(region: Region) -> Tuple[float, float, float, float]:
+    """The region's extent (xmin, xmax, amin, amax) for matplotlib's imshow.
+
+    Each axis is ordered, as the computations order it. With imshow's default origin="upper",
+    imshow(levels(region, grid), extent=extent(region)) puts the largest parameter at the top
+    and labels the axes with x and a.
+
+    >>> extent((1, 4, 0, 3))
+    (0.0, 1.0, 3.0, 4.0)
+    """
+    xmin, amin, xmax, amax = _corvalis.region(region)
+    return (xmin, xmax, amin, amax)
+
+
+def levels(
+    region: Region,
+    grid: Size,
+    *,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    progress: bool = False,
+) -> np.ndarray:
+    """The density levels of the region on a grid of W columns and H rows.
+
+    Returns a uint8 array of shape (H, W), row 0 the largest parameter: byte for byte the data
+    of the PGM that `corvalis-render --region ... --grid WxH --stripes S --levels` writes.
+
+    region: (XMIN, YMIN, XMAX, YMAX), each axis in either order, with an extent.
+    grid: (W, H), whole numbers from 1 to 65536.
+    stripes: compute the rows as the window does with this many workers (1..1024); None: one
+        per processor, as corvalis-render does by default.
+    threads: how many threads share the rows out (1..1024); None: one per processor. The
+        levels never depend on it.
+    progress: show how far the rows are.
+
+    Show it with imshow(levels(region, grid), extent=extent(region)): right side up with the
+    default origin="upper".
+    """
+    with _followed(progress) as shown:
+        return _corvalis.levels(region, grid, stripes, threads, shown)
+
+
+def picture(
+    region: Region,
+    *,
+    grid: Optional[Size] = None,
+    fit: Optional[Size] = None,
+    scheme: str = "blue",
+    reverse: bool = False,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    progress: bool = False,
+) -> np.ndarray:
+    """The coloured picture of the region, a uint8 RGB array of shape (H, W, 3).
+
+    Its pixels are those of the PNG that `corvalis-render -o` writes with the same options:
+    with grid=(W, H) one pixel a cell, with fit=(CW, CH) the picture the window shows in a
+    client area of CW x CH pixels (its grid sized as the window sizes it). Give one of them.
+
+    scheme: the colour scale, one of SCHEMES ("blue", "red", "green", "mono").
+    reverse: run the colour scale in reverse order.
+    stripes, threads, progress: as for levels().
+
+    Row 0 is the largest parameter: imshow(picture(...), extent=extent(region)) is right side
+    up with the default origin="upper". png() gives the same picture as a file a notebook shows.
+    """
+    with _followed(progress) as shown:
+        return _corvalis.picture(region, grid, fit, scheme, reverse, stripes, threads, shown)
+
+
+def png(
+    region: Region,
+    *,
+    grid: Optional[Size] = None,
+    fit: Optional[Size] = None,
+    scheme: str = "blue",
+    reverse: bool = False,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    progress: bool = False,
+) -> Png:
+    """The PNG file that `corvalis-render -o` writes with the same options, byte for byte.
+
+    It carries corvalis-render's text chunks: the version (Software) and the command that makes
+    it again (Command). The options are those of picture(). The result is bytes that a notebook
+    shows as the picture; save it with open("diagram.png", "wb").write(png(...)).
+    """
+    with _followed(progress) as shown:
+        return Png(_corvalis.png(region, grid, fit, scheme, reverse, stripes, threads, shown))
+
+
+def rows(
+    region: Region,
+    grid: Size,
+    *,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    shard: Optional[Tuple[int, int]] = None,
+    keep: Optional[PathName] = None,
+    progress: bool = False,
+) -> Iterator[Tuple[int, np.ndarray]]:
+    """The levels of the region a row at a time, from the top down.
+
+    Yields (row, levels): row numbered as in levels() (0 the top, the largest parameter) and
+    that row's levels, a uint8 array of W values. Each row is computed when it is asked for,
+    a few ahead on every thread, so memory does not grow with H: a poster of any height fits.
+
+    shard=(I, N): only shard I of N of the rows, dealt in batches of 4 rows in turn, as
+        corvalis-render --shard I/N deals them; needs stripes, so that every shard computes
+        alike on any machine.
+    keep: a rows file (corvalis-render --rows): every row computed is kept there, and rows the
+        file keeps already are read from it instead of computed, so the same call after an
+        interruption goes on where it stopped. `corvalis-render --from FILE...` makes the PGM
+        and PNG from the files of all shards. A file kept for another computation is refused
+        (OSError) and left as it is.
+    stripes, threads, progress: as for levels().
+
+    Argument errors are raised at once; the computation starts with the first row asked for.
+    Closing the iterator (or leaving it) stops the computation.
+    """
+    shown = _Progress() if progress else None
+    return _each_row(_corvalis.rows(region, grid, stripes, threads, shard, keep, shown), shown)
+
+
+def _each_row(iterator, shown: Optional[_Progress]) -> Iterator[Tuple[int, np.ndarray]]:
+    try:
+        yield from iterator
+    finally:
+        iterator.close()
+        if shown is not None:
+            shown.close()

@@ -1,0 +1,294 @@
+// _corvalis: the computations of the Python package corvalis on the job floor. The package's
+// __init__.py gives them their documented signatures; here the arguments are read, the rows
+// computed with the interpreter lock released, and the results written straight into NumPy
+// arrays, a row at a time.
+#include "arguments.h"
+#include "watch.h"
+
+#include "job/byte_sink.h"
+#include "job/render_job.h"
+#include "job/row_source.h"
+#include "job/rows_file.h"
+#include "render/color_scale.h"
+#include "tools/render_options.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace py = pybind11;
+
+namespace {
+
+// Takes a row of levels from the top down: the grid row (0 the bottom) and its levels.
+using RowTaker = std::function<Status(int32_t row, const int32_t* levels)>;
+
+// Computes the computation's rows of its shard from the top down on `threads` threads and hands
+// each to `take`. Without the interpreter lock.
+Status ForEachRow(const Computation& computation, int32_t threads, Watch& watch, const RowTaker& take)
+{
+    RowSource source(computation, {0, computation.grid.height}, nullptr, watch.Cancel(), watch.Progress());
+    if (Status started = source.Start(threads); !started) {
+        return started;
+    }
+    for (;;) {
+        const Result<SourceRow> next = source.Next();
+        if (!next) {
+            return next.Error();
+        }
+        if (next->row < 0) {
+            return {};
+        }
+        if (Status taken = take(next->row, next->levels); !taken) {
+            return taken;
+        }
+    }
+}
+
+void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
+{
+    for (int32_t column = 0; column < width; ++column) {
+        out[column] = static_cast<uint8_t>(levels[column]);
+    }
+}
+
+py::array_t<uint8_t> Levels(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                            py::object progress)
+{
+    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    const int32_t threadCount = ReadThreads(threads);
+    const Size size = computation.grid;
+    py::array_t<uint8_t> levels({py::ssize_t{size.height}, py::ssize_t{size.width}});
+    uint8_t* const cells = levels.mutable_data();
+    Watch watch(std::move(progress));
+    Status done;
+    {
+        py::gil_scoped_release released;
+        done = ForEachRow(computation, threadCount, watch, [&](int32_t row, const int32_t* rowLevels) {
+            CopyLevels(rowLevels, size.width, cells + int64_t{size.height - 1 - row} * size.width);
+            return Status{};
+        });
+    }
+    if (!done) {
+        watch.Raise(done.Error(), size, PyExc_RuntimeError);
+    }
+    return levels;
+}
+
+py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme,
+                             py::handle reverse, py::handle stripes, py::handle threads, py::object progress)
+{
+    const Computation computation = ReadComputation(region, grid, fit, stripes);
+    const PictureStyle style = ReadStyle(scheme, reverse);
+    const int32_t threadCount = ReadThreads(threads);
+    Watch watch(std::move(progress));
+    Result<PictureRows> rows = PictureRows::Make(computation, style);
+    if (!rows) {
+        watch.Raise(rows.Error(), computation.grid, PyExc_RuntimeError);
+    }
+    const Size size = rows->PictureSize();
+    py::array_t<uint8_t> pixels({py::ssize_t{size.height}, py::ssize_t{size.width}, py::ssize_t{3}});
+    uint8_t* next = pixels.mutable_data();
+    // Each picture row as it is finished, from the top: R, G, B of every pixel.
+    const PictureRowSink fill = [&next, width = size.width](const uint32_t* colours) {
+        for (int32_t column = 0; column < width; ++column) {
+            *next++ = static_cast<uint8_t>(colours[column] >> 16);
+            *next++ = static_cast<uint8_t>(colours[column] >> 8);
+            *next++ = static_cast<uint8_t>(colours[column]);
+        }
+        return Status{};
+    };
+    Status done;
+    {
+        py::gil_scoped_release released;
+        done = ForEachRow(computation, threadCount, watch,
+                          [&](int32_t row, const int32_t* levels) { return rows->AddRow(row, levels, fill); });
+    }
+    if (!done) {
+        watch.Raise(done.Error(), computation.grid, PyExc_RuntimeError);
+    }
+    return pixels;
+}
+
+// The PNG that corvalis-render -o writes, with the same text chunks.
+py::bytes Png(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
+              py::handle stripes, py::handle threads, py::object progress)
+{
+    RenderJob job;
+    job.computation = ReadComputation(region, grid, fit, stripes);
+    job.style = ReadStyle(scheme, reverse);
+    job.threads = ReadThreads(threads);
+    job.pictureTexts = {{"Software", "corvalis-render " CORVALIS_VERSION},
+                        {"Command", ReproducingCommand(job.computation, job.style)}};
+    Watch watch(std::move(progress));
+    StringSink png;
+    Status done;
+    {
+        py::gil_scoped_release released;
+        RenderSinks sinks;
+        sinks.picture = {&png, "the PNG"};
+        done = RenderRows(job, sinks, nullptr, {.cancel = watch.Cancel(), .progress = watch.Progress()});
+    }
+    if (!done) {
+        watch.Raise(done.Error(), job.computation.grid, PyExc_RuntimeError);
+    }
+    return py::bytes(png.Bytes());
+}
+
+// A failure of the rows file, told as corvalis-render tells one of --rows: "keep 'x.rows': ...",
+// or "keep: ..." where the message names no file.
+[[noreturn]] void RaiseKeepFailure(const Failure& failure)
+{
+    const std::string& message = failure.Message();
+    PyErr_SetString(PyExc_OSError, ("keep" + std::string(message.starts_with('\'') ? " " : ": ") + message).c_str());
+    throw py::error_already_set();
+}
+
+// The rows of a computation's shard from the top down, each computed (or read from the rows
+// file) when it is asked for, and kept in the rows file if there is one. Only the rows in flight
+// are held in memory.
+class RowIterator {
+public:
+    RowIterator(const Computation& computation, int32_t threads, std::optional<KeptRows> kept, py::object progress)
+        : m_computation(computation), m_threads(threads), m_kept(std::move(kept)), m_watch(std::move(progress))
+    {
+    }
+    RowIterator(const RowIterator&) = delete;
+    RowIterator& operator=(const RowIterator&) = delete;
+
+    py::tuple Next()
+    {
+        if (m_busy) {
+            throw py::value_error("the rows are being computed on another thread");
+        }
+        if (m_done) {
+            throw py::stop_iteration();
+        }
+        const Size grid = m_computation.grid;
+        py::array_t<uint8_t> levels(py::ssize_t{grid.width});
+        uint8_t* const out = levels.mutable_data();
+        m_busy = true;
+        const Result<int32_t> row = [&] {
+            py::gil_scoped_release released;
+            return NextRow(out);
+        }();
+        m_busy = false;
+        if (!row) {
+            Close();
+            m_watch.Raise(row.Error(), grid, m_kept ? PyExc_OSError : PyExc_RuntimeError);
+        }
+        if (*row < 0) {
+            Close();
+            throw py::stop_iteration();
+        }
+        return py::make_tuple(grid.height - 1 - *row, std::move(levels));
+    }
+
+    // Ends the computation; the rows kept so far stay in the rows file, made durable.
+    void Close()
+    {
+        if (m_busy) {
+            throw py::value_error("the rows are being computed on another thread");
+        }
+        m_done = true;
+        Status synced;
+        {
+            py::gil_scoped_release released;
+            m_source.reset();
+            if (m_kept) {
+                synced = m_kept->Sync();
+                m_kept.reset();
+            }
+        }
+        if (!synced) {
+            RaiseKeepFailure(synced.Error());
+        }
+    }
+
+private:
+    // The next row's levels into `out`, and the row; -1 after the last.
+    Result<int32_t> NextRow(uint8_t* out)
+    {
+        if (!m_source) {
+            m_source = std::make_unique<RowSource>(m_computation, RowRange{0, m_computation.grid.height},
+                                                   m_kept ? &*m_kept : nullptr, m_watch.Cancel(), m_watch.Progress());
+            if (Status started = m_source->Start(m_threads); !started) {
+                return started.Error();
+            }
+        }
+        const Result<SourceRow> next = m_source->Next();
+        if (!next) {
+            return next.Error();
+        }
+        if (next->row >= 0) {
+            CopyLevels(next->levels, m_computation.grid.width, out);
+        }
+        return next->row;
+    }
+
+    const Computation m_computation;
+    const int32_t m_threads;
+    std::optional<KeptRows> m_kept;  // before the source, which reads and keeps rows there
+    Watch m_watch;
+    std::unique_ptr<RowSource> m_source;  // made on the first row asked for
+    bool m_busy = false;
+    bool m_done = false;
+};
+
+std::unique_ptr<RowIterator> Rows(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                                  py::handle shard, py::handle keep, py::object progress)
+{
+    Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    const int32_t threadCount = ReadThreads(threads);
+    computation.shard = ReadShard(shard, !stripes.is_none());
+    const std::optional<std::string> keepName = ReadFileName(keep, "keep");
+    std::optional<KeptRows> kept;
+    if (keepName) {
+        Result<KeptRows> opened = [&] {
+            py::gil_scoped_release released;
+            return KeptRows::OpenToKeep(*keepName, computation);
+        }();
+        if (!opened) {
+            RaiseKeepFailure(opened.Error());
+        }
+        kept.emplace(std::move(*opened));
+    }
+    return std::make_unique<RowIterator>(computation, threadCount, std::move(kept), std::move(progress));
+}
+
+py::tuple Region(py::handle region)
+{
+    const CalcRegion ordered = ReadRegion(region);
+    return py::make_tuple(ordered.xmin, ordered.ymin, ordered.xmax, ordered.ymax);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_corvalis, module)
+{
+    module.doc() = "The computations of the package corvalis; use them through corvalis.";
+    module.attr("__version__") = CORVALIS_VERSION;
+    py::list schemes;
+    for (const ColorSchemeRow& row : kColorSchemes) {
+        schemes.append(py::str(std::string(row.name)));
+    }
+    module.attr("SCHEMES") = py::tuple(schemes);
+    module.attr("MAX_GRID_SIDE") = kMaxGridSide;
+
+    module.def("region", &Region, py::arg("region"));
+    module.def("levels", &Levels, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
+               py::arg("progress"));
+    module.def("picture", &Picture, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
+               py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
+    module.def("png", &Png, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
+               py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
+    module.def("rows", &Rows, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
+               py::arg("shard"), py::arg("keep"), py::arg("progress"));
+    py::class_<RowIterator>(module, "RowIterator")
+        .def("__iter__", [](py::object self) { return self; })
+        .def("__next__", &RowIterator::Next)
+        .def("close", &RowIterator::Close);
+}
