@@ -95,8 +95,10 @@ class _Progress:
         sys.stderr.flush()
         self._shown = len(line)
 
-    def close(self) -> None:
+    def close(self, finished: bool) -> None:
         if self._bar is not None:
+            if finished:
+                self._bar.update(self._bar.total - self._bar.n)
             self._bar.close()
         elif self._shown:
             sys.stderr.write("\r" + " " * self._shown + "\r")
@@ -109,10 +111,12 @@ def _followed(progress: bool) -> Iterator[Optional[Callable[[int, int], None]]]:
         yield None
         return
     shown = _Progress()
+    finished = False
     try:
         yield shown
+        finished = True
     finally:
-        shown.close()
+        shown.close(finished)
 
 
 def extent(region: Region) -> Tuple[float, float, float, float]:
@@ -240,9 +244,11 @@ def rows(
 
 
 def _each_row(iterator, shown: Optional[_Progress]) -> Iterator[Tuple[int, np.ndarray]]:
+    finished = False
     try:
         yield from iterator
+        finished = True
     finally:
         iterator.close()
         if shown is not None:
-            shown.close()
+            shown.close(finished)

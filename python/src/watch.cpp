@@ -37,7 +37,7 @@ bool Watch::Look()
         if (PyErr_CheckSignals() != 0) {
             throw py::error_already_set();
         }
-        if (m_progress && m_done != m_doneShown) {
+        if (m_progress && m_toDo > 0 && m_done != m_doneShown) {
             m_doneShown = m_done;
             m_progress(m_done, m_toDo);
         }
