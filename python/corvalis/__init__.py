@@ -68,6 +68,8 @@ class Png(bytes):
     It is bytes: write it to a file with open(name, "wb").write(png).
     """
 
+    __slots__ = ()
+
     def _repr_png_(self) -> bytes:
         return bytes(self)
 

@@ -155,7 +155,13 @@ PictureStyle ReadStyle(py::handle scheme, py::handle reverse)
     if (!PyUnicode_Check(scheme.ptr())) {
         Mistyped(refusal);
     }
-    const std::optional<ColorScheme> found = FindColorScheme(scheme.cast<std::string>());
+    Py_ssize_t length = 0;
+    const char* name = PyUnicode_AsUTF8AndSize(scheme.ptr(), &length);
+    if (name == nullptr) {
+        PyErr_Clear();  // a string no UTF-8 can hold names no scheme
+        Refuse(refusal);
+    }
+    const std::optional<ColorScheme> found = FindColorScheme(std::string_view(name, static_cast<size_t>(length)));
     if (!found) {
         Refuse(refusal);
     }
