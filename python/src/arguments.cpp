@@ -48,11 +48,14 @@ double ReadNumber(py::handle value, const std::string& argument)
 {
     const double number = PyFloat_AsDouble(value.ptr());
     if (number == -1.0 && PyErr_Occurred() != nullptr) {
-        const bool tooLarge = PyErr_ExceptionMatches(PyExc_OverflowError) != 0;
-        PyErr_Clear();
-        if (!tooLarge) {
+        if (PyErr_ExceptionMatches(PyExc_TypeError) != 0) {
+            PyErr_Clear();
             Mistyped(argument + ": " + Repr(value) + " is not a number");
         }
+        if (PyErr_ExceptionMatches(PyExc_OverflowError) == 0) {
+            throw py::error_already_set();  // raised by the value's own conversion
+        }
+        PyErr_Clear();
     } else if (std::isfinite(number)) {
         return number;
     }
@@ -64,6 +67,9 @@ int32_t ReadWhole(py::handle value, int32_t least, int32_t most, const std::stri
 {
     PyObject* index = PyNumber_Index(value.ptr());
     if (index == nullptr) {
+        if (PyErr_ExceptionMatches(PyExc_TypeError) == 0) {
+            throw py::error_already_set();  // raised by the value's own conversion
+        }
         PyErr_Clear();
         Mistyped(refusal);
     }
