@@ -177,8 +177,9 @@ public:
         }();
         m_busy = false;
         if (!row) {
-            Close();
-            m_watch.Raise(row.Error(), grid, m_kept ? PyExc_OSError : PyExc_RuntimeError);
+            PyObject* const kind = m_kept ? PyExc_OSError : PyExc_RuntimeError;  // a rows file's failure
+            End();
+            m_watch.Raise(row.Error(), grid, kind);
         }
         if (*row < 0) {
             Close();
@@ -193,22 +194,23 @@ public:
         if (m_busy) {
             throw py::value_error("the rows are being computed on another thread");
         }
-        m_done = true;
-        Status synced;
-        {
-            py::gil_scoped_release released;
-            m_source.reset();
-            if (m_kept) {
-                synced = m_kept->Sync();
-                m_kept.reset();
-            }
-        }
-        if (!synced) {
+        if (Status synced = End(); !synced) {
             RaiseKeepFailure(synced.Error());
         }
     }
 
 private:
+    // Stops the threads and makes the kept rows durable; whether they are.
+    Status End()
+    {
+        m_done = true;
+        py::gil_scoped_release released;
+        m_source.reset();
+        Status synced = m_kept ? m_kept->Sync() : Status{};
+        m_kept.reset();
+        return synced;
+    }
+
     // The next row's levels into `out`, and the row; -1 after the last.
     Result<int32_t> NextRow(uint8_t* out)
     {
