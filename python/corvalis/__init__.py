@@ -73,6 +73,10 @@ class Png(bytes):
     def _repr_png_(self) -> bytes:
         return bytes(self)
 
+    def __repr__(self) -> str:
+        width, height = int.from_bytes(self[16:20], "big"), int.from_bytes(self[20:24], "big")
+        return f"<corvalis.Png: {width}x{height}, {len(self)} bytes>"
+
 
 class _Progress:
     """Tells how far the rows are: a tqdm bar where tqdm is installed, else a line on stderr."""

@@ -58,4 +58,5 @@ def test_picture_and_png_are_those_of_the_png_option(render, region, size, schem
     assert picture.tobytes() == pixels.tobytes()
     assert png == written
     assert png._repr_png_() == written
+    assert repr(png) == f"<corvalis.Png: {pixels.shape[1]}x{pixels.shape[0]}, {len(written)} bytes>"
     assert texts["Software"] == "corvalis-render " + corvalis.__version__
