@@ -184,8 +184,8 @@ Shard ReadShard(py::handle shard, bool stripesGiven)
         return {};
     }
     const std::vector<py::object> numbers = Items(shard, 2, "shard needs a shard (I, N)");
-    const std::string refusal =
-        "shard: " + Repr(shard) + " is not a shard (I, N) with 0 <= I < N <= " + std::to_string(kMaxShards);
+    const std::string refusal = "shard: " + Repr(shard) +
+                                " is not a shard (I, N) with 0 <= I < N <= " + std::to_string(kMaxShards);
     const int32_t count = ReadWhole(numbers[1], 1, kMaxShards, refusal);
     const int32_t index = ReadWhole(numbers[0], 0, count - 1, refusal);
     if (!stripesGiven) {

@@ -78,8 +78,8 @@ py::array_t<uint8_t> Levels(py::handle region, py::handle grid, py::handle strip
     return levels;
 }
 
-py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme,
-                             py::handle reverse, py::handle stripes, py::handle threads, py::object progress)
+py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
+                             py::handle stripes, py::handle threads, py::object progress)
 {
     const Computation computation = ReadComputation(region, grid, fit, stripes);
     const PictureStyle style = ReadStyle(scheme, reverse);
@@ -285,8 +285,8 @@ PYBIND11_MODULE(_corvalis, module)
                py::arg("progress"));
     module.def("picture", &Picture, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
                py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
-    module.def("png", &Png, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
-               py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
+    module.def("png", &Png, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"), py::arg("reverse"),
+               py::arg("stripes"), py::arg("threads"), py::arg("progress"));
     module.def("rows", &Rows, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
                py::arg("shard"), py::arg("keep"), py::arg("progress"));
     py::class_<RowIterator>(module, "RowIterator")
