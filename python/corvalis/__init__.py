@@ -130,7 +130,7 @@ def extent(region: Region) -> Tuple[float, float, float, float]:
 
     Each axis is ordered, as the computations order it. With imshow's default origin="upper",
     imshow(levels(region, grid), extent=extent(region)) puts the largest parameter at the top
-    and labels the axes with x and a.
+    and numbers the horizontal axis with x, the vertical one with a.
 
     >>> extent((1, 4, 0, 3))
     (0.0, 1.0, 3.0, 4.0)
