@@ -3,6 +3,6 @@
 # Usage: scripts/format-check.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-find src tools tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z |
+find src tools tests bench python/src \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z |
   xargs -0 clang-format --dry-run -Werror --style=file
 echo "format-check: every C++ file follows .clang-format"
