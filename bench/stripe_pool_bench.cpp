@@ -51,9 +51,9 @@ void Compute(benchmark::State& state, int32_t threads)
         }
         const auto pool = StripePool::Start(std::move(stripes), threads);
         for (int32_t row = 0; row < kGrid.height;) {
-            const Result<const int32_t*> levels = (*pool)->NextRow(std::chrono::milliseconds(1));
-            row += *levels != nullptr ? 1 : 0;
-            benchmark::DoNotOptimize(*levels);
+            const Result<const uint64_t*> hits = (*pool)->NextRow(std::chrono::milliseconds(1));
+            row += *hits != nullptr ? 1 : 0;
+            benchmark::DoNotOptimize(*hits);
         }
     }
 }

@@ -25,9 +25,10 @@ inline int32_t Trunc(double v)
     return static_cast<int32_t>(t);
 }
 
-// Fills rows 0..R-1 of `cells` (R rows of W cells) exactly as the algorithm is written.
-inline void ComputeStripe(int32_t* cells, int32_t W, int32_t R, double xmin, double y0, double xr, double yr)
+// The hits of rows 0..R-1 (R rows of W cells, row i at i × W) exactly as the algorithm is written.
+inline std::vector<uint64_t> StripeHits(int32_t W, int32_t R, double xmin, double y0, double xr, double yr)
 {
+    std::vector<uint64_t> hits;
     std::vector<double> histogram(W > 0 ? W : 0);
     for (int32_t i = 0; i < R; ++i) {
         for (int32_t k = 0; k < W; ++k) {
@@ -50,12 +51,22 @@ inline void ComputeStripe(int32_t* cells, int32_t W, int32_t R, double xmin, dou
             }
         }
         for (int32_t k = 0; k < W; ++k) {
-            int32_t level = Trunc(histogram[k] * 0.02);
-            if (level > 255) {
-                level = 255;
-            }
-            cells[static_cast<int64_t>(i) * W + k] = level;
+            hits.push_back(static_cast<uint64_t>(histogram[k]));
         }
+    }
+    return hits;
+}
+
+// Fills rows 0..R-1 of `cells` (R rows of W cells) exactly as the algorithm is written.
+inline void ComputeStripe(int32_t* cells, int32_t W, int32_t R, double xmin, double y0, double xr, double yr)
+{
+    const std::vector<uint64_t> hits = StripeHits(W, R, xmin, y0, xr, yr);
+    for (size_t k = 0; k < hits.size(); ++k) {
+        int32_t level = Trunc(static_cast<double>(hits[k]) * 0.02);
+        if (level > 255) {
+            level = 255;
+        }
+        cells[k] = level;
     }
 }
 

@@ -10,30 +10,41 @@
 
 namespace {
 
-std::vector<StripeSpec> Stripes(int32_t* levels, Size grid, const CalcRegion& region, int32_t count)
+std::vector<StripeSpec> Stripes(Size grid, const CalcRegion& region, int32_t count)
 {
     std::vector<StripeSpec> stripes;
     for (int32_t i = 0; i < count; ++i) {
-        stripes.push_back(StripeFor(levels, grid, region, StripeBounds(i, count, grid.height)));
+        stripes.push_back(StripeFor(nullptr, grid, region, StripeBounds(i, count, grid.height)));
     }
     return stripes;
 }
 
-// Takes the next row from the pool and checks it is `row` of the expected levels.
-void ExpectNextRow(StripePool& pool, const std::vector<int32_t>& expected, Size grid, int32_t row)
+// The hits of the stripes as the literal reference counts them, the stripes laid one above the other.
+std::vector<uint64_t> ExpectedHits(Size grid, const CalcRegion& region, int32_t stripeCount)
 {
-    const int32_t* levels = nullptr;
-    while (levels == nullptr) {
-        const Result<const int32_t*> next = pool.NextRow(std::chrono::milliseconds(100));
+    std::vector<uint64_t> hits;
+    for (const StripeSpec& s : Stripes(grid, region, stripeCount)) {
+        const std::vector<uint64_t> stripe = literal::StripeHits(s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
+        hits.insert(hits.end(), stripe.begin(), stripe.end());
+    }
+    return hits;
+}
+
+// Takes the next row from the pool and checks it is `row` of the expected hits.
+void ExpectNextRow(StripePool& pool, const std::vector<uint64_t>& expected, Size grid, int32_t row)
+{
+    const uint64_t* hits = nullptr;
+    while (hits == nullptr) {
+        const Result<const uint64_t*> next = pool.NextRow(std::chrono::milliseconds(100));
         ASSERT_TRUE(next) << next.Error().Message();
-        levels = *next;
+        hits = *next;
     }
     const auto first = expected.begin() + int64_t{row} * grid.width;
-    ASSERT_EQ(std::vector<int32_t>(levels, levels + grid.width), std::vector<int32_t>(first, first + grid.width))
+    ASSERT_EQ(std::vector<uint64_t>(hits, hits + grid.width), std::vector<uint64_t>(first, first + grid.width))
         << "row " << row;
 }
 
-// The rows come from the top down, each with the levels of its stripe, through a window far
+// The rows come from the top down, each with the hits of its stripe, through a window far
 // smaller than the grid.
 TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem)
 {
@@ -41,14 +52,11 @@ TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem
     const CalcRegion regions[] = {{0.0, 3.0, 1.0, 4.0}, {0.4, 3.8, 0.6, 3.9}, {0.0, 3.95, 1.0, 4.2}};
     for (const CalcRegion& region : regions) {
         for (int32_t stripeCount : {1, 3, 7}) {
-            std::vector<int32_t> expected(static_cast<size_t>(grid.width) * grid.height, -1);
-            for (const StripeSpec& s : Stripes(expected.data(), grid, region, stripeCount)) {
-                literal::ComputeStripe(s.cells, s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
-            }
+            const std::vector<uint64_t> expected = ExpectedHits(grid, region, stripeCount);
             for (int32_t threads : {1, 2, 5}) {
                 SCOPED_TRACE(testing::Message() << region.xmin << " " << region.ymin << ", " << stripeCount
                                                 << " stripes, " << threads << " threads");
-                auto pool = StripePool::Start(Stripes(nullptr, grid, region, stripeCount), threads);
+                auto pool = StripePool::Start(Stripes(grid, region, stripeCount), threads);
                 ASSERT_TRUE(pool);
                 for (int32_t row = grid.height - 1; row >= 0; --row) {
                     ASSERT_NO_FATAL_FAILURE(ExpectNextRow(**pool, expected, grid, row));
@@ -60,20 +68,17 @@ TEST(StripePool, HandsOutTheStripesRowsFromTheTopDownWhicheverThreadsComputeThem
     }
 }
 
-// Only the wanted rows are handed out, each with its stripe's levels, in runs cut across stripes.
+// Only the wanted rows are handed out, each with its stripe's hits, in runs cut across stripes.
 TEST(StripePool, HandsOutOnlyTheWantedRows)
 {
     const Size grid{31, 57};
     const CalcRegion region{0.0, 3.5, 1.0, 4.0};
-    std::vector<int32_t> expected(static_cast<size_t>(grid.width) * grid.height, -1);
-    for (const StripeSpec& s : Stripes(expected.data(), grid, region, 3)) {
-        literal::ComputeStripe(s.cells, s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
-    }
+    const std::vector<uint64_t> expected = ExpectedHits(grid, region, 3);
     std::vector<bool> wanted(static_cast<size_t>(grid.height));
     for (int32_t row = 0; row < grid.height; ++row) {
         wanted[static_cast<size_t>(row)] = row % 7 < 5 || row == 20;
     }
-    auto pool = StripePool::Start(Stripes(nullptr, grid, region, 3), 2, wanted);
+    auto pool = StripePool::Start(Stripes(grid, region, 3), 2, wanted);
     ASSERT_TRUE(pool);
     for (int32_t row = grid.height - 1; row >= 0; --row) {
         if (wanted[static_cast<size_t>(row)]) {
@@ -87,12 +92,12 @@ TEST(StripePool, ACancelledPoolEndsAndHandsOutNoUnfinishedRow)
 {
     // A deep zoom: a single row takes far longer than the test waits.
     const Size grid{1000, 6};
-    auto started = StripePool::Start(Stripes(nullptr, grid, {0.5, 3.7, 0.500001, 3.8}, 2), 2);
+    auto started = StripePool::Start(Stripes(grid, {0.5, 3.7, 0.500001, 3.8}, 2), 2);
     ASSERT_TRUE(started);
     StripePool& pool = **started;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     pool.Cancel();
-    const Result<const int32_t*> next = pool.NextRow(std::chrono::hours(1));
+    const Result<const uint64_t*> next = pool.NextRow(std::chrono::hours(1));
     ASSERT_TRUE(next);  // cancelled, not failed
     EXPECT_EQ(*next, nullptr);
     EXPECT_EQ(pool.RowsHandedOut(), 0);

@@ -155,18 +155,19 @@ StripeResult ComputeStripe(const StripeSpec& stripe, const std::atomic<int32_t>&
 StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone)
 {
-    return ComputeStripeOnLanes(stripe, {0, stripe.rows}, stripe.cells, cancel, LaneKernelFor(kernel), rowsDone);
+    return ComputeStripeOnLanes(stripe, {0, stripe.rows}, {.levels = stripe.cells}, cancel, LaneKernelFor(kernel),
+                                rowsDone);
 }
 
 StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone)
 {
     int32_t* cells = rows.first < rows.last ? stripe.cells + int64_t{rows.first} * stripe.width : stripe.cells;
-    return ComputeStripeOnLanes(stripe, rows, cells, cancel, LaneKernelFor(FastestOrbitKernel()), rowsDone);
+    return ComputeStripeOnLanes(stripe, rows, {.levels = cells}, cancel, LaneKernelFor(FastestOrbitKernel()), rowsDone);
 }
 
-StripeResult ComputeStripeRowsInto(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+StripeResult ComputeStripeHitsInto(const StripeSpec& stripe, RowRange rows, uint64_t* hits,
                                    const std::atomic<int32_t>& cancel)
 {
-    return ComputeStripeOnLanes(stripe, rows, cells, cancel, LaneKernelFor(FastestOrbitKernel()), nullptr);
+    return ComputeStripeOnLanes(stripe, rows, {.hits = hits}, cancel, LaneKernelFor(FastestOrbitKernel()), nullptr);
 }

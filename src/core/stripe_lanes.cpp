@@ -74,7 +74,7 @@ struct LaneJob {
 
 class StripeRun {
 public:
-    StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, const std::atomic<int32_t>& cancel,
+    StripeRun(const StripeSpec& stripe, RowRange rows, RowStore store, const std::atomic<int32_t>& cancel,
               const LaneKernel& kernel, std::atomic<int32_t>* rowsDone);
 
     StripeResult Run();
@@ -97,7 +97,7 @@ private:
     int64_t* RowCounts(int32_t row) { return m_rowCounts.data() + (row % kRowWindow) * int64_t{m_stripe.width}; }
 
     const StripeSpec& m_stripe;
-    int32_t* const m_cells;  // where the first row to compute is stored, the others after it
+    const RowStore m_store;  // where the first row to compute is stored, the others after it
     const int32_t m_firstRow;
     const std::atomic<int32_t>& m_cancel;
     std::atomic<int32_t>* const m_rowsDone;
@@ -116,10 +116,10 @@ private:
     int32_t m_nextRowToStore;
 };
 
-StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, int32_t* cells, const std::atomic<int32_t>& cancel,
+StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, RowStore store, const std::atomic<int32_t>& cancel,
                      const LaneKernel& kernel, std::atomic<int32_t>* rowsDone)
     : m_stripe(stripe),
-      m_cells(cells),
+      m_store(store),
       m_firstRow(rows.first),
       m_cancel(cancel),
       m_rowsDone(rowsDone),
@@ -329,11 +329,17 @@ void StripeRun::StoreFinishedRows()
 {
     while (m_nextRowToStore < m_lastRow && m_finishedJobs[m_nextRowToStore % kRowWindow] == kSubSamples) {
         int64_t* counts = RowCounts(m_nextRowToStore);
-        int32_t* cells = m_cells + int64_t{m_nextRowToStore - m_firstRow} * m_stripe.width;
-        for (int32_t column = 0; column < m_stripe.width; ++column) {
-            StoreLevel(cells, column, LevelFromHits(counts[column]));
-            counts[column] = 0;
+        const int64_t first = int64_t{m_nextRowToStore - m_firstRow} * m_stripe.width;
+        if (m_store.levels != nullptr) {
+            for (int32_t column = 0; column < m_stripe.width; ++column) {
+                StoreLevel(m_store.levels + first, column, LevelFromHits(counts[column]));
+            }
+        } else {
+            for (int32_t column = 0; column < m_stripe.width; ++column) {
+                m_store.hits[first + column] = static_cast<uint64_t>(counts[column]);
+            }
         }
+        std::fill(counts, counts + m_stripe.width, 0);
         m_finishedJobs[m_nextRowToStore % kRowWindow] = 0;
         ++m_nextRowToStore;
         if (m_rowsDone != nullptr) {
@@ -345,7 +351,7 @@ void StripeRun::StoreFinishedRows()
 
 }  // namespace
 
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, RowStore store,
                                   const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
                                   std::atomic<int32_t>* rowsDone)
 {
@@ -353,7 +359,7 @@ StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, int32
         return Cancelled(cancel) ? StripeResult::Cancelled : StripeResult::Completed;
     }
     try {
-        StripeRun run(stripe, rows, cells, cancel, kernel, rowsDone);
+        StripeRun run(stripe, rows, store, cancel, kernel, rowsDone);
         return run.Run();
     } catch (const std::bad_alloc&) {
         return StripeResult::OutOfMemory;

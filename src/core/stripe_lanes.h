@@ -7,8 +7,16 @@
 
 #include <atomic>
 
-// Computes the given rows of the stripe and stores them one after another from `cells` on, the
-// first of them at cells[0]; rowsDone, when given, counts the stored rows.
-StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+// Where a stripe's rows are stored, one after another, the first of them at index 0: as levels in
+// the level grid's cells, which other threads read, or, where there are no level cells, as the
+// hits of each cell.
+struct RowStore {
+    int32_t* levels = nullptr;
+    uint64_t* hits = nullptr;
+};
+
+// Computes the given rows of the stripe and stores them; rowsDone, when given, counts the stored
+// rows.
+StripeResult ComputeStripeOnLanes(const StripeSpec& stripe, RowRange rows, RowStore store,
                                   const std::atomic<int32_t>& cancel, const LaneKernel& kernel,
                                   std::atomic<int32_t>* rowsDone);

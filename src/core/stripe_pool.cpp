@@ -54,7 +54,7 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const s
         }
     }
     m_slots = std::min(m_slots, std::max<size_t>(m_takes.size(), 1));
-    m_cells.resize(m_slots * m_rowsPerTake * m_width);
+    m_hits.resize(m_slots * m_rowsPerTake * m_width);
     m_computed.resize(m_slots);
 }
 
@@ -107,7 +107,7 @@ void StripePool::ComputeTakes()
             take = m_nextTake++;
         }
         const Take& next = m_takes[take];
-        const StripeResult result = ComputeStripeRowsInto(m_stripes[next.stripe], next.rows, SlotOf(take), m_cancel);
+        const StripeResult result = ComputeStripeHitsInto(m_stripes[next.stripe], next.rows, SlotOf(take), m_cancel);
         {
             const std::lock_guard lock(m_mutex);
             m_computed[take % m_slots] = result == StripeResult::Completed;
@@ -120,7 +120,7 @@ void StripePool::ComputeTakes()
     }
 }
 
-Result<const int32_t*> StripePool::NextRow(std::chrono::milliseconds timeout)
+Result<const uint64_t*> StripePool::NextRow(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     if (m_holdingRow) {

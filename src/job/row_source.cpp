@@ -66,20 +66,22 @@ Result<SourceRow> RowSource::Next()
         return SourceRow{row, m_levels.data()};
     }
     for (;;) {
-        const Result<const int32_t*> levels = m_pool->NextRow(std::chrono::milliseconds(20));
+        const Result<const uint64_t*> hits = m_pool->NextRow(std::chrono::milliseconds(20));
         if (m_cancel()) {
             return Failure::Interrupt();  // the pool cancels and joins its threads as it goes
         }
-        if (!levels) {
+        if (!hits) {
             return OutOfMemory(m_computation.grid);  // the pool fails only for want of memory
         }
-        if (*levels != nullptr) {
+        if (*hits != nullptr) {
+            std::transform(*hits, *hits + m_levels.size(), m_levels.begin(),
+                           [](uint64_t cellHits) { return LevelFromHits(static_cast<int64_t>(cellHits)); });
             if (m_kept != nullptr) {
-                if (Status kept = m_kept->Keep(row, *levels); !kept) {
+                if (Status kept = m_kept->Keep(row, m_levels.data()); !kept) {
                     return kept.Error();
                 }
             }
-            return SourceRow{row, *levels};
+            return SourceRow{row, m_levels.data(), *hits};
         }
         ReportProgress();
     }

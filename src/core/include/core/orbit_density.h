@@ -80,7 +80,8 @@ StripeResult ComputeStripeWith(OrbitKernel kernel, const StripeSpec& stripe, con
 StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const std::atomic<int32_t>& cancel,
                                std::atomic<int32_t>* rowsDone = nullptr);
 
-// The same rows, stored one after another from `cells` on (the first of them at cells[0])
-// instead of in the stripe's own cells, which may be none.
-StripeResult ComputeStripeRowsInto(const StripeSpec& stripe, RowRange rows, int32_t* cells,
+// The hits of the same rows (each cell's count before it becomes a level, at most
+// kSubSamples × the iterations), stored one after another from `hits` on (the first of them at
+// hits[0]) instead of the levels in the stripe's own cells, which may be none.
+StripeResult ComputeStripeHitsInto(const StripeSpec& stripe, RowRange rows, uint64_t* hits,
                                    const std::atomic<int32_t>& cancel);

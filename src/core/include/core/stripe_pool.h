@@ -3,7 +3,7 @@
 // The threads take the next few rows in that order that no thread has taken yet, from whichever
 // stripe they are in, but never more than a small window ahead of the row handed out: however
 // high the grid, only the rows in flight are kept. Every row is computed with the values of its
-// own stripe: the levels are those of the stripes, whichever thread computes a row and however
+// own stripe: the hits are those of the stripes, whichever thread computes a row and however
 // many threads there are. A pool may compute only some of the rows: it hands out those.
 #pragma once
 
@@ -42,11 +42,11 @@ public:
     StripePool(const StripePool&) = delete;
     StripePool& operator=(const StripePool&) = delete;
 
-    // The levels of the next row from the top, once computed, valid until the next call, which
-    // frees its place for another row. Null when it is not computed within `timeout`, after
+    // The hits of the next row from the top (a cell's count, which LevelFromHits makes its level),
+    // once computed, valid until the next call, which frees its place for another row. Null when it is not computed within `timeout`, after
     // the last row, and for good after a cancel; a failure, for good, where a thread found no
     // memory for its rows: the rest are never handed out.
-    Result<const int32_t*> NextRow(std::chrono::milliseconds timeout);
+    Result<const uint64_t*> NextRow(std::chrono::milliseconds timeout);
     // Rows handed out by NextRow so far.
     int64_t RowsHandedOut() const { return m_rowsHandedOut.load(std::memory_order_relaxed); }
     // Asks the threads to stop: a row being computed is abandoned and never handed out.
@@ -60,14 +60,14 @@ private:
 
     StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted);
     void ComputeTakes();
-    int32_t* SlotOf(size_t take) { return m_cells.data() + (take % m_slots) * m_rowsPerTake * m_width; }
+    uint64_t* SlotOf(size_t take) { return m_hits.data() + (take % m_slots) * m_rowsPerTake * m_width; }
 
     std::vector<StripeSpec> m_stripes;
     int32_t m_rowsPerTake;
     std::vector<Take> m_takes;  // the wanted rows in takes of at most m_rowsPerTake, from the top down
     size_t m_slots;             // takes in flight at most
     size_t m_width;             // cells of a row
-    std::vector<int32_t> m_cells;
+    std::vector<uint64_t> m_hits;
     std::vector<char> m_computed;  // per slot: its take is computed and not yet handed out whole
     mutable std::mutex m_mutex;
     std::condition_variable m_roomFreed;  // a slot was freed, or the pool cancelled

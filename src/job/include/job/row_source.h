@@ -21,10 +21,12 @@ using CancelCheck = std::function<bool()>;
 // none is computed, to read) are done.
 using ProgressReport = std::function<void(int64_t done, int64_t toDo)>;
 
-// A row of the grid (0 the bottom row, the least parameter) and its levels, a cell each.
+// A row of the grid (0 the bottom row, the least parameter) and its levels, a cell each, with
+// the hits they come from where the row was computed (a rows file keeps only levels).
 struct SourceRow {
     int32_t row = -1;  // -1: no row is left
     const int32_t* levels = nullptr;
+    const uint64_t* hits = nullptr;
 };
 
 class RowSource {
@@ -38,8 +40,8 @@ public:
     // Starts computing, on `threads` threads, the rows it gives that are not kept.
     Status Start(int32_t threads);
 
-    // The next row it gives from the top down, its levels valid until the next call; after the
-    // last, a row of -1.
+    // The next row it gives from the top down, its levels and hits valid until the next call;
+    // after the last, a row of -1.
     Result<SourceRow> Next();
 
 private:
