@@ -5,6 +5,7 @@ densely the orbit of 0.12345 visits each x, in levels 0..255. Everything here co
 what corvalis-render computes with the same options, byte for byte:
 
     levels(region, grid)         the density levels, an (H, W) uint8 array (--levels)
+    counts(region, grid)         the hits each level comes from, an (H, W) uint64 array
     picture(region, grid=...)    the coloured picture, an (H, W, 3) uint8 RGB array (-o)
     png(region, grid=...)        the PNG file that -o writes, shown by a notebook
     rows(region, grid)           the levels a row at a time, with shards and rows files
@@ -54,6 +55,7 @@ __all__ = [
     "DEFAULT_REGION",
     "Png",
     "SCHEMES",
+    "counts",
     "extent",
     "levels",
     "picture",
@@ -165,6 +167,27 @@ def levels(
     """
     with _followed(progress) as shown:
         return _corvalis.levels(region, grid, stripes, threads, shown)
+
+
+def counts(
+    region: Region,
+    grid: Size,
+    *,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    progress: bool = False,
+) -> np.ndarray:
+    """The hits of every cell of the region on a grid of W columns and H rows.
+
+    Returns a uint64 array of shape (H, W), row 0 the largest parameter: how many iterates of
+    the row's ten orbits fall into each cell, the counts that levels() makes its levels of, so
+    that levels(...) == np.minimum(counts(...) // 50, 255) with the same arguments. Any other
+    shading is one NumPy line away, for example np.log1p(counts(region, grid)).
+
+    region, grid, stripes, threads, progress: as for levels().
+    """
+    with _followed(progress) as shown:
+        return _corvalis.counts(region, grid, stripes, threads, shown)
 
 
 def picture(

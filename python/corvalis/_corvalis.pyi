@@ -13,6 +13,9 @@ def region(region: Sequence[float]) -> Tuple[float, float, float, float]: ...
 def levels(
     region: Sequence[float], grid: object, stripes: object, threads: object, progress: Progress
 ) -> np.ndarray: ...
+def counts(
+    region: Sequence[float], grid: object, stripes: object, threads: object, progress: Progress
+) -> np.ndarray: ...
 def picture(
     region: Sequence[float],
     grid: object,

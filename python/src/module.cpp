@@ -15,6 +15,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,8 +24,8 @@ namespace py = pybind11;
 
 namespace {
 
-// Takes a row of levels from the top down: the grid row (0 the bottom) and its levels.
-using RowTaker = std::function<Status(int32_t row, const int32_t* levels)>;
+// Takes a row from the top down.
+using RowTaker = std::function<Status(const SourceRow& row)>;
 
 // Computes the computation's rows of its shard from the top down on `threads` threads and hands
 // each to `take`. Without the interpreter lock.
@@ -42,7 +43,7 @@ Status ForEachRow(const Computation& computation, int32_t threads, Watch& watch,
         if (next->row < 0) {
             return {};
         }
-        if (Status taken = take(next->row, next->levels); !taken) {
+        if (Status taken = take(*next); !taken) {
             return taken;
         }
     }
@@ -55,27 +56,47 @@ void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
     }
 }
 
-py::array_t<uint8_t> Levels(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
-                            py::object progress)
+// An (H, W) array of the computation's cells, row 0 the top, each row filled by
+// copyRow(row, width, out) as it is computed.
+template <class Cell, class CopyRow>
+py::array_t<Cell> GridArray(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                            py::object progress, const CopyRow& copyRow)
 {
     const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
     const int32_t threadCount = ReadThreads(threads);
     const Size size = computation.grid;
-    py::array_t<uint8_t> levels({py::ssize_t{size.height}, py::ssize_t{size.width}});
-    uint8_t* const cells = levels.mutable_data();
+    py::array_t<Cell> cells({py::ssize_t{size.height}, py::ssize_t{size.width}});
+    Cell* const first = cells.mutable_data();
     Watch watch(std::move(progress));
     Status done;
     {
         py::gil_scoped_release released;
-        done = ForEachRow(computation, threadCount, watch, [&](int32_t row, const int32_t* rowLevels) {
-            CopyLevels(rowLevels, size.width, cells + int64_t{size.height - 1 - row} * size.width);
+        done = ForEachRow(computation, threadCount, watch, [&](const SourceRow& row) {
+            copyRow(row, size.width, first + int64_t{size.height - 1 - row.row} * size.width);
             return Status{};
         });
     }
     if (!done) {
         watch.Raise(done.Error(), size, PyExc_RuntimeError);
     }
-    return levels;
+    return cells;
+}
+
+py::array_t<uint8_t> Levels(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                            py::object progress)
+{
+    return GridArray<uint8_t>(
+        region, grid, stripes, threads, std::move(progress),
+        [](const SourceRow& row, int32_t width, uint8_t* out) { CopyLevels(row.levels, width, out); });
+}
+
+py::array_t<uint64_t> Counts(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                             py::object progress)
+{
+    // Every row here is computed, so it comes with its hits.
+    return GridArray<uint64_t>(
+        region, grid, stripes, threads, std::move(progress),
+        [](const SourceRow& row, int32_t width, uint64_t* out) { std::copy(row.hits, row.hits + width, out); });
 }
 
 py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
@@ -105,7 +126,7 @@ py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit,
     {
         py::gil_scoped_release released;
         done = ForEachRow(computation, threadCount, watch,
-                          [&](int32_t row, const int32_t* levels) { return rows->AddRow(row, levels, fill); });
+                          [&](const SourceRow& row) { return rows->AddRow(row.row, row.levels, fill); });
     }
     if (!done) {
         watch.Raise(done.Error(), computation.grid, PyExc_RuntimeError);
@@ -282,6 +303,8 @@ PYBIND11_MODULE(_corvalis, module)
 
     module.def("region", &Region, py::arg("region"));
     module.def("levels", &Levels, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
+               py::arg("progress"));
+    module.def("counts", &Counts, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
                py::arg("progress"));
     module.def("picture", &Picture, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
                py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));

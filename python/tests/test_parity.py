@@ -1,6 +1,8 @@
 """levels(), picture() and png() give what corvalis-render writes with the same options, byte for
 byte, whatever the stripes and threads."""
 
+import math
+
 import numpy as np
 import pytest
 
@@ -60,3 +62,41 @@ def test_picture_and_png_are_those_of_the_png_option(render, region, size, schem
     assert png._repr_png_() == written
     assert repr(png) == f"<corvalis.Png: {pixels.shape[1]}x{pixels.shape[0]}, {len(written)} bytes>"
     assert texts["Software"] == "corvalis-render " + corvalis.__version__
+
+
+def literal_hits(region, grid, stripes):
+    """The hits of every cell as the algorithm is written, stripe by stripe, in plain Python."""
+    xmin, amin, xmax, amax = corvalis._corvalis.region(region)
+    width, height = grid
+    hits = np.zeros((height, width), np.uint64)
+    grid_x = lambda p: (p * (xmax - xmin)) / width + xmin
+    grid_y = lambda r: (r * (amax - amin)) / height + amin
+    x0, xr = grid_x(0), grid_x(width) - grid_x(0)
+    iterations = int((width * 100) / xr)
+    bounds = [height * i // stripes for i in range(stripes + 1)]  # stripe i from row bounds[i]
+    for first, last in zip(bounds, bounds[1:]):
+        rows, y0, yr = last - first, grid_y(first), grid_y(last) - grid_y(first)
+        for i in range(rows):
+            a_row = (i / rows) * yr + y0
+            for j in range(10):
+                a = a_row - ((yr / rows) * j) * 0.1
+                x = 0.12345
+                for _ in range(iterations):
+                    x = (x * (1 - x)) * a
+                    if not -10 <= x <= 10:
+                        break
+                    column = math.trunc(((x - x0) / xr) * width)
+                    if 0 <= column < width:
+                        hits[height - 1 - (first + i), column] += 1
+    return hits
+
+
+def test_counts_are_the_hits_of_the_written_algorithm_and_make_the_levels():
+    hits = corvalis.counts(DEFAULT, (9, 7), stripes=2, threads=2)
+    assert hits.dtype == np.uint64 and hits.shape == (7, 9)
+    assert (hits == literal_hits(DEFAULT, (9, 7), 2)).all()
+    # A deep zoom's cells pass the 255 levels' 12,750 hits.
+    zoom = ((0.5, 3.6, 0.51, 3.61), (30, 20))
+    hits = corvalis.counts(*zoom, stripes=3, threads=2)
+    assert hits.max() > 50 * 255
+    assert (corvalis.levels(*zoom, stripes=3, threads=2) == np.minimum(hits // 50, 255)).all()
