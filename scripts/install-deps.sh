@@ -21,6 +21,7 @@ packages=(
   scdoc appstream dpkg-dev
   stress-ng clang-format
   pybind11-dev python3-dev python3-numpy python3-pytest python3-skbuild python3-venv python3-pip
+  python3-matplotlib
 )
 case "${1:-}" in
   windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 googletest) ;;
