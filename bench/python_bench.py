@@ -1,18 +1,19 @@
 """How fast the Python module computes the levels, in one run on the same work:
 
   (a) corvalis.levels() against corvalis-render --levels, on one thread and on every processor:
-      the module timed inside the interpreter (the call alone) and as a fresh interpreter process
-      that imports it, computes and writes the same PGM (the whole process, as the renderer's);
+      the module timed inside this interpreter (the call alone, in a process that has made it
+      before) and as a fresh interpreter process that imports it, computes and writes the same
+      PGM (the whole process, as the renderer's; that process also times its own call);
   (b) the NumPy program of bench/numpy_peer.py against corvalis.levels(..., threads=1).
 
 Processes are timed by the wall clock from start to exit, with the processor time they used
-(user and system, all threads); a call by the wall clock and the interpreter's processor time.
+(user and system, all threads); calls by the wall clock and the interpreter's processor time.
 The rounds of (a) are interleaved (each round runs every measurement once, in turn) after one
 round that is not counted; the tables give the best and the median of the rounds, the ratios
 those of the best. Start-up alone, a corvalis-render of a 1x1 grid and an interpreter that only
-imports corvalis, is measured in every round too: the 'net' ratios take it off both sides. The
-NumPy program runs up to --peer-repeat times, each run next to a levels() call, but only once
-where a run takes more than 10 s. Nothing about the times is asserted; the levels are compared
+imports corvalis, is measured in every round too: the 'net' ratios take it off. The NumPy
+program runs up to --peer-repeat times, each run next to a levels() call, but only once where a
+run takes more than 10 s. Nothing about the times is asserted; the levels are compared
 (renderer, module in and out of process, NumPy program) and the run fails if any differ.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py
@@ -47,12 +48,15 @@ CASES = {
 # A NumPy run longer than this is not repeated.
 PEER_REPEAT_LIMIT = 10.0
 
-# The module as a whole process: import, compute, write the PGM that --levels writes.
+# The module as a whole process: import, compute, write the PGM that --levels writes. It prints
+# the wall clock and processor seconds of its levels() call, the first of the process.
 FRESH_PROCESS = """
-import sys
+import sys, time
 import corvalis
 region, grid = tuple(map(float, sys.argv[1:5])), (int(sys.argv[5]), int(sys.argv[6]))
+cpu, start = time.process_time(), time.perf_counter()
 levels = corvalis.levels(region, grid, stripes=int(sys.argv[7]), threads=int(sys.argv[8]))
+print(time.perf_counter() - start, time.process_time() - cpu)
 with open(sys.argv[9], "wb") as out:
     out.write(b"P5\\n%d %d\\n255\\n" % grid)
     out.write(levels.tobytes())
@@ -77,14 +81,15 @@ def children_cpu() -> float:
     return used.ru_utime + used.ru_stime
 
 
-def timed_process(command: Sequence[str], environment: Dict[str, str]) -> Timing:
+def timed_process(command: Sequence[str], environment: Dict[str, str]) -> Tuple[Timing, str]:
+    """The process's timing and what it printed."""
     cpu = children_cpu()
     start = time.perf_counter()
-    done = subprocess.run(command, env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    done = subprocess.run(command, env=environment, capture_output=True, text=True)
     elapsed = time.perf_counter() - start
     if done.returncode != 0:
-        sys.exit(f"python_bench: {command[0]} failed: {done.stderr.decode(errors='replace').strip()}")
-    return elapsed, children_cpu() - cpu
+        sys.exit(f"python_bench: {command[0]} failed: {done.stderr.strip()}")
+    return (elapsed, children_cpu() - cpu), done.stdout
 
 
 def timed_call(compute: Callable[[], np.ndarray]) -> Tuple[Timing, np.ndarray]:
@@ -141,7 +146,11 @@ class Case:
 
     def _process(self, command, environment, kind: str, count: int, pgm: Path) -> Callable[[], None]:
         def measure():
-            self.record(kind, count, timed_process(command, environment))
+            timing, printed = timed_process(command, environment)
+            self.record(kind, count, timing)
+            if kind == "process":
+                wall, cpu = printed.split()
+                self.record("first call", count, (float(wall), float(cpu)))
             self.levels[f"{kind} {count}"] = pgm_levels(pgm.read_bytes())
         return measure
 
@@ -216,7 +225,7 @@ def main(arguments: Sequence[str]) -> int:
 
         for round_number in range(options.repeat + 1):
             for name, command in startup_commands.items():
-                timing = timed_process(command, environment)
+                timing, _ = timed_process(command, environment)
                 if round_number > 0:
                     startups[name].runs.append(timing)
             for case in cases:
@@ -241,34 +250,41 @@ def main(arguments: Sequence[str]) -> int:
                     break
     print(f"load average after {' '.join(f'{v:.2f}' for v in os.getloadavg())}\n")
 
-    print("(a) milliseconds: wall clock best / median, and the best processor time")
-    rows = []
-    for case in cases:
-        for count in threads:
-            rows.append([case.name, case.size, count] + [
-                f"{ms(case[kind, count].best())} / {ms(case[kind, count].median())}  {ms(case[kind, count].best_cpu())}"
-                for kind in ("render", "call", "process")])
-    print_table(["case", "grid", "threads", "render process: wall / med  cpu", "levels() call: wall / med  cpu",
-                 "levels() process: wall / med  cpu"], rows)
+    kinds = ("render", "call", "process", "first call")
+    print("(a) milliseconds, wall clock: best / median of the rounds")
+    rows = [[case.name, case.size, count] + [f"{ms(case[kind, count].best())} / {ms(case[kind, count].median())}"
+                                             for kind in kinds]
+            for case in cases for count in threads]
+    print_table(["case", "grid", "threads", "render process", "levels() call", "levels() process",
+                 "its levels() call"], rows)
     for name, times in startups.items():
-        print(f"start-up alone, {name}: {ms(times.best())} / {ms(times.median())}  {ms(times.best_cpu())}")
+        print(f"start-up alone, {name}: {ms(times.best())} / {ms(times.median())}")
+    print()
+    print("(a) milliseconds, processor time (user and system, all threads): best of the rounds")
+    rows = [[case.name, case.size, count] + [ms(case[kind, count].best_cpu()) for kind in kinds]
+            for case in cases for count in threads]
+    print_table(["case", "grid", "threads", "render process", "levels() call", "levels() process",
+                 "its levels() call"], rows)
+    for name, times in startups.items():
+        print(f"start-up alone, {name}: {ms(times.best_cpu())}")
     print()
 
     render_startup, python_startup = (times.best() for times in startups.values())
     render_startup_cpu = next(iter(startups.values())).best_cpu()
-    print("(a) ratios of the best times to the renderer's; net: start-up alone taken off each process")
+    print("(a) ratios of the best times: call, the levels() call; render, the renderer's process; net, less")
+    print("    the start-up alone of the process; 1st call, the levels() call of a fresh interpreter, timed")
+    print("    inside it; cpu, of the processor times; process, the fresh interpreter's process")
     rows = []
     for case in cases:
         for count in threads:
-            render_best, call_best, process_best = (case[kind, count].best() for kind in ("render", "call", "process"))
-            net_render = render_best - render_startup
+            render, call, process, first = (case[kind, count].best() for kind in kinds)
+            net_render = render - render_startup
             net_render_cpu = case["render", count].best_cpu() - render_startup_cpu
-            rows.append([case.name, case.size, count,
-                         f"{call_best / render_best:.3f}", f"{call_best / net_render:.3f}",
-                         f"{case['call', count].best_cpu() / net_render_cpu:.3f}",
-                         f"{process_best / render_best:.3f}", f"{(process_best - python_startup) / net_render:.3f}"])
-    print_table(["case", "grid", "threads", "call / render", "call / net render", "cpu: call / net render",
-                 "process / render", "net process / net render"], rows)
+            rows.append([case.name, case.size, count, f"{call / render:.3f}", f"{call / net_render:.3f}",
+                         f"{first / net_render:.3f}", f"{case['call', count].best_cpu() / net_render_cpu:.3f}",
+                         f"{process / render:.3f}", f"{(process - python_startup) / net_render:.3f}"])
+    print_table(["case", "grid", "threads", "call/render", "call/net render", "1st call/net render",
+                 "cpu call/net render", "process/render", "net process/net render"], rows)
     print()
 
     if peer_runs:
