@@ -25,6 +25,7 @@ while IFS= read -r line; do
   command=${command//-B build /-B $work/build-readme }
   command=${command//--build build /--build $work/build-readme }
   command=${command//--install build /--install $build_dir }
+  command=${command// bench\// $source_dir/bench/}
   echo "\$ $line"
   case "$line" in
     scripts/run.sh | xvfb-run*)
