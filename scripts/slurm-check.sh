@@ -113,7 +113,7 @@ took "four shards and the picture" "$phase_start"
 echo "== Again, with shard 2's task cancelled midway and submitted again =="
 phase_start=$(now)
 rm -f rows/*.rows
-record_bytes=$((20 + 8))
+record_bytes=$((8 * 20 + 8))  # the hits of a row's 20 cells, its number and its check
 array_job=$(sbatch --parsable --array=0-3 --output="$work/log/%A_%a.out" "$sbatch_script" 4 "$work/rows" "${computation[@]}")
 wait_until sh -c "[ \$(stat -c %s rows/shard-2-of-4.rows 2>/dev/null || echo 0) -gt $((200 + 2 * record_bytes)) ]"
 scancel "${array_job}_2"

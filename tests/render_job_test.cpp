@@ -165,7 +165,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
         }
         if (kept.empty()) {
             kept = ReadBytes(folder.Path() / "job.rows");
-            ASSERT_EQ(kept.size(), RowsFileHeader(job.computation).size() + 33 * (40 + 8));
+            ASSERT_EQ(kept.size(), RowsFileHeader(job.computation).size() + 33 * (8 * 40 + 8));
         } else {
             EXPECT_EQ(ReadBytes(folder.Path() / "job.rows"), kept);
         }

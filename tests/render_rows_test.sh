@@ -21,7 +21,7 @@ refused() {  # words, arguments...
 }
 computation=(--region 0 3.5 1 4 --grid 120x90 --stripes 3 --quiet)
 header_bytes() { grep -a -b -m1 '^records$' "$1" | cut -d: -f1; }
-record_bytes=$((4 + 120 + 4))
+record_bytes=$((4 + 8 * 120 + 4))  # the row, the hits of its cells, the check
 
 run "${computation[@]}" -o ref.png --levels ref.pgm
 run "${computation[@]}" --scheme red -o red.png
@@ -61,16 +61,17 @@ if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   echo "-- killed with SIGKILL after some rows are kept, then run again: the same picture"
   # Rows of equal cost, 128 of them: the kill comes after the first few whatever the speed.
   deep=(--region 0.5 3.7 0.5001 3.8 --grid 20x128 --stripes 2 --threads 2 --quiet)
+  deep_record_bytes=$((4 + 8 * 20 + 4))
   run "${deep[@]}" -o deep.png
   "${render[@]}" "${deep[@]}" --rows deep.rows -o x.png 2>err &
   pid=$!
   for _ in $(seq 600); do
-    [ "$(stat -c %s deep.rows 2>/dev/null || echo 0)" -gt $((200 + 4 * 28)) ] && break
+    [ "$(stat -c %s deep.rows 2>/dev/null || echo 0)" -gt $((200 + 4 * deep_record_bytes)) ] && break
     sleep 0.02
   done
   kill -KILL "$pid"
   wait "$pid" 2>/dev/null
-  [ ! -e x.png ] && [ "$(stat -c %s deep.rows)" -lt $(($(header_bytes deep.rows) + 8 + 128 * 28)) ] ||
+  [ ! -e x.png ] && [ "$(stat -c %s deep.rows)" -lt $(($(header_bytes deep.rows) + 8 + 128 * deep_record_bytes)) ] ||
     fail "the run ended before it was killed"
   run "${deep[@]}" --rows deep.rows -o d.png
   [ "$status" -eq 0 ] && cmp -s d.png deep.png || fail "the run after a kill: $status, $(cat err)"

@@ -5,6 +5,7 @@
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -22,7 +23,7 @@ Computation SmallComputation(Shard shard = {})
     computation.shard = shard;
     return computation;
 }
-constexpr size_t kRecordBytes = 4 + 24 + 4;
+constexpr size_t kRecordBytes = 4 + 8 * 24 + 4;
 
 // Computes the rows of the computation's shard and keeps them in the file, as a run does.
 void KeepRows(const std::string& name, const Computation& computation)
@@ -127,14 +128,20 @@ TEST(KeptRows, GatheringTheShardsGivesEveryRow)
     ASSERT_NO_FATAL_FAILURE(KeepRows(shard0, SmallComputation({0, 2})));
     ASSERT_NO_FATAL_FAILURE(KeepRows(shard1, SmallComputation({1, 2})));
     const std::vector<int32_t> reference = ReferenceLevels(SmallComputation());
+    const std::vector<uint64_t> referenceHits = ReferenceHits(SmallComputation());
     for (const std::vector<std::string>& names : {std::vector{shard0, shard1}, std::vector{shard1, shard0}}) {
         Result<KeptRows> gathered = KeptRows::Gather(names);
         ASSERT_TRUE(gathered) << gathered.Error().Message();
+        ASSERT_TRUE(gathered->KeepsHits());
         std::vector<int32_t> levels(24);
+        std::vector<uint64_t> hits(24);
         for (int32_t row = 0; row < 21; ++row) {
             ASSERT_TRUE(gathered->Holds(row)) << row;
-            ASSERT_TRUE(gathered->Read(row, levels.data()));
+            ASSERT_TRUE(gathered->Read(row, levels.data(), hits.data()));
             EXPECT_EQ(levels, std::vector<int32_t>(reference.begin() + row * 24, reference.begin() + (row + 1) * 24))
+                << "row " << row;
+            EXPECT_EQ(hits,
+                      std::vector<uint64_t>(referenceHits.begin() + row * 24, referenceHits.begin() + (row + 1) * 24))
                 << "row " << row;
         }
     }
@@ -172,6 +179,90 @@ TEST(KeptRows, GatheringRefusesAMissingDoubledOrUnfinishedShardAndAnotherComputa
                   ": it keeps the rows of another computation (region 0 3.5 1 4, grid 24x22, 2 stripes, "
                   "shard 1/2) than " +
                   QuotedName(shard0) + " (region 0 3.5 1 4, grid 24x21, 2 stripes, shard 0/2)");
+}
+
+// A file of the first version, a level a cell, as earlier runs kept them: it is still gathered,
+// without hits, and a run goes on in it in its own version.
+TEST(KeptRows, AFileOfLevelsIsReadAndGoneOnInAsItIs)
+{
+    const TempFolder folder;
+    const std::string name = folder.Name("levels.rows");
+    const Computation computation = SmallComputation();
+    const std::vector<int32_t> reference = ReferenceLevels(computation);
+    std::string file = RowsFileHeader(computation, {1, {}});
+    const std::string header = file;
+    for (int32_t row = 20; row >= 12; --row) {
+        std::string record(4 + 24, '\0');
+        record[0] = static_cast<char>(row);
+        for (int32_t column = 0; column < 24; ++column) {
+            record[4 + column] = static_cast<char>(reference[row * 24 + column]);
+        }
+        const auto check = static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(record.data()), 28));
+        for (int shift = 0; shift < 32; shift += 8) {
+            record += static_cast<char>((check >> shift) & 0xFF);
+        }
+        file += record;
+    }
+    WriteBytes(folder.Path() / "levels.rows", file);
+    ASSERT_NO_FATAL_FAILURE(KeepRows(name, computation));
+    const std::string goneOn = ReadBytes(folder.Path() / "levels.rows");
+    EXPECT_EQ(goneOn.size(), header.size() + 21 * (4 + 24 + 4));
+    EXPECT_TRUE(goneOn.starts_with(file));
+
+    Result<KeptRows> gathered = KeptRows::Gather({name});
+    ASSERT_TRUE(gathered) << gathered.Error().Message();
+    EXPECT_FALSE(gathered->KeepsHits());
+    std::vector<int32_t> levels(24);
+    for (int32_t row = 0; row < 21; ++row) {
+        ASSERT_TRUE(gathered->Read(row, levels.data(), nullptr));
+        EXPECT_EQ(levels, std::vector<int32_t>(reference.begin() + row * 24, reference.begin() + (row + 1) * 24));
+    }
+}
+
+// Values of each row that a later program keeps after the hits are passed over when reading, but
+// a run cannot go on in such a file; hits that no computation gives are refused, not shaded.
+TEST(KeptRows, ValuesAfterTheHitsAreReadPastAndImpossibleHitsRefused)
+{
+    const TempFolder folder;
+    const std::string name = folder.Name("values.rows");
+    Computation computation = SmallComputation();
+    computation.grid = {3, 1};
+    const RowsFormat format{2, {"lambda", "spread"}};
+    std::string record = std::string("\0\0\0\0", 4);
+    for (uint64_t hits : {uint64_t{49}, uint64_t{50}, uint64_t{12800}}) {
+        for (int shift = 0; shift < 64; shift += 8) {
+            record += static_cast<char>((hits >> shift) & 0xFF);
+        }
+    }
+    record += std::string(16, '\x7f');  // the two values
+    const auto withCheck = [](std::string bytes) {
+        const auto check = static_cast<uint32_t>(
+            crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes += static_cast<char>((check >> shift) & 0xFF);
+        }
+        return bytes;
+    };
+    WriteBytes(folder.Path() / "values.rows", RowsFileHeader(computation, format) + withCheck(record));
+    EXPECT_TRUE(RowsFileHeader(computation, format).find("\nvalues lambda spread\nrecords\n") != std::string::npos);
+
+    Result<KeptRows> gathered = KeptRows::Gather({name});
+    ASSERT_TRUE(gathered) << gathered.Error().Message();
+    std::vector<int32_t> levels(3);
+    std::vector<uint64_t> hits(3);
+    ASSERT_TRUE(gathered->Read(0, levels.data(), hits.data()));
+    EXPECT_EQ(levels, (std::vector<int32_t>{0, 1, 255}));
+    EXPECT_EQ(hits, (std::vector<uint64_t>{49, 50, 12800}));
+    EXPECT_EQ(Refusal(KeptRows::OpenToKeep(name, computation)),
+              QuotedName(name) +
+                  ": it keeps values of each row that this program does not compute; it is left as it is");
+
+    record.replace(4 + 16, 8, std::string(8, '\xff'));
+    WriteBytes(folder.Path() / "values.rows", RowsFileHeader(computation, format) + withCheck(record));
+    Result<KeptRows> impossible = KeptRows::Gather({name});
+    ASSERT_TRUE(impossible);
+    EXPECT_EQ(Refusal(impossible->Read(0, levels.data(), nullptr)),
+              "reading row 0 of " + QuotedName(name) + ": a cell holds more hits than any computation gives");
 }
 
 }  // namespace

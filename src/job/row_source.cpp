@@ -11,7 +11,8 @@ RowSource::RowSource(const Computation& computation, RowRange rows, KeptRows* ke
       m_nextRow(rows.last),
       m_cancel(std::move(cancel)),
       m_progress(std::move(progress)),
-      m_levels(static_cast<size_t>(computation.grid.width))
+      m_levels(static_cast<size_t>(computation.grid.width)),
+      m_hits(static_cast<size_t>(computation.grid.width))
 {
 }
 
@@ -60,10 +61,11 @@ Result<SourceRow> RowSource::Next()
     if (m_kept != nullptr && m_kept->Holds(row)) {
         ++m_rowsRead;
         ReportProgress();
-        if (Status read = m_kept->Read(row, m_levels.data()); !read) {
+        const bool keepsHits = m_kept->KeepsHits();
+        if (Status read = m_kept->Read(row, m_levels.data(), keepsHits ? m_hits.data() : nullptr); !read) {
             return read.Error();
         }
-        return SourceRow{row, m_levels.data()};
+        return SourceRow{row, m_levels.data(), keepsHits ? m_hits.data() : nullptr};
     }
     for (;;) {
         const Result<const uint64_t*> hits = m_pool->NextRow(std::chrono::milliseconds(20));
@@ -77,7 +79,7 @@ Result<SourceRow> RowSource::Next()
             std::transform(*hits, *hits + m_levels.size(), m_levels.begin(),
                            [](uint64_t cellHits) { return LevelFromHits(static_cast<int64_t>(cellHits)); });
             if (m_kept != nullptr) {
-                if (Status kept = m_kept->Keep(row, m_levels.data()); !kept) {
+                if (Status kept = m_kept->Keep(row, m_levels.data(), *hits); !kept) {
                     return kept.Error();
                 }
             }

@@ -1,5 +1,6 @@
 #include "job/rows_file.h"
 
+#include "core/orbit_density.h"
 #include "job/number_reading.h"
 #include "platform/file_io.h"
 #include "platform/file_path.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-constexpr std::string_view kFirstLine = "corvalis-render rows 1\n";
+constexpr std::string_view kFirstLineStart = "corvalis-render rows ";
+constexpr int32_t kNewestVersion = 2;
 constexpr std::string_view kLastLine = "records\n";
 // A header is far shorter: its numbers have a bounded number of digits.
 constexpr size_t kLongestHeader = 512;
@@ -25,19 +27,52 @@ void AppendLittleEndian(std::string& bytes, uint32_t value)
     }
 }
 
-uint32_t LittleEndianAt(const char* bytes)
+void AppendLittleEndian64(std::string& bytes, uint64_t value)
 {
-    uint32_t value = 0;
-    for (int k = 3; k >= 0; --k) {
+    for (int shift = 0; shift < 64; shift += 8) {
+        bytes += static_cast<char>((value >> shift) & 0xFF);
+    }
+}
+
+template <class Unsigned>
+Unsigned LittleEndianAt(const char* bytes)
+{
+    Unsigned value = 0;
+    for (int k = static_cast<int>(sizeof(Unsigned)) - 1; k >= 0; --k) {
         value = (value << 8) | static_cast<unsigned char>(bytes[k]);
     }
     return value;
 }
 
-// The CRC-32 of a record's row and levels.
-uint32_t RecordCheck(const char* record, size_t levels)
+// The CRC-32 of a record's row and what it keeps of the row, `kept` bytes.
+uint32_t RecordCheck(const char* record, size_t kept)
 {
-    return static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(record), static_cast<uInt>(levels + 4)));
+    return static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(record), static_cast<uInt>(kept + 4)));
+}
+
+// The names of a "values" line: "none", or names of lower-case letters, digits and '_' apart by
+// one space; nothing for another text.
+std::optional<std::vector<std::string>> ParseValueNames(std::string_view text)
+{
+    std::vector<std::string> names;
+    if (text == "none") {
+        return names;
+    }
+    for (;;) {
+        const size_t end = std::min(text.find(' '), text.size());
+        const std::string_view name = text.substr(0, end);
+        const bool sound = !name.empty() && name != "none" && std::ranges::all_of(name, [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        });
+        if (!sound) {
+            return std::nullopt;
+        }
+        names.emplace_back(name);
+        if (end == text.size()) {
+            return names;
+        }
+        text.remove_prefix(end + 1);
+    }
 }
 
 std::string ShardText(const Shard& shard)
@@ -131,22 +166,43 @@ std::string RecordOrdinal(int64_t record)
 
 }  // namespace
 
-std::string RowsFileHeader(const Computation& computation)
+size_t RowsFormat::RecordSize(int32_t width) const
 {
-    return std::string(kFirstLine) + "region " + RegionText(computation.region) + "\ngrid " +
-           SizeText(computation.grid) + "\nfit " +
-           (computation.client.width == 0 ? std::string("none") : SizeText(computation.client)) + "\nstripes " +
-           std::to_string(computation.stripes) + "\nshard " + ShardText(computation.shard) + "\n" +
-           std::string(kLastLine);
+    const size_t cells = static_cast<size_t>(width);
+    return 4 + (KeepsHits() ? 8 * (cells + values.size()) : cells) + 4;
+}
+
+std::string RowsFileHeader(const Computation& computation, const RowsFormat& format)
+{
+    std::string header = std::string(kFirstLineStart) + std::to_string(format.version) + "\nregion " +
+                         RegionText(computation.region) + "\ngrid " + SizeText(computation.grid) + "\nfit " +
+                         (computation.client.width == 0 ? std::string("none") : SizeText(computation.client)) +
+                         "\nstripes " + std::to_string(computation.stripes) + "\nshard " +
+                         ShardText(computation.shard) + "\n";
+    if (format.KeepsHits()) {
+        std::string names;
+        for (const std::string& name : format.values) {
+            names += (names.empty() ? "" : " ") + name;
+        }
+        header += "values " + (names.empty() ? std::string("none") : names) + "\n";
+    }
+    return header + std::string(kLastLine);
 }
 
 std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes)
 {
-    if (!bytes.starts_with(kFirstLine)) {
+    const size_t firstEnd = bytes.find('\n');
+    if (!bytes.starts_with(kFirstLineStart) || firstEnd == std::string_view::npos) {
         return std::nullopt;
     }
+    const std::optional<int32_t> version = ParseWholeNumber(
+        bytes.substr(kFirstLineStart.size(), firstEnd - kFirstLineStart.size()), 1, kNewestVersion);
+    if (!version) {
+        return std::nullopt;
+    }
+    RowsFormat format{*version, {}};
     std::vector<std::string_view> lines;
-    size_t start = kFirstLine.size();
+    size_t start = firstEnd + 1;
     for (;;) {
         const size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos) {
@@ -159,12 +215,22 @@ std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes)
         }
         lines.push_back(line);
     }
+    if (format.KeepsHits()) {
+        const std::optional<std::string_view> valuesLine = lines.empty() ? std::nullopt
+                                                                         : LineValue(lines.back(), "values");
+        const std::optional<std::vector<std::string>> names = valuesLine ? ParseValueNames(*valuesLine) : std::nullopt;
+        if (!names) {
+            return std::nullopt;
+        }
+        format.values = *names;
+        lines.pop_back();
+    }
     const std::optional<Computation> computation = ParseHeaderLines(lines);
     // Only the header this program writes for what it tells: one way of writing each number.
-    if (!computation || RowsFileHeader(*computation) != bytes.substr(0, start)) {
+    if (!computation || RowsFileHeader(*computation, format) != bytes.substr(0, start)) {
         return std::nullopt;
     }
-    return ParsedRowsHeader{*computation, start};
+    return ParsedRowsHeader{*computation, format, start};
 }
 
 std::string DescribeShard(const Computation& computation)
@@ -175,9 +241,7 @@ std::string DescribeShard(const Computation& computation)
 }
 
 KeptRows::KeptRows(const Computation& computation)
-    : m_computation(computation),
-      m_places(static_cast<size_t>(computation.grid.height)),
-      m_record(static_cast<size_t>(computation.grid.width) + 8)
+    : m_computation(computation), m_places(static_cast<size_t>(computation.grid.height))
 {
 }
 
@@ -196,6 +260,7 @@ Result<Computation> KeptRows::ReadHeader(File& file)
         return Failure::Because("not a rows file of corvalis-render");
     }
     file.recordsStart = static_cast<int64_t>(header->length);
+    file.format = header->format;
     return header->computation;
 }
 
@@ -206,7 +271,7 @@ Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged
     if (!size) {
         return size.Error();
     }
-    const size_t recordSize = RecordSize();
+    const size_t recordSize = RecordSize(file);
     const int64_t recordBytes = *size - file.recordsStart;
     records = (recordBytes + static_cast<int64_t>(recordSize) - 1) / static_cast<int64_t>(recordSize);
     damaged = -1;
@@ -221,9 +286,9 @@ Status KeptRows::IndexRecords(int32_t fileIndex, int32_t shard, int64_t& damaged
         for (int64_t k = 0; k < count; ++k, ++record) {
             const char* bytes = chunk.data() + k * static_cast<int64_t>(recordSize);
             const bool complete = (k + 1) * static_cast<int64_t>(recordSize) <= whole;
-            const uint32_t row = complete ? LittleEndianAt(bytes) : 0;
+            const uint32_t row = complete ? LittleEndianAt<uint32_t>(bytes) : 0;
             const bool sound = complete &&
-                               LittleEndianAt(bytes + recordSize - 4) == RecordCheck(bytes, recordSize - 8) &&
+                               LittleEndianAt<uint32_t>(bytes + recordSize - 4) == RecordCheck(bytes, recordSize - 8) &&
                                row < static_cast<uint32_t>(m_computation.grid.height) &&
                                ShardOfRow(static_cast<int32_t>(row), m_computation.grid.height,
                                           m_computation.shard.count) == shard &&
@@ -285,6 +350,9 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation
         return refused("it keeps the rows of another computation (" + DescribeShard(*found) +
                        "); it is left as it is: give another file for this one");
     }
+    if (!file.format.values.empty()) {
+        return refused("it keeps values of each row that this program does not compute; it is left as it is");
+    }
     int64_t damaged = -1;
     int64_t records = 0;
     if (Status indexed = kept.IndexRecords(0, computation.shard.index, damaged, records); !indexed) {
@@ -296,7 +364,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation
     }
     if (damaged >= 0) {
         // The record a crash tore, or whose writing it cut short: its row is computed again.
-        const int64_t sound = file.recordsStart + damaged * static_cast<int64_t>(kept.RecordSize());
+        const int64_t sound = file.recordsStart + damaged * static_cast<int64_t>(kept.RecordSize(file));
         if (Status cut = file.handle.Truncate(sound); !cut) {
             return refused(cut.Error().Message());
         }
@@ -388,30 +456,57 @@ Result<KeptRows> KeptRows::Gather(const std::vector<std::string>& names)
     return std::move(*kept);
 }
 
-Status KeptRows::Read(int32_t row, int32_t* levels)
+bool KeptRows::KeepsHits() const
+{
+    return std::ranges::all_of(m_files, [](const File& file) { return file.format.KeepsHits(); });
+}
+
+Status KeptRows::Read(int32_t row, int32_t* levels, uint64_t* hits)
 {
     const Place& place = m_places[static_cast<size_t>(row)];
     File& file = m_files[static_cast<size_t>(place.file)];
     const size_t width = static_cast<size_t>(m_computation.grid.width);
-    if (Status read = file.handle.ReadAt(place.offset, {m_record.data(), width}); !read) {
-        return read.Error().WithContext("reading row " + std::to_string(row) + " of " + QuotedName(file.name));
+    m_record.resize(RecordSize(file) - 8);
+    const auto failed = [&](const Failure& failure) {
+        return failure.WithContext("reading row " + std::to_string(row) + " of " + QuotedName(file.name));
+    };
+    if (Status read = file.handle.ReadAt(place.offset, {m_record.data(), m_record.size()}); !read) {
+        return failed(read.Error());
     }
-    std::transform(m_record.begin(), m_record.begin() + static_cast<std::ptrdiff_t>(width), levels,
-                   [](char level) { return static_cast<int32_t>(static_cast<unsigned char>(level)); });
+    if (!file.format.KeepsHits()) {
+        std::transform(m_record.begin(), m_record.begin() + static_cast<std::ptrdiff_t>(width), levels,
+                       [](char level) { return static_cast<int32_t>(static_cast<unsigned char>(level)); });
+        return {};
+    }
+    for (size_t column = 0; column < width; ++column) {
+        const uint64_t cellHits = LittleEndianAt<uint64_t>(m_record.data() + 8 * column);
+        // The check of the record guards against damage, not against a file made by hand.
+        if (cellHits > static_cast<uint64_t>(kMostHits)) {
+            return failed(Failure::Because("a cell holds more hits than any computation gives"));
+        }
+        levels[column] = LevelFromHits(static_cast<int64_t>(cellHits));
+        if (hits != nullptr) {
+            hits[column] = cellHits;
+        }
+    }
     return {};
 }
 
-Status KeptRows::Keep(int32_t row, const int32_t* levels)
+Status KeptRows::Keep(int32_t row, const int32_t* levels, const uint64_t* hits)
 {
     File& file = m_files.front();
     const size_t width = static_cast<size_t>(m_computation.grid.width);
     std::string record;
-    record.reserve(RecordSize());
+    record.reserve(RecordSize(file));
     AppendLittleEndian(record, static_cast<uint32_t>(row));
     for (size_t column = 0; column < width; ++column) {
-        record += static_cast<char>(static_cast<unsigned char>(levels[column]));
+        if (file.format.KeepsHits()) {
+            AppendLittleEndian64(record, hits[column]);
+        } else {
+            record += static_cast<char>(static_cast<unsigned char>(levels[column]));
+        }
     }
-    AppendLittleEndian(record, RecordCheck(record.data(), width));
+    AppendLittleEndian(record, RecordCheck(record.data(), record.size() - 4));
     const auto kept = [&](Status status) {
         return status
                    ? status

@@ -37,6 +37,10 @@ int32_t ColumnOf(double x, const StripeSpec& stripe);
 // column 0..W − 1 holds such an iterate.
 std::optional<std::pair<double, double>> CountedIterates(const StripeSpec& stripe);
 
+// The most hits a cell of a row can take: every iterate of its sub-samples, each at most the
+// 32-bit range of iterations.
+inline constexpr int64_t kMostHits = int64_t{kSubSamples} * 2147483647;
+
 // Level of a column with the given number of hits in one row: trunc(hits × 0.02), at most 255.
 int32_t LevelFromHits(int64_t hits);
 

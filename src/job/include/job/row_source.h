@@ -22,7 +22,7 @@ using CancelCheck = std::function<bool()>;
 using ProgressReport = std::function<void(int64_t done, int64_t toDo)>;
 
 // A row of the grid (0 the bottom row, the least parameter) and its levels, a cell each, with
-// the hits they come from where the row was computed (a rows file keeps only levels).
+// the hits they come from where the row was computed or its rows file keeps them.
 struct SourceRow {
     int32_t row = -1;  // -1: no row is left
     const int32_t* levels = nullptr;
@@ -56,6 +56,7 @@ private:
     const CancelCheck m_cancel;
     const ProgressReport m_progress;
     std::vector<int32_t> m_levels;
+    std::vector<uint64_t> m_hits;        // of a kept row
     std::unique_ptr<StripePool> m_pool;  // none when every row it gives is kept
     int64_t m_rowsToCompute = 0;
     int64_t m_rowsToRead = 0;

@@ -1,10 +1,11 @@
-// Rows files: the levels of a computation's rows kept as they are computed, so that a computation stopped before its end goes on where it stopped, and so that
-// the rows that several runs (the shards of a computation) computed make one picture.
+// Rows files: the rows of a computation kept as they are computed, so that a computation
+// stopped before its end goes on where it stopped, and so that the rows that several runs (the
+// shards of a computation) computed make one picture.
 //
-// A file begins with lines of text that tell what decides the levels and which shard of the rows
-// the file keeps; then come records of one size, one for each row, in the order computed: the
-// row (4 bytes, little-endian; row 0 is the grid's bottom row, the least parameter), its levels
-// (a byte per column), and a CRC-32 of both (4 bytes, little-endian).
+// A file begins with lines of text that tell what decides the rows and which shard of them the
+// file keeps; then come records of one size, one for each row, in the order computed: the row
+// (4 bytes, little-endian; row 0 is the grid's bottom row, the least parameter), what the file
+// keeps of it (RowsFormat), and a CRC-32 of both (4 bytes, little-endian).
 #pragma once
 
 #include "job/computation.h"
@@ -18,13 +19,29 @@
 #include <string_view>
 #include <vector>
 
-// The header of a rows file for the computation's shard: its first lines.
-std::string RowsFileHeader(const Computation& computation);
+// What a rows file keeps of each row. Version 1 keeps its levels, a byte a cell. Version 2,
+// which this program writes, keeps the hits of each cell (8 bytes, little-endian), from which
+// the levels and any shading follow, and then the row's values that its header's "values" line
+// names, 8 bytes each (an IEEE double, little-endian), so that values of a row can be added
+// without another version; this program keeps none ("values none").
+struct RowsFormat {
+    int32_t version = 2;
+    std::vector<std::string> values;
 
-// The shard that a header tells of, with the header's length; nothing for bytes that do not
-// begin with a header.
+    bool operator==(const RowsFormat&) const = default;
+    bool KeepsHits() const { return version >= 2; }
+    // Bytes of a record of a row of `width` cells.
+    size_t RecordSize(int32_t width) const;
+};
+
+// The header of a rows file for the computation's shard: its first lines.
+std::string RowsFileHeader(const Computation& computation, const RowsFormat& format = {});
+
+// The shard that a header tells of, what the file keeps of each row, and the header's length;
+// nothing for bytes that do not begin with a header.
 struct ParsedRowsHeader {
     Computation computation;
+    RowsFormat format;
     size_t length = 0;
 };
 std::optional<ParsedRowsHeader> ParseRowsFileHeader(std::string_view bytes);
@@ -53,11 +70,13 @@ public:
     // The computation the files keep rows of; with Gather, of the shard of the first file.
     const Computation& KeptComputation() const { return m_computation; }
     bool Holds(int32_t row) const { return m_places[static_cast<size_t>(row)].file >= 0; }
-    // The kept levels of a row, a cell each.
-    Status Read(int32_t row, int32_t* levels);
-    // Appends the levels of a row to the file opened to keep; made durable at least every
-    // second, and by Sync.
-    Status Keep(int32_t row, const int32_t* levels);
+    // Whether every file keeps the hits of its rows (version 2 and later).
+    bool KeepsHits() const;
+    // The kept levels of a row, a cell each, and, where KeepsHits, its hits.
+    Status Read(int32_t row, int32_t* levels, uint64_t* hits);
+    // Appends a row to the file opened to keep, its levels or its hits as the file keeps them;
+    // made durable at least every second, and by Sync.
+    Status Keep(int32_t row, const int32_t* levels, const uint64_t* hits);
     // Makes the rows kept so far durable; nothing for files that are only read.
     Status Sync();
 
@@ -71,10 +90,11 @@ private:
         RecordFile handle;
         int64_t recordsStart = 0;
         int32_t shard = 0;
+        RowsFormat format;
     };
 
     explicit KeptRows(const Computation& computation);
-    size_t RecordSize() const { return static_cast<size_t>(m_computation.grid.width) + 8; }
+    size_t RecordSize(const File& file) const { return file.format.RecordSize(m_computation.grid.width); }
     // Reads the header of a file already open, then indexes its records: a record that is not
     // whole or fails its check sets `damaged` to its number and ends the reading.
     static Result<Computation> ReadHeader(File& file);
