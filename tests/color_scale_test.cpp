@@ -76,8 +76,52 @@ TEST(ColorScale, PositionsOutsideTheScaleAreBlack)
         for (double position : outside) {
             EXPECT_EQ(ScaleColor(row.scheme, position), 0x000000u) << row.name << " position " << position;
         }
-        EXPECT_EQ(ScaleColor(row.scheme, 0.0), 0x000000u);
         EXPECT_NE(ScaleColor(row.scheme, std::nextafter(1.0, 0.0)), 0x000000u);
+        if (row.colors == nullptr) {
+            EXPECT_EQ(ScaleColor(row.scheme, 0.0), 0x000000u) << row.name << ": a scale starts black";
+        }
+    }
+}
+
+// Each channel v of the published floats as a byte: v × 255 rounded half up.
+uint32_t PublishedColor(double red, double green, double blue)
+{
+    const auto byte = [](double v) { return static_cast<uint32_t>(std::floor(v * 255.0 + 0.5)); };
+    return byte(red) << 16 | byte(green) << 8 | byte(blue);
+}
+
+TEST(ColorMaps, HoldThePublishedColoursFromTheLowEndUp)
+{
+    struct Row {
+        ColorScheme scheme;
+        uint32_t first, middle, last;  // entries 0, 128 and 255
+    };
+    const Row rows[] = {
+        {Viridis, PublishedColor(0.267004, 0.004874, 0.329415), PublishedColor(0.127568, 0.566949, 0.550556),
+         PublishedColor(0.993248, 0.906157, 0.143936)},
+        {Magma, PublishedColor(0.001462, 0.000466, 0.013866), PublishedColor(0.716387, 0.214982, 0.475290),
+         PublishedColor(0.987053, 0.991438, 0.749504)},
+        {Inferno, PublishedColor(0.001462, 0.000466, 0.013866), PublishedColor(0.735683, 0.215906, 0.330245),
+         PublishedColor(0.988362, 0.998364, 0.644924)},
+        {Cividis, PublishedColor(0.000000, 0.135112, 0.304751), PublishedColor(0.488697, 0.485318, 0.471008),
+         PublishedColor(0.995737, 0.909344, 0.217772)},
+    };
+    for (const Row& row : rows) {
+        const ColorTable table = MakeColorTable(row.scheme, false);
+        EXPECT_EQ(table[0], row.first) << SchemeRow(row.scheme).name;
+        EXPECT_EQ(table[128], row.middle) << SchemeRow(row.scheme).name;
+        EXPECT_EQ(table[255], row.last) << SchemeRow(row.scheme).name;
+    }
+}
+
+TEST(ColorMaps, ReversedRunFromTheirLastColourDown)
+{
+    for (ColorScheme scheme : {Viridis, Magma, Inferno, Cividis}) {
+        const ColorTable table = MakeColorTable(scheme, false);
+        const ColorTable reversed = MakeColorTable(scheme, true);
+        for (int32_t level = 0; level < 256; ++level) {
+            EXPECT_EQ(reversed[level], table[255 - level]) << SchemeRow(scheme).name << " level " << level;
+        }
     }
 }
 
@@ -97,7 +141,8 @@ TEST(ColorSchemes, AreFoundByTheirExactName)
     for (const ColorSchemeRow& row : kColorSchemes) {
         EXPECT_EQ(FindColorScheme(row.name), row.scheme) << row.name;
     }
-    for (std::string_view name : {"Blue", "monochrome", ""}) {
+    EXPECT_EQ(FindColorScheme("magma"), Magma);
+    for (std::string_view name : {"Blue", "monochrome", "Viridis", ""}) {
         EXPECT_EQ(FindColorScheme(name), std::nullopt) << name;
     }
 }
@@ -106,9 +151,20 @@ TEST(ColorSchemes, AreFoundByTheirExactName)
 TEST(ColorSchemes, TheColourDialogsRadioButtonsFollowTheTable)
 {
     const std::vector<const DialogControl*> radios = RadioButtonsFrom(*FindDialogTemplate(IDD_COLOR), IDC_COLOR_BLUE);
-    ASSERT_EQ(radios.size(), std::size(kColorSchemes));
-    for (size_t i = 0; i < radios.size(); ++i) {
-        EXPECT_EQ(radios[i]->text, kColorSchemes[i].label) << "radio button " << i;
+    ASSERT_EQ(radios.size(), 4u);
+    for (size_t i = 0; i < std::size(kColorSchemes); ++i) {
+        EXPECT_EQ(i < radios.size() ? radios[i]->text : "", kColorSchemes[i].label) << "row " << i;
+    }
+}
+
+TEST(ColorSchemes, TheWindowShowsOnlyTheSchemesOfItsRadioButtons)
+{
+    for (ColorScheme scheme : {Blue, Red, Green, Monochrome}) {
+        EXPECT_EQ(WindowColorScheme(static_cast<int32_t>(scheme)), scheme);
+    }
+    for (int32_t stored : {static_cast<int32_t>(Viridis), static_cast<int32_t>(Cividis),
+                           static_cast<int32_t>(std::size(kColorSchemes)), -1, std::numeric_limits<int32_t>::min()}) {
+        EXPECT_EQ(WindowColorScheme(stored), Monochrome) << "stored " << stored;
     }
 }
 

@@ -66,7 +66,7 @@ page_options=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null |
 [ "$page_options" = "$help_options" ] ||
   fail "corvalis-render(1) and --help list different options:$(diff <(echo "$page_options") <(echo "$help_options"))"
 # So are the colour schemes.
-help_schemes=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  --scheme \([^ ]*\) .*/\1/p' | tr '|' '\n' | sort)
+help_schemes=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  --scheme \([^ ]*\).*/\1/p' | tr '|' '\n' | sort)
 [ -n "$help_schemes" ] || fail "--help lists no colour schemes"
 page_schemes=$(zcat "$man1/corvalis-render.1.gz" 2>/dev/null | sed -n 's/^\\fB--scheme\\fR //p' |
                grep -o -E '\\fB[a-z]+' | sed 's/^\\fB//' | sort)

@@ -24,6 +24,18 @@ public:
     void OpenRegionDialog() { ChooseMenu(Qt::Key_P, Qt::Key_A); }
     void OpenColorDialog() { ChooseMenu(Qt::Key_P, Qt::Key_C); }
     void OpenAboutBox() { ChooseMenu(Qt::Key_H, Qt::Key_A); }
+
+    // Every cell of the view's image has its level's colour in the table.
+    void ExpectColouredBy(const ColorTable& table)
+    {
+        const PixelBuffer& image = View().ColorizedImage();
+        ASSERT_EQ(image.PixelCount(), int64_t{GridSize().width} * GridSize().height);
+        int64_t mismatches = 0;
+        for (int64_t i = 0; i < image.PixelCount(); ++i) {
+            mismatches += image.pixels[i] != table[app.GetLevel(i)];
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
 };
 
 void ExpectRegion(const CalcRegion& region, double xmin, double ymin, double xmax, double ymax)
@@ -178,14 +190,7 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     EXPECT_EQ(app.CalculationsStarted(), started);
     EXPECT_EQ(app.WorkerCount(), app.m_nProcessors);
     EXPECT_EQ(app.RefreshTimerId(), 0u);
-    const ColorTable table = MakeColorTable(ColorScheme::Monochrome, true);
-    const PixelBuffer& image = View().ColorizedImage();
-    ASSERT_EQ(image.PixelCount(), int64_t{GridSize().width} * GridSize().height);
-    int64_t mismatches = 0;
-    for (int64_t i = 0; i < image.PixelCount(); ++i) {
-        mismatches += image.pixels[i] != table[app.GetLevel(i)];
-    }
-    EXPECT_EQ(mismatches, 0);
+    ExpectColouredBy(MakeColorTable(ColorScheme::Monochrome, true));
 
     // The next opening shows the stored choice.
     WhenModalOpens([&opened](QWidget* modal) {
@@ -195,6 +200,16 @@ TEST_F(SettingsDialogs, ColourDialogRecoloursThePictureWithoutRecalculating)
     });
     OpenColorDialog();
     EXPECT_TRUE(opened);
+}
+
+// The colour maps stand in the scheme table after the dialog's four schemes, for corvalis-render
+// alone: the window shows monochrome for their numbers as for any number without a button.
+TEST_F(SettingsDialogs, SchemeNumbersWithoutARadioButtonShowMonochrome)
+{
+    app.m_nColorScheme = static_cast<int32_t>(ColorScheme::Magma);
+    app.SetRegion(0.0, 3.5, 1.0, 4.0);
+    RunCalculation();
+    ExpectColouredBy(MakeColorTable(ColorScheme::Monochrome, false));
 }
 
 TEST_F(SettingsDialogs, AcceptingTheColourDialogUnchangedStillRepaintsAndCancellingDoesNothing)

@@ -5,6 +5,7 @@
 #include "core/calc_layout.h"
 #include "core/calc_region.h"
 #include "core/calc_workers.h"
+#include "core/exact_log.h"
 #include "core/level_grid.h"
 #include "core/orbit_density.h"
 #include "core/stripe_pool.h"

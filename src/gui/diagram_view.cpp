@@ -36,7 +36,7 @@ ColorTable CDiagramView::CurrentColorTable() const
     int scheme = 0;
     int reverse = 0;  // the application keeps the dialog's flag: nonzero runs the scale backwards
     m_app.GetColorSettings(scheme, reverse);
-    return MakeColorTable(static_cast<ColorScheme>(scheme), reverse != 0);
+    return MakeColorTable(WindowColorScheme(scheme), reverse != 0);
 }
 
 void CDiagramView::BuildColorTable()

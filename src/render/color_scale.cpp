@@ -7,20 +7,32 @@
 
 namespace {
 
-// Each row stands at its scheme's value, and each scale runs from a stop at 0.0 through
-// strictly increasing positions to a stop at exactly 1.0, where the segment search ends.
+// Whether the stops run from 0.0 through strictly increasing positions to exactly 1.0, where
+// the segment search ends.
+consteval bool IsScale(std::span<const ColorStop> stops)
+{
+    if (stops.size() < 2 || stops.front().position != 0.0 || stops.back().position != 1.0) {
+        return false;
+    }
+    for (size_t k = 1; k < stops.size(); ++k) {
+        if (!(stops[k - 1].position < stops[k].position)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each row stands at its scheme's value and is a scale or a colour map; the rows with a radio
+// button come first, since the dialog gives a button's position as the scheme.
 consteval bool ColorSchemesAreWellFormed()
 {
     for (size_t row = 0; row < std::size(kColorSchemes); ++row) {
-        const std::span<const ColorStop> stops = kColorSchemes[row].stops;
-        if (static_cast<size_t>(kColorSchemes[row].scheme) != row || stops.size() < 2 ||
-            stops.front().position != 0.0 || stops.back().position != 1.0) {
+        const ColorSchemeRow& scheme = kColorSchemes[row];
+        const bool isScale = scheme.colors == nullptr;
+        const bool buttonAfterNone = row > 0 && !scheme.label.empty() && kColorSchemes[row - 1].label.empty();
+        if (static_cast<size_t>(scheme.scheme) != row || (isScale ? !IsScale(scheme.stops) : !scheme.stops.empty()) ||
+            buttonAfterNone) {
             return false;
-        }
-        for (size_t k = 1; k < stops.size(); ++k) {
-            if (!(stops[k - 1].position < stops[k].position)) {
-                return false;
-            }
         }
     }
     return true;
@@ -44,6 +56,13 @@ const ColorSchemeRow& SchemeRow(ColorScheme scheme)
     return kColorSchemes[row < std::size(kColorSchemes) ? row : static_cast<size_t>(ColorScheme::Monochrome)];
 }
 
+ColorScheme WindowColorScheme(int32_t stored)
+{
+    const auto row = static_cast<size_t>(stored);
+    return row < std::size(kColorSchemes) && !kColorSchemes[row].label.empty() ? kColorSchemes[row].scheme
+                                                                               : ColorScheme::Monochrome;
+}
+
 std::optional<ColorScheme> FindColorScheme(std::string_view name)
 {
     for (const ColorSchemeRow& row : kColorSchemes) {
@@ -56,7 +75,11 @@ std::optional<ColorScheme> FindColorScheme(std::string_view name)
 
 uint32_t ScaleColor(ColorScheme scheme, double position)
 {
-    const std::span<const ColorStop> stops = SchemeRow(scheme).stops;
+    const ColorSchemeRow& row = SchemeRow(scheme);
+    if (row.colors != nullptr) {
+        return 0.0 <= position && position < 1.0 ? (*row.colors)[TruncToInt32(position * 256.0)] : 0x000000;
+    }
+    const std::span<const ColorStop> stops = row.stops;
     for (size_t k = 0; stops[k].position < 1.0; ++k) {
         const ColorStop& from = stops[k];
         const ColorStop& to = stops[k + 1];
@@ -71,10 +94,11 @@ uint32_t ScaleColor(ColorScheme scheme, double position)
 
 ColorTable MakeColorTable(ColorScheme scheme, bool reverse)
 {
+    const int32_t reversedFrom = SchemeRow(scheme).colors != nullptr ? 255 : 256;
     ColorTable table;
     for (int32_t level = 0; level < static_cast<int32_t>(table.size()); ++level) {
-        const double position = level * 0.00390625;  // level / 256, exact
-        table[level] = ScaleColor(scheme, reverse ? 1.0 - position : position);
+        const int32_t step = reverse ? reversedFrom - level : level;
+        table[level] = ScaleColor(scheme, step * 0.00390625);  // step / 256, exact
     }
     return table;
 }

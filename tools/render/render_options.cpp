@@ -469,14 +469,19 @@ std::string RenderUsage()
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
                        "\n";
+    // The help texts stand in one column after the spellings; spellings too long for it (the
+    // list of colour schemes) have their help on the next line.
+    constexpr size_t kWidestColumn = 30;
     size_t width = 0;
     for (const RenderOption& option : RenderOptionTable()) {
-        width = std::max(width, HelpSpellings(option).size());
+        const size_t spellings = HelpSpellings(option).size();
+        width = spellings <= kWidestColumn ? std::max(width, spellings) : width;
     }
     const std::string helpIndent(2 + width + 2, ' ');
     for (const RenderOption& option : RenderOptionTable()) {
         const std::string spellings = HelpSpellings(option);
-        text += "  " + spellings + std::string(width - spellings.size() + 2, ' ');
+        text += "  " + spellings +
+                (spellings.size() <= width ? std::string(width - spellings.size() + 2, ' ') : "\n" + helpIndent);
         for (char c : option.help) {
             text += c;
             if (c == '\n') {
