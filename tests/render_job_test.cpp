@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -59,6 +61,37 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
         }
     }
     EXPECT_EQ(decoded.pixels, expected);
+}
+
+// A shaded picture colours each cell by its shaded hits (equalisation by the hits of every cell,
+// counted in a first pass); the levels stay the window's.
+TEST(RenderRows, AShadedPictureColoursEachCellByItsShadedHits)
+{
+    const RenderJob plain = SmallJob();
+    const Size grid = plain.computation.grid;
+    const std::vector<uint64_t> hits = ReferenceHits(plain.computation);
+    HitsHistogram histogram;
+    histogram.Add(hits.data(), static_cast<int32_t>(hits.size()));
+    for (const auto& [shading, shader] :
+         {std::pair{Shading::Log, Shader(Shading::Log)}, std::pair{Shading::Equalize, Shader(histogram)}}) {
+        SCOPED_TRACE(std::string(ShadingName(shading)));
+        RenderJob job = plain;
+        job.style = {ColorScheme::Blue, false, shading};
+        StringSink pgm;
+        StringSink png;
+        ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}}, nullptr, {}));
+        EXPECT_EQ(pgm.Bytes(), Pgm(grid, ReferenceLevels(job.computation)));
+        std::vector<int32_t> levels(hits.size());
+        shader.Shade(hits.data(), static_cast<int32_t>(hits.size()), levels.data());
+        const ColorTable table = MakeColorTable(ColorScheme::Blue, false);
+        std::vector<uint32_t> expected;
+        for (int32_t row = grid.height - 1; row >= 0; --row) {
+            for (int32_t column = 0; column < grid.width; ++column) {
+                expected.push_back(table[static_cast<size_t>(levels[static_cast<size_t>(row) * grid.width + column])]);
+            }
+        }
+        EXPECT_EQ(DecodePng(png.Bytes()).pixels, expected);
+    }
 }
 
 // With a client area the picture is the bitmap the window shows there, here smaller than the
@@ -170,6 +203,41 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
             EXPECT_EQ(ReadBytes(folder.Path() / "job.rows"), kept);
         }
     }
+}
+
+// An equalised picture made while its rows are kept, and again from the file, is the one made
+// without: the pass that writes reads the rows the counting pass kept, each kept once. A file of
+// levels only is refused for a shading that reads hits.
+TEST(RenderRows, AnEqualizedPictureFromItsRowsFileIsTheOneComputed)
+{
+    RenderJob job = SmallJob();
+    job.style.shading = Shading::Equalize;
+    StringSink plain;
+    ASSERT_TRUE(RenderRows(job, {{}, {&plain, "out.png"}}, nullptr, {}));
+
+    const TempFolder folder;
+    const std::string rows = folder.Name("job.rows");
+    for (const char* run : {"computing", "reading"}) {
+        SCOPED_TRACE(run);
+        Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
+        ASSERT_TRUE(opened) << opened.Error().Message();
+        StringSink png;
+        ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}}, &*opened, {}));
+        EXPECT_EQ(png.Bytes(), plain.Bytes());
+        EXPECT_EQ(std::filesystem::file_size(folder.Path() / "job.rows"),
+                  RowsFileHeader(job.computation).size() + 33 * (8 * 40 + 8));
+    }
+
+    WriteBytes(folder.Path() / "levels.rows", RowsFileHeader(job.computation, {1, {}}));
+    Result<KeptRows> levelsOnly = KeptRows::OpenToKeep(folder.Name("levels.rows"), job.computation);
+    ASSERT_TRUE(levelsOnly);
+    StringSink png;
+    const Status refused = RenderRows(job, {{}, {&png, "out.png"}}, &*levelsOnly, {});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Error().Message(),
+              "the rows files keep levels only (a rows file of version 1), and the shading equalize needs the hits "
+              "of every cell: compute the rows again into a new rows file");
+    EXPECT_EQ(png.Bytes(), "");
 }
 
 // The rows of a range, of every shard in turn: each row of the range comes from exactly one

@@ -147,14 +147,14 @@ TEST(RenderOptions, StripesAndThreadsAreApart)
 TEST(RenderOptions, TheReproducingCommandReadsBackToTheSamePicture)
 {
     const Parsed r = Parse({"--region", "0.4", "3.8", "0.6", "3.9", "--fit", "300x200", "--threads", "2", "--scheme",
-                            "green", "--reverse", "-o", "z.png"});
+                            "magma", "--reverse", "--shade", "log", "-o", "z.png"});
     ASSERT_EQ(r.error, "");
     const std::string command = ReproducingCommand(
         {r.options.computation.region, r.options.computation.grid, r.options.computation.client, 3, {}},
         r.options.style);
     EXPECT_EQ(command,
               "corvalis-render --region 0.40000000000000002 3.7999999999999998 0.59999999999999998 "
-              "3.8999999999999999 --fit 300x200 --stripes 3 --scheme green --reverse");
+              "3.8999999999999999 --fit 300x200 --stripes 3 --scheme magma --reverse --shade log");
     std::vector<std::string> words;
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
         end = command.find(' ', start);

@@ -85,6 +85,13 @@ run --from s2.rows s0.rows s3.rows s1.rows -o f.png --levels f.pgm --quiet
 cmp -s f.png ref.png && cmp -s f.pgm ref.pgm || fail "shards and --from: $status, $(cat err)"
 run --from s0.rows s1.rows s2.rows s3.rows --scheme red -o f.png
 cmp -s f.png red.png || fail "--from with another scheme: $status, $(cat err)"
+echo "-- shaded from the shards' files as a whole: the picture of one run, equalised over every row"
+for shade in log equalize; do
+  run "${computation[@]}" --scheme inferno --shade "$shade" -o "one-$shade.png"
+  run --from s3.rows s1.rows s0.rows s2.rows --scheme inferno --shade "$shade" -o f.png
+  cmp -s f.png "one-$shade.png" || fail "--from with --shade $shade: $status, $(cat err)"
+done
+cmp -s one-log.png one-equalize.png && fail "log and equalize made the same picture"
 if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   echo "-- more shards than the soft limit on open files"
   for i in $(seq 0 19); do

@@ -47,6 +47,9 @@ DEFAULT_REGION: Tuple[float, float, float, float] = (0.0, 3.0, 1.0, 4.0)
 #: The names of the colour scales, as corvalis-render's --scheme takes them.
 SCHEMES: Tuple[str, ...] = _corvalis.SCHEMES
 
+#: The names of the shadings, as corvalis-render's --shade takes them.
+SHADINGS: Tuple[str, ...] = _corvalis.SHADINGS
+
 Region = Sequence[float]
 Size = Tuple[int, int]
 PathName = Union[str, "os.PathLike[str]"]
@@ -55,6 +58,7 @@ __all__ = [
     "DEFAULT_REGION",
     "Png",
     "SCHEMES",
+    "SHADINGS",
     "counts",
     "extent",
     "levels",
@@ -197,6 +201,7 @@ def picture(
     fit: Optional[Size] = None,
     scheme: str = "blue",
     reverse: bool = False,
+    shade: str = "levels",
     stripes: Optional[int] = None,
     threads: Optional[int] = None,
     progress: bool = False,
@@ -207,15 +212,20 @@ def picture(
     with grid=(W, H) one pixel a cell, with fit=(CW, CH) the picture the window shows in a
     client area of CW x CH pixels (its grid sized as the window sizes it). Give one of them.
 
-    scheme: the colour scale, one of SCHEMES ("blue", "red", "green", "mono").
+    scheme: the colour scale, one of SCHEMES: the window's "blue", "red", "green", "mono", and
+        the perceptual colour maps "viridis", "magma", "inferno", "cividis".
     reverse: run the colour scale in reverse order.
+    shade: how the hits of a cell pick its colour, one of SHADINGS: "levels" (the window's,
+        one level per 50 hits), "log" (by the logarithm of the hits, full at the 12,750 hits
+        where the levels saturate) or "equalize" (by the picture's own distribution of hits;
+        computes the rows twice).
     stripes, threads, progress: as for levels().
 
     Row 0 is the largest parameter: imshow(picture(...), extent=extent(region)) is right side
     up with the default origin="upper". png() gives the same picture as a file a notebook shows.
     """
     with _followed(progress) as shown:
-        return _corvalis.picture(region, grid, fit, scheme, reverse, stripes, threads, shown)
+        return _corvalis.picture(region, grid, fit, scheme, reverse, shade, stripes, threads, shown)
 
 
 def png(
@@ -225,6 +235,7 @@ def png(
     fit: Optional[Size] = None,
     scheme: str = "blue",
     reverse: bool = False,
+    shade: str = "levels",
     stripes: Optional[int] = None,
     threads: Optional[int] = None,
     progress: bool = False,
@@ -236,7 +247,7 @@ def png(
     shows as the picture; save it with open("diagram.png", "wb").write(png(...)).
     """
     with _followed(progress) as shown:
-        return Png(_corvalis.png(region, grid, fit, scheme, reverse, stripes, threads, shown))
+        return Png(_corvalis.png(region, grid, fit, scheme, reverse, shade, stripes, threads, shown))
 
 
 def rows(

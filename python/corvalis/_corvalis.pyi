@@ -5,6 +5,7 @@ import numpy as np
 
 __version__: str
 SCHEMES: Tuple[str, ...]
+SHADINGS: Tuple[str, ...]
 MAX_GRID_SIDE: int
 
 Progress = Optional[Callable[[int, int], None]]
@@ -22,6 +23,7 @@ def picture(
     fit: object,
     scheme: object,
     reverse: object,
+    shade: object,
     stripes: object,
     threads: object,
     progress: Progress,
@@ -32,6 +34,7 @@ def png(
     fit: object,
     scheme: object,
     reverse: object,
+    shade: object,
     stripes: object,
     threads: object,
     progress: Progress,

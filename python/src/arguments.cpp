@@ -101,13 +101,29 @@ int32_t ReadCount(py::handle value, const std::string& argument, int32_t most, i
                      argument + ": " + Repr(value) + " is not a whole number from 1 to " + std::to_string(most));
 }
 
-std::string SchemeNames()
+// The value of the row of a table (the colour schemes, the shadings) whose name a string gives.
+template <class Rows, class Find>
+auto ReadName(py::handle value, const std::string& argument, const Rows& rows, Find find)
 {
     std::string names;
-    for (const ColorSchemeRow& row : kColorSchemes) {
+    for (const auto& row : rows) {
         names += (names.empty() ? "" : ", ") + std::string(row.name);
     }
-    return names;
+    const std::string refusal = argument + ": " + Repr(value) + " is not one of " + names;
+    if (!PyUnicode_Check(value.ptr())) {
+        Mistyped(refusal);
+    }
+    Py_ssize_t length = 0;
+    const char* name = PyUnicode_AsUTF8AndSize(value.ptr(), &length);
+    if (name == nullptr) {
+        PyErr_Clear();  // a string no UTF-8 can hold names no row
+        Refuse(refusal);
+    }
+    const auto found = find(std::string_view(name, static_cast<size_t>(length)));
+    if (!found) {
+        Refuse(refusal);
+    }
+    return *found;
 }
 
 }  // namespace
@@ -155,27 +171,15 @@ int32_t ReadThreads(py::handle threads)
     return ReadCount(threads, "threads", kMaxThreads, ProcessorCount());
 }
 
-PictureStyle ReadStyle(py::handle scheme, py::handle reverse)
+PictureStyle ReadStyle(py::handle scheme, py::handle reverse, py::handle shade)
 {
-    const std::string refusal = "scheme: " + Repr(scheme) + " is not one of " + SchemeNames();
-    if (!PyUnicode_Check(scheme.ptr())) {
-        Mistyped(refusal);
-    }
-    Py_ssize_t length = 0;
-    const char* name = PyUnicode_AsUTF8AndSize(scheme.ptr(), &length);
-    if (name == nullptr) {
-        PyErr_Clear();  // a string no UTF-8 can hold names no scheme
-        Refuse(refusal);
-    }
-    const std::optional<ColorScheme> found = FindColorScheme(std::string_view(name, static_cast<size_t>(length)));
-    if (!found) {
-        Refuse(refusal);
-    }
+    const ColorScheme found = ReadName(scheme, "scheme", kColorSchemes, FindColorScheme);
+    const Shading shading = ReadName(shade, "shade", kShadings, FindShading);
     const int truth = PyObject_IsTrue(reverse.ptr());
     if (truth < 0) {
         throw py::error_already_set();
     }
-    return {*found, truth != 0};
+    return {found, truth != 0, shading};
 }
 
 Shard ReadShard(py::handle shard, bool stripesGiven)

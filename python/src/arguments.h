@@ -25,8 +25,8 @@ Computation ReadComputation(py::handle region, py::handle grid, py::handle fit, 
 // The threads that share the rows out: 1..kMaxThreads, None for one per processor.
 int32_t ReadThreads(py::handle threads);
 
-// A colour scheme by its name and whether it runs reversed.
-PictureStyle ReadStyle(py::handle scheme, py::handle reverse);
+// A colour scheme by its name, whether it runs reversed, and a shading by its name.
+PictureStyle ReadStyle(py::handle scheme, py::handle reverse, py::handle shade);
 
 // Shard (I, N) of the computation's rows; None for all of them. A shard needs stripes given:
 // `stripesGiven` says whether they were.

@@ -24,29 +24,11 @@ namespace py = pybind11;
 
 namespace {
 
-// Takes a row from the top down.
-using RowTaker = std::function<Status(const SourceRow& row)>;
-
 // Computes the computation's rows of its shard from the top down on `threads` threads and hands
 // each to `take`. Without the interpreter lock.
 Status ForEachRow(const Computation& computation, int32_t threads, Watch& watch, const RowTaker& take)
 {
-    RowSource source(computation, {0, computation.grid.height}, nullptr, watch.Cancel(), watch.Progress());
-    if (Status started = source.Start(threads); !started) {
-        return started;
-    }
-    for (;;) {
-        const Result<SourceRow> next = source.Next();
-        if (!next) {
-            return next.Error();
-        }
-        if (next->row < 0) {
-            return {};
-        }
-        if (Status taken = take(*next); !taken) {
-            return taken;
-        }
-    }
+    return ForEachRow(computation, threads, nullptr, {.cancel = watch.Cancel(), .progress = watch.Progress()}, take);
 }
 
 void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
@@ -100,21 +82,23 @@ py::array_t<uint64_t> Counts(py::handle region, py::handle grid, py::handle stri
 }
 
 py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
-                             py::handle stripes, py::handle threads, py::object progress)
+                             py::handle shade, py::handle stripes, py::handle threads, py::object progress)
 {
-    const Computation computation = ReadComputation(region, grid, fit, stripes);
-    const PictureStyle style = ReadStyle(scheme, reverse);
-    const int32_t threadCount = ReadThreads(threads);
+    RenderJob job;
+    job.computation = ReadComputation(region, grid, fit, stripes);
+    job.style = ReadStyle(scheme, reverse, shade);
+    job.threads = ReadThreads(threads);
     Watch watch(std::move(progress));
-    Result<PictureRows> rows = PictureRows::Make(computation, style);
+    const Result<PictureRows> rows = PictureRows::Make(job.computation, job.style);
     if (!rows) {
-        watch.Raise(rows.Error(), computation.grid, PyExc_RuntimeError);
+        watch.Raise(rows.Error(), job.computation.grid, PyExc_RuntimeError);
     }
     const Size size = rows->PictureSize();
     py::array_t<uint8_t> pixels({py::ssize_t{size.height}, py::ssize_t{size.width}, py::ssize_t{3}});
     uint8_t* next = pixels.mutable_data();
+    RenderSinks sinks;
     // Each picture row as it is finished, from the top: R, G, B of every pixel.
-    const PictureRowSink fill = [&next, width = size.width](const uint32_t* colours) {
+    sinks.pictureRows = [&next, width = size.width](const uint32_t* colours) {
         for (int32_t column = 0; column < width; ++column) {
             *next++ = static_cast<uint8_t>(colours[column] >> 16);
             *next++ = static_cast<uint8_t>(colours[column] >> 8);
@@ -125,22 +109,21 @@ py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit,
     Status done;
     {
         py::gil_scoped_release released;
-        done = ForEachRow(computation, threadCount, watch,
-                          [&](const SourceRow& row) { return rows->AddRow(row.row, row.levels, fill); });
+        done = RenderRows(job, sinks, nullptr, {.cancel = watch.Cancel(), .progress = watch.Progress()});
     }
     if (!done) {
-        watch.Raise(done.Error(), computation.grid, PyExc_RuntimeError);
+        watch.Raise(done.Error(), job.computation.grid, PyExc_RuntimeError);
     }
     return pixels;
 }
 
 // The PNG that corvalis-render -o writes, with the same text chunks.
 py::bytes Png(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
-              py::handle stripes, py::handle threads, py::object progress)
+              py::handle shade, py::handle stripes, py::handle threads, py::object progress)
 {
     RenderJob job;
     job.computation = ReadComputation(region, grid, fit, stripes);
-    job.style = ReadStyle(scheme, reverse);
+    job.style = ReadStyle(scheme, reverse, shade);
     job.threads = ReadThreads(threads);
     job.pictureTexts = {{"Software", "corvalis-render " CORVALIS_VERSION},
                         {"Command", ReproducingCommand(job.computation, job.style)}};
@@ -299,6 +282,11 @@ PYBIND11_MODULE(_corvalis, module)
         schemes.append(py::str(std::string(row.name)));
     }
     module.attr("SCHEMES") = py::tuple(schemes);
+    py::list shadings;
+    for (const ShadingRow& row : kShadings) {
+        shadings.append(py::str(std::string(row.name)));
+    }
+    module.attr("SHADINGS") = py::tuple(shadings);
     module.attr("MAX_GRID_SIDE") = kMaxGridSide;
 
     module.def("region", &Region, py::arg("region"));
@@ -307,9 +295,9 @@ PYBIND11_MODULE(_corvalis, module)
     module.def("counts", &Counts, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
                py::arg("progress"));
     module.def("picture", &Picture, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
-               py::arg("reverse"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
+               py::arg("reverse"), py::arg("shade"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
     module.def("png", &Png, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"), py::arg("reverse"),
-               py::arg("stripes"), py::arg("threads"), py::arg("progress"));
+               py::arg("shade"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
     module.def("rows", &Rows, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
                py::arg("shard"), py::arg("keep"), py::arg("progress"));
     py::class_<RowIterator>(module, "RowIterator")

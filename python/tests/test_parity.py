@@ -37,21 +37,21 @@ def test_levels_are_the_data_of_the_pgm(render, region, grid, stripes, threads):
 
 
 @pytest.mark.parametrize(
-    "region, size, scheme, reverse, stripes, threads",
+    "region, size, scheme, reverse, shade, stripes, threads",
     [
-        (DEFAULT, {"grid": (64, 48)}, "blue", False, 2, 1),
-        (DEFAULT, {"fit": (200, 150)}, "red", True, 3, 2),
-        (CHAOTIC, {"fit": (120, 300)}, "mono", False, 1, 3),  # a portrait client area
-        ((0.5, 3.6, 0.51, 3.61), {"fit": (300, 90)}, "green", True, 2, 2),
+        (DEFAULT, {"grid": (64, 48)}, "blue", False, "levels", 2, 1),
+        (DEFAULT, {"fit": (200, 150)}, "red", True, "log", 3, 2),
+        (CHAOTIC, {"fit": (120, 300)}, "mono", False, "equalize", 1, 3),  # a portrait client area
+        ((0.5, 3.6, 0.51, 3.61), {"fit": (300, 90)}, "viridis", True, "levels", 2, 2),
     ],
 )
-def test_picture_and_png_are_those_of_the_png_option(render, region, size, scheme, reverse, stripes, threads):
+def test_picture_and_png_are_those_of_the_png_option(render, region, size, scheme, reverse, shade, stripes, threads):
     [(kind, (width, height))] = size.items()
-    options = ["--region", *words(region), f"--{kind}", f"{width}x{height}", "--scheme", scheme]
+    options = ["--region", *words(region), f"--{kind}", f"{width}x{height}", "--scheme", scheme, "--shade", shade]
     options += ["--stripes", stripes, "--threads", threads] + (["--reverse"] if reverse else [])
     written = render.file(*options, output="-o")
     pixels, texts = png_contents(written)
-    style = dict(scheme=scheme, reverse=reverse, stripes=stripes, threads=threads)
+    style = dict(scheme=scheme, reverse=reverse, shade=shade, stripes=stripes, threads=threads)
 
     picture = corvalis.picture(region, **size, **style)
     png = corvalis.png(region, **size, **style)

@@ -15,63 +15,125 @@ Status Named(const RenderSinks::Output& output, Status status)
 
 }  // namespace
 
-Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks)
+Status ForEachRow(const Computation& computation, int32_t threads, KeptRows* kept, const RenderHooks& hooks,
+                  const RowTaker& take)
 {
-    const Size grid = job.computation.grid;
-    std::optional<PgmWriter> levels;
-    std::optional<PngWriter> png;
-    std::optional<PictureRows> picture;
-    if (sinks.levels.sink != nullptr) {
-        levels.emplace(*sinks.levels.sink);
-    }
-    if (sinks.picture.sink != nullptr) {
-        Result<PictureRows> rows = PictureRows::Make(job.computation, job.style);
-        if (!rows) {
-            return rows.Error();
-        }
-        picture.emplace(std::move(*rows));
-        png.emplace(*sinks.picture.sink);
-    }
-    RowSource source(job.computation, {0, grid.height}, kept, hooks.cancel, hooks.progress);
-    if (Status started = source.Start(job.threads); !started) {
+    RowSource source(computation, {0, computation.grid.height}, kept, hooks.cancel, hooks.progress);
+    if (Status started = source.Start(threads); !started) {
         return started;
     }
-    if (levels) {
-        if (Status written = Named(sinks.levels, levels->Start(grid)); !written) {
-            return written;
-        }
-    }
-    if (picture) {
-        if (Status written = Named(sinks.picture, png->Start(picture->PictureSize(), job.pictureTexts)); !written) {
-            return written;
-        }
-    }
-    const PictureRowSink pngRow = [&png](const uint32_t* colours) { return png->AddRow(colours); };
     for (;;) {
         const Result<SourceRow> next = source.Next();
         if (!next) {
             return next.Error();
         }
         if (next->row < 0) {
-            break;
+            return {};
         }
+        if (Status taken = take(*next); !taken) {
+            return taken;
+        }
+    }
+}
+
+namespace {
+
+// The shader of the job's picture: for equalisation, after a first pass over every row (kept
+// in `kept` as it goes, so that the pass that writes reads them there).
+Result<Shader> PictureShader(const RenderJob& job, KeptRows* kept, const RenderHooks& hooks)
+{
+    const Shading shading = job.style.shading;
+    if (NeedsHits(shading) && kept != nullptr && !kept->KeepsHits()) {
+        return Failure::Because("the rows files keep levels only (a rows file of version 1), and the shading " +
+                                std::string(ShadingName(shading)) +
+                                " needs the hits of every cell: compute the rows again into a new rows file");
+    }
+    if (!NeedsEveryRowFirst(shading)) {
+        return Shader(shading);
+    }
+    HitsHistogram histogram;
+    const int32_t width = job.computation.grid.width;
+    Status counted = ForEachRow(job.computation, job.threads, kept, hooks, [&](const SourceRow& row) {
+        histogram.Add(row.hits, width);
+        return Status{};
+    });
+    if (!counted) {
+        return counted.Error();
+    }
+    return Shader(histogram);
+}
+
+}  // namespace
+
+Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks)
+{
+    const Size grid = job.computation.grid;
+    std::optional<PgmWriter> levels;
+    std::optional<PngWriter> png;
+    std::optional<PictureRows> picture;
+    std::optional<Shader> shader;
+    if (sinks.levels.sink != nullptr) {
+        levels.emplace(*sinks.levels.sink);
+    }
+    if (sinks.picture.sink != nullptr || sinks.pictureRows) {
+        Result<PictureRows> rows = PictureRows::Make(job.computation, job.style);
+        if (!rows) {
+            return rows.Error();
+        }
+        picture.emplace(std::move(*rows));
+        if (sinks.picture.sink != nullptr) {
+            png.emplace(*sinks.picture.sink);
+        }
+        if (job.style.shading != Shading::Levels) {
+            Result<Shader> made = PictureShader(job, kept, hooks);
+            if (!made) {
+                return made.Error();
+            }
+            shader.emplace(std::move(*made));
+        }
+    }
+    if (levels) {
+        if (Status written = Named(sinks.levels, levels->Start(grid)); !written) {
+            return written;
+        }
+    }
+    if (png) {
+        if (Status written = Named(sinks.picture, png->Start(picture->PictureSize(), job.pictureTexts)); !written) {
+            return written;
+        }
+    }
+    const PictureRowSink pictureRow = [&](const uint32_t* colours) {
+        if (png) {
+            if (Status written = Named(sinks.picture, png->AddRow(colours)); !written) {
+                return written;
+            }
+        }
+        return sinks.pictureRows ? sinks.pictureRows(colours) : Status{};
+    };
+    std::vector<int32_t> shaded(shader ? static_cast<size_t>(grid.width) : 0);
+    Status rows = ForEachRow(job.computation, job.threads, kept, hooks, [&](const SourceRow& row) {
         if (levels) {
-            if (Status written = Named(sinks.levels, levels->AddRow(next->levels)); !written) {
+            if (Status written = Named(sinks.levels, levels->AddRow(row.levels)); !written) {
                 return written;
             }
         }
-        if (picture) {
-            if (Status written = Named(sinks.picture, picture->AddRow(next->row, next->levels, pngRow)); !written) {
-                return written;
-            }
+        if (!picture) {
+            return Status{};
         }
+        if (shader) {
+            shader->Shade(row.hits, grid.width, shaded.data());
+        }
+        return picture->AddRow(row.row, shader ? shaded.data() : row.levels, pictureRow);
+    });
+    if (!rows) {
+        return rows;
     }
     if (levels) {
         if (Status written = Named(sinks.levels, levels->Finish()); !written) {
             return written;
         }
     }
-    if (picture) {
+    if (png) {
         if (Status written = Named(sinks.picture, png->Finish()); !written) {
             return written;
         }

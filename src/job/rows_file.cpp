@@ -340,6 +340,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation
             return refused(written.Error().Message());
         }
         file.recordsStart = static_cast<int64_t>(header.size());
+        file.end = file.recordsStart;
         return kept;
     }
     const Result<Computation> found = ReadHeader(file);
@@ -362,10 +363,10 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation
         return refused(RecordOrdinal(damaged) + " of " + std::to_string(records) +
                        " is damaged, so the file cannot go on; it is left as it is");
     }
+    file.end = file.recordsStart + (damaged >= 0 ? damaged : records) * static_cast<int64_t>(kept.RecordSize(file));
     if (damaged >= 0) {
         // The record a crash tore, or whose writing it cut short: its row is computed again.
-        const int64_t sound = file.recordsStart + damaged * static_cast<int64_t>(kept.RecordSize(file));
-        if (Status cut = file.handle.Truncate(sound); !cut) {
+        if (Status cut = file.handle.Truncate(file.end); !cut) {
             return refused(cut.Error().Message());
         }
     }
@@ -515,6 +516,8 @@ Status KeptRows::Keep(int32_t row, const int32_t* levels, const uint64_t* hits)
     if (Status appended = file.handle.Append(record); !appended) {
         return kept(appended);
     }
+    m_places[static_cast<size_t>(row)] = {0, file.end + 4};
+    file.end += static_cast<int64_t>(record.size());
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastSync >= std::chrono::seconds(1)) {
         m_lastSync = now;

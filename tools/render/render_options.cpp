@@ -63,11 +63,13 @@ std::optional<std::string_view> NonEmpty(std::string_view text)
     return text.empty() ? std::nullopt : std::optional(text);
 }
 
-// The names of the colour schemes, in their order, between the separators.
-std::string SchemeNames(std::string_view separator)
+// The names of a table's rows (the colour schemes, the shadings), in their order, between the
+// separators.
+template <class Rows>
+std::string RowNames(const Rows& rows, std::string_view separator)
 {
     std::string names;
-    for (const ColorSchemeRow& row : kColorSchemes) {
+    for (const auto& row : rows) {
         names += (names.empty() ? "" : separator);
         names += row.name;
     }
@@ -107,6 +109,20 @@ RenderOption CornersOption(std::string_view name, const std::string& values, std
             .help = std::move(help),
             .read = [region](const RenderOption& option, Values values, RenderOptions& options) {
                 return ReadCorners(option, values, region(options));
+            }};
+}
+
+// An option whose value is the name of a row of a table (a colour scheme, a shading).
+template <typename Rows, typename Find, typename Field>  // optional<T> (string_view), T& (RenderOptions&)
+RenderOption NameOption(std::string_view name, const Rows& rows, std::string help, Find find, Field field)
+{
+    return {.name = name,
+            .values = RowNames(rows, "|"),
+            .needs = "one of " + RowNames(rows, ", "),
+            .accepts = "one of " + RowNames(rows, ", "),
+            .help = std::move(help),
+            .read = [find, field](const RenderOption& option, Values values, RenderOptions& options) {
+                return Store(option, values[0], find(values[0]), field(options));
             }};
 }
 
@@ -228,17 +244,18 @@ const std::vector<RenderOption>& RenderOptionTable()
                    "one pixel a cell, with --fit the picture the window\n"
                    "shows in that client area (without margins and label)",
                    [](RenderOptions& options) -> std::string& { return options.picturePath; }),
-        {.name = "--scheme",
-         .values = SchemeNames("|"),
-         .needs = "one of " + SchemeNames(", "),
-         .accepts = "one of " + SchemeNames(", "),
-         .help = "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
-         .read =
-             [](const RenderOption& option, Values values, RenderOptions& options) {
-                 return Store(option, values[0], FindColorScheme(values[0]), options.style.scheme);
-             }},
+        NameOption("--scheme", kColorSchemes,
+                   "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
+                   FindColorScheme, [](RenderOptions& options) -> ColorScheme& { return options.style.scheme; }),
         Switch("--reverse", "", "run the colour scale in reverse order",
                [](RenderOptions& options) -> bool& { return options.style.reverse; }),
+        NameOption("--shade", kShadings,
+                   "how a cell's hits pick its colour: levels (the\n"
+                   "window's, the default), log (by their logarithm)\n"
+                   "or equalize (by the picture's own distribution;\n"
+                   "it computes the rows twice unless they come from\n"
+                   "rows files)",
+                   FindShading, [](RenderOptions& options) -> Shading& { return options.style.shading; }),
         FileOption("--rows", "", "FILE",
                    "keep every row in FILE as it is computed; the same\n"
                    "command run again computes only the rows FILE lacks",
@@ -462,9 +479,10 @@ std::string RenderUsage()
                        Synopsis("--fit") + ")\n" + indent + "[" + Synopsis("--stripes") + "] [" +
                        Synopsis("--threads") + "] [" + Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
                        indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
-                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" +
-                       Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" +
-                       std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
+                       "] [" + Synopsis("--shade") + "]]\n" + indent + "[" + Synopsis("--rows") + " [" +
+                       Synopsis("--shard") + "]]\n" + indent + "[" + Synopsis("--zoom-to") + " " +
+                       Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" + std::string(usage) +
+                       Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
@@ -533,6 +551,9 @@ std::string ReproducingCommand(const Computation& computation, const PictureStyl
                std::string(SchemeRow(style.scheme).name);
     if (style.reverse) {
         command += " --reverse";
+    }
+    if (style.shading != Shading::Levels) {
+        command += " --shade " + std::string(ShadingName(style.shading));
     }
     return command;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "job/computation.h"
+#include "job/shading.h"
 #include "platform/result.h"
 #include "render/color_scale.h"
 #include "render/image_pipeline.h"
@@ -14,10 +15,11 @@
 #include <memory>
 #include <vector>
 
-// How levels become colours.
+// How the hits of the cells become colours.
 struct PictureStyle {
     ColorScheme scheme = ColorScheme::Blue;
     bool reverse = false;
+    Shading shading = Shading::Levels;
 
     bool operator==(const PictureStyle&) const = default;
 };

@@ -13,6 +13,7 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,10 +42,22 @@ struct RenderSinks {
     };
     Output levels;
     Output picture;
+    // Each finished row of the picture, for a caller that takes its pixels rather than a PNG.
+    PictureRowSink pictureRows;
 };
 
+// Takes a row from the top down.
+using RowTaker = std::function<Status(const SourceRow& row)>;
+
+// Takes the computation's rows of its shard from the top down, kept in `kept` or computed on
+// `threads` threads (and kept there when it is opened to keep), and hands each to `take`.
+Status ForEachRow(const Computation& computation, int32_t threads, KeptRows* kept, const RenderHooks& hooks,
+                  const RowTaker& take);
+
 // Takes the job's rows from the top down, kept in `kept` or computed (and kept there when it is
-// opened to keep), and writes each row to the sinks as soon as the rows above it are written.
+// opened to keep), and writes each row to the sinks as soon as the rows above it are written. A
+// picture shaded by its own distribution of hits (Shading::Equalize) takes every row twice: once
+// to count, once to write.
 Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks);
 
 // Runs the job as one transaction: every output is opened (the files that are replaced as new

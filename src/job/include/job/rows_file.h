@@ -74,8 +74,8 @@ public:
     bool KeepsHits() const;
     // The kept levels of a row, a cell each, and, where KeepsHits, its hits.
     Status Read(int32_t row, int32_t* levels, uint64_t* hits);
-    // Appends a row to the file opened to keep, its levels or its hits as the file keeps them;
-    // made durable at least every second, and by Sync.
+    // Appends a row to the file opened to keep, its levels or its hits as the file keeps them,
+    // and holds it from then on; made durable at least every second, and by Sync.
     Status Keep(int32_t row, const int32_t* levels, const uint64_t* hits);
     // Makes the rows kept so far durable; nothing for files that are only read.
     Status Sync();
@@ -91,6 +91,7 @@ private:
         int64_t recordsStart = 0;
         int32_t shard = 0;
         RowsFormat format;
+        int64_t end = 0;  // of the records, in the file opened to keep
     };
 
     explicit KeptRows(const Computation& computation);
