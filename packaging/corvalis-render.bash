@@ -1,8 +1,9 @@
 # Bash completion of corvalis-render: its options (each may be given once, so those already
-# on the line are not offered again), the colour scales after --scheme, and file names after
-# the options that take them: PNG files after -o, PGM files after --levels, rows files after
-# --rows and after --from (which takes several), and folders for all. The build
-# fills in the colour scales that corvalis-render --help lists (fill-schemes.cmake).
+# on the line are not offered again), the colour scales after --scheme, the shadings after
+# --shade, and file names after the options that take them: PNG files after -o, PGM files
+# after --levels, rows files after --rows and after --from (which takes several), and folders
+# for all. The build fills in the colour scales that corvalis-render --help lists
+# (fill-schemes.cmake).
 
 _corvalis_render_files()
 {
@@ -18,6 +19,9 @@ _corvalis_render()
     case $prev in
         --scheme)
             COMPREPLY=($(compgen -W '@SCHEMES@' -- "$cur"))
+            return ;;
+        --shade)
+            COMPREPLY=($(compgen -W 'levels log equalize' -- "$cur"))
             return ;;
         -o | --output)
             _corvalis_render_files png "$cur"
@@ -46,7 +50,7 @@ _corvalis_render()
     done
     local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
     for option in --region --grid --fit --stripes --threads -q --quiet --levels -o --output \
-                  --scheme --reverse --rows --shard --from --zoom-to --frames --dry-run -h --help; do
+                  --scheme --reverse --shade --rows --shard --from --zoom-to --frames --dry-run -h --help; do
         [[ $given == *" $option "* ]] || options+=("$option")
     done
     COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))

@@ -92,6 +92,9 @@ completions() {
 [ "$(completions --sch)" = "--scheme" ] || fail "--sch completes to '$(completions --sch)'"
 [ "$(completions --scheme '')" = "$help_schemes" ] ||
   fail "--scheme offers '$(completions --scheme '' | tr '\n' ' ')', not the schemes of --help"
+help_shadings=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  --shade \([^ ]*\).*/\1/p' | tr '|' '\n' | sort)
+[ -n "$help_shadings" ] && [ "$(completions --shade '')" = "$help_shadings" ] ||
+  fail "--shade offers '$(completions --shade '' | tr '\n' ' ')', not the shadings of --help"
 [ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
 [ "$(completions --from shard.rows '' | tr '\n' ' ')" = "folder shard.rows " ] ||
   fail "a second file of --from offers '$(completions --from shard.rows '' | tr '\n' ' ')'"
