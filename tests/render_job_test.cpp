@@ -1,5 +1,6 @@
 #include "job/render_job.h"
 #include "failing_sink.h"
+#include "job/npy_file.h"
 #include "png_reader.h"
 #include "reference_levels.h"
 #include "temp_folder.h"
@@ -59,6 +60,33 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
         }
     }
     EXPECT_EQ(decoded.pixels, expected);
+}
+
+// NumPy's format 1.0: the dict of a uint64 array of the grid's shape, padded so that the data
+// begins at a multiple of 64 bytes, then each count as 8 bytes little-endian, rows as given.
+TEST(NpyWriter, WritesTheFormatOneHeaderAlignedTo64AndEachCountLittleEndian)
+{
+    StringSink npy;
+    NpyWriter writer(npy);
+    ASSERT_TRUE(writer.Start({2, 3}));
+    const uint64_t rows[3][2] = {{0x0102030405060708, 0}, {1, 0xFFFFFFFFFFFFFFFE}, {256, 12750}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(writer.AddRow(row));
+    }
+    ASSERT_TRUE(writer.Finish());
+
+    const std::string dict = "{'descr': '<u8', 'fortran_order': False, 'shape': (3, 2), }";
+    std::string expected = std::string("\x93NUMPY\x01\x00\x76\x00", 10) + dict + std::string(58, ' ') + "\n";
+    ASSERT_EQ(expected.size(), 128u);
+    expected += std::string("\x08\x07\x06\x05\x04\x03\x02\x01", 8) + std::string(8, '\0');
+    expected += std::string("\x01\0\0\0\0\0\0\0", 8) + "\xFE" + std::string(7, '\xFF');
+    expected += std::string("\0\x01\0\0\0\0\0\0", 8) + std::string("\xCE\x31\0\0\0\0\0\0", 8);
+    EXPECT_EQ(npy.Bytes(), expected);
+
+    const std::string widest = NpyHeader({65536, 65536});
+    EXPECT_EQ(widest.size(), 128u);
+    EXPECT_EQ(widest.substr(8, 2), std::string("\x76\x00", 2));
+    EXPECT_TRUE(widest.ends_with("'shape': (65536, 65536), }" + std::string(50, ' ') + "\n")) << widest;
 }
 
 // With a client area the picture is the bitmap the window shows there, here smaller than the
