@@ -1,5 +1,5 @@
-// The levels of a whole computation as the literal reference computes them, stripe by stripe:
-// row r of the grid (row 0 the least parameter) at r × width.
+// The levels and hits of a whole computation as the literal reference computes them, stripe by
+// stripe: row r of the grid (row 0 the least parameter) at r × width.
 #pragma once
 
 #include "core/calc_layout.h"
@@ -18,4 +18,17 @@ inline std::vector<int32_t> ReferenceLevels(const Computation& computation)
         literal::ComputeStripe(s.cells, s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
     }
     return levels;
+}
+
+inline std::vector<uint64_t> ReferenceHits(const Computation& computation)
+{
+    const Size grid = computation.grid;
+    std::vector<uint64_t> hits;
+    for (int32_t i = 0; i < computation.stripes; ++i) {
+        const StripeSpec s = StripeFor(nullptr, grid, computation.region,
+                                       StripeBounds(i, computation.stripes, grid.height));
+        const std::vector<uint64_t> stripe = literal::StripeHits(s.width, s.rows, s.xMin, s.yStart, s.xRange, s.yRange);
+        hits.insert(hits.end(), stripe.begin(), stripe.end());
+    }
+    return hits;
 }

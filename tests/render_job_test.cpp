@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -23,19 +24,42 @@ RenderJob SmallJob()
     return job;
 }
 
-// The PGM of a grid's levels, written out literally: the top row (the largest parameter) first.
+// A grid's cells (row r at r × width) in the order of the files: the top row (the largest
+// parameter) first.
+template <class Cell>
+std::vector<Cell> TopDown(Size grid, const std::vector<Cell>& cells)
+{
+    std::vector<Cell> ordered;
+    for (int32_t row = grid.height - 1; row >= 0; --row) {
+        const auto first = cells.begin() + int64_t{row} * grid.width;
+        ordered.insert(ordered.end(), first, first + grid.width);
+    }
+    return ordered;
+}
+
+// The PGM of a grid's levels, written out literally.
 std::string Pgm(Size grid, const std::vector<int32_t>& levels)
 {
     std::string bytes = "P5\n" + std::to_string(grid.width) + " " + std::to_string(grid.height) + "\n255\n";
-    for (int32_t row = grid.height - 1; row >= 0; --row) {
-        for (int32_t column = 0; column < grid.width; ++column) {
-            bytes += static_cast<char>(levels[static_cast<size_t>(row) * grid.width + column]);
+    for (const int32_t level : TopDown(grid, levels)) {
+        bytes += static_cast<char>(level);
+    }
+    return bytes;
+}
+
+// The .npy file of a grid's hits: its header, then each count's bytes from the least.
+std::string Npy(Size grid, const std::vector<uint64_t>& hits)
+{
+    std::string bytes = NpyHeader(grid);
+    for (const uint64_t count : TopDown(grid, hits)) {
+        for (int shift = 0; shift < 64; shift += 8) {
+            bytes += static_cast<char>(count >> shift);
         }
     }
     return bytes;
 }
 
-TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
+TEST(RenderRows, WritesTheReferenceLevelsAsPgmTheirHitsAsNpyAndTheirColoursAsPng)
 {
     RenderJob job = SmallJob();
     job.style = {ColorScheme::Green, true};
@@ -44,8 +68,10 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
     const std::vector<int32_t> levels = ReferenceLevels(job.computation);
     StringSink pgm;
     StringSink png;
-    ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}}, nullptr, {}));
+    StringSink npy;
+    ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}, {&npy, "out.npy"}}, nullptr, {}));
     EXPECT_EQ(pgm.Bytes(), Pgm(grid, levels));
+    EXPECT_EQ(npy.Bytes(), Npy(grid, ReferenceHits(job.computation)));
 
     const DecodedPng decoded = DecodePng(png.Bytes());
     ASSERT_EQ(decoded.error, "");
@@ -54,10 +80,8 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
     EXPECT_EQ(decoded.texts, (std::vector<std::pair<std::string, std::string>>{{"Software", "corvalis-render test"}}));
     const ColorTable table = MakeColorTable(ColorScheme::Green, true);
     std::vector<uint32_t> expected;
-    for (int32_t row = grid.height - 1; row >= 0; --row) {
-        for (int32_t column = 0; column < grid.width; ++column) {
-            expected.push_back(table[static_cast<size_t>(levels[static_cast<size_t>(row) * grid.width + column])]);
-        }
+    for (const int32_t level : TopDown(grid, levels)) {
+        expected.push_back(table[static_cast<size_t>(level)]);
     }
     EXPECT_EQ(decoded.pixels, expected);
 }
@@ -105,7 +129,7 @@ TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
     ASSERT_LT(bitmap.height, grid.height);
 
     StringSink png;
-    ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}}, nullptr, {}));
+    ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}, {}}, nullptr, {}));
     const DecodedPng decoded = DecodePng(png.Bytes());
     ASSERT_EQ(decoded.error, "");
     ASSERT_EQ(decoded.width, bitmap.width);
@@ -134,37 +158,45 @@ TEST(RenderRows, ACancelCheckThatAnswersTrueEndsItWithAnInterrupt)
         int asks = 0;
         RenderHooks hooks;
         hooks.cancel = [&] { return asksAnswered < 0 ? pgm.Bytes().size() == pgmBytes : ++asks > asksAnswered; };
-        const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}}, nullptr, hooks);
+        const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}, {}}, nullptr, hooks);
         ASSERT_FALSE(status) << asksAnswered;
         EXPECT_TRUE(status.Error().IsInterrupt()) << status.Error().Message();
     }
 }
 
-// Whichever write of either output fails, the job stops with that failure told with the
-// output's name; an interrupt stays one.
+// The names of a job's levels, picture and counts.
+const std::string kOutputNames[] = {"out.pgm", "out.png", "out.npy"};
+
+// The sinks of a job's three outputs, in that order: `others`, but for the output `index`, whose
+// sink is `sink`.
+RenderSinks SinksWith(size_t index, ByteSink& sink, std::array<StringSink, 3>& others)
+{
+    RenderSinks sinks{{&others[0], kOutputNames[0]}, {&others[1], kOutputNames[1]}, {&others[2], kOutputNames[2]}};
+    RenderSinks::Output* const outputs[] = {&sinks.levels, &sinks.picture, &sinks.counts};
+    outputs[index]->sink = &sink;
+    return sinks;
+}
+
+// Whichever write of any output fails, the job stops with that failure told with the output's
+// name; an interrupt stays one.
 TEST(RenderRows, AFailedWriteEndsItNamingTheOutput)
 {
     const RenderJob job = SmallJob();
-    for (const bool failLevels : {true, false}) {
+    for (size_t index = 0; index < 3; ++index) {
         FailingSink counting(0, Failure::Because("unused"));
-        StringSink other;
-        const RenderSinks counted = failLevels ? RenderSinks{{&counting, "out.pgm"}, {&other, "out.png"}}
-                                               : RenderSinks{{&other, "out.pgm"}, {&counting, "out.png"}};
-        ASSERT_TRUE(RenderRows(job, counted, nullptr, {}));
+        std::array<StringSink, 3> others;
+        ASSERT_TRUE(RenderRows(job, SinksWith(index, counting, others), nullptr, {}));
+        const std::string& name = kOutputNames[index];
         for (int failAt = 1; failAt <= counting.Writes(); ++failAt) {
             for (const Failure& failure : {Failure::Because("No space left on device"), Failure::Interrupt()}) {
                 FailingSink failing(failAt, failure);
-                StringSink sink;
-                const RenderSinks sinks = failLevels ? RenderSinks{{&failing, "out.pgm"}, {&sink, "out.png"}}
-                                                     : RenderSinks{{&sink, "out.pgm"}, {&failing, "out.png"}};
-                const Status status = RenderRows(job, sinks, nullptr, {});
-                SCOPED_TRACE(testing::Message() << (failLevels ? "levels" : "picture") << ", write " << failAt);
+                std::array<StringSink, 3> sinks;
+                const Status status = RenderRows(job, SinksWith(index, failing, sinks), nullptr, {});
+                SCOPED_TRACE(testing::Message() << name << ", write " << failAt);
                 ASSERT_FALSE(status);
                 EXPECT_EQ(status.Error().IsInterrupt(), failure.IsInterrupt());
                 if (!failure.IsInterrupt()) {
-                    EXPECT_EQ(status.Error().Message(), std::string("cannot write '") +
-                                                            (failLevels ? "out.pgm" : "out.png") +
-                                                            "': No space left on device");
+                    EXPECT_EQ(status.Error().Message(), "cannot write '" + name + "': No space left on device");
                 }
             }
         }
@@ -177,7 +209,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
 {
     const RenderJob job = SmallJob();
     StringSink plain;
-    ASSERT_TRUE(RenderRows(job, {{&plain, "out.pgm"}, {}}, nullptr, {}));
+    ASSERT_TRUE(RenderRows(job, {{&plain, "out.pgm"}, {}, {}}, nullptr, {}));
 
     const TempFolder folder;
     const std::string rows = folder.Name("job.rows");
@@ -188,7 +220,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
             Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
             ASSERT_TRUE(opened) << opened.Error().Message();
             StringSink pgm;
-            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}}, &*opened, {}));
+            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}, {}}, &*opened, {}));
             EXPECT_EQ(pgm.Bytes(), plain.Bytes());
         }
         if (kept.empty()) {
@@ -198,6 +230,26 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
             EXPECT_EQ(ReadBytes(folder.Path() / "job.rows"), kept);
         }
     }
+}
+
+// A row read back from a rows file has its levels only: counts that would need its hits fail,
+// naming their output, rather than be written wrong.
+TEST(RenderRows, CountsOfARowReadFromARowsFileFail)
+{
+    const RenderJob job = SmallJob();
+    const TempFolder folder;
+    const std::string rows = folder.Name("job.rows");
+    {
+        Result<KeptRows> keeping = KeptRows::OpenToKeep(rows, job.computation);
+        ASSERT_TRUE(keeping) << keeping.Error().Message();
+        ASSERT_TRUE(RenderRows(job, {}, &*keeping, {}));
+    }
+    Result<KeptRows> kept = KeptRows::OpenToKeep(rows, job.computation);
+    ASSERT_TRUE(kept) << kept.Error().Message();
+    StringSink npy;
+    const Status status = RenderRows(job, {{}, {}, {&npy, "out.npy"}}, &*kept, {});
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.Error().Message(), "cannot write 'out.npy': rows read from a rows file have no hits, only levels");
 }
 
 // The rows of a range, of every shard in turn: each row of the range comes from exactly one

@@ -21,6 +21,7 @@ struct RenderJob {
     Computation computation;  // its grid sized
     PictureStyle style;
     std::optional<OutputTarget> levels;   // the levels as a PGM
+    std::optional<OutputTarget> counts;   // the hits of every cell as a .npy file
     std::optional<OutputTarget> picture;  // the coloured picture as a PNG
     std::vector<PngText> pictureTexts;    // the PNG's text chunks
     int32_t threads = 1;
@@ -41,10 +42,12 @@ struct RenderSinks {
     };
     Output levels;
     Output picture;
+    Output counts;
 };
 
 // Takes the job's rows from the top down, kept in `kept` or computed (and kept there when it is
 // opened to keep), and writes each row to the sinks as soon as the rows above it are written.
+// Counts need computed rows: a row read from a rows file, which keeps levels only, fails them.
 Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks);
 
 // Runs the job as one transaction: every output is opened (the files that are replaced as new
