@@ -1,5 +1,6 @@
 // Where an encoder puts the bytes of a file, a piece at a time, so that a large file is never
-// whole in memory and its writing can stop between two pieces.
+// whole in memory and its writing can stop between two pieces; the pieces of a file of rows, and
+// the check that such a file was finished.
 #pragma once
 
 #include "platform/result.h"

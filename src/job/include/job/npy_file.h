@@ -10,9 +10,9 @@
 #include <string>
 
 // What comes before the data of the .npy file of a grid's hits: the magic string, the format
-// 1.0, the length of the dict that follows, and the dict (unsigned 64-bit little-endian, rows
-// after rows, shape (rows, columns)), padded with spaces and ended by a line feed so that the
-// data begins at a multiple of 64 bytes.
+// 1.0, the length of the dict that follows, and the dict (unsigned 64-bit little-endian, row by
+// row, shape (rows, columns)), padded with spaces and ended by a line feed so that the data
+// begins at a multiple of 64 bytes.
 std::string NpyHeader(Size grid);
 
 // A .npy file of a grid's hits, given a row at a time, top row first (grid row 0, the smallest
