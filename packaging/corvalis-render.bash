@@ -1,9 +1,9 @@
 # Bash completion of corvalis-render: its options (each may be given once, so those already
 # on the line are not offered again), the colour scales after --scheme, the shadings after
 # --shade, and file names after the options that take them: PNG files after -o, PGM files
-# after --levels, rows files after --rows and after --from (which takes several), and folders
-# for all. The build fills in the colour scales that corvalis-render --help lists
-# (fill-schemes.cmake).
+# after --levels, NumPy files after --counts, rows files after --rows and after --from (which
+# takes several), and folders for all. The build fills in the colour scales that
+# corvalis-render --help lists (fill-schemes.cmake).
 
 _corvalis_render_files()
 {
@@ -29,6 +29,9 @@ _corvalis_render()
         --levels)
             _corvalis_render_files pgm "$cur"
             return ;;
+        --counts)
+            _corvalis_render_files npy "$cur"
+            return ;;
         --rows | --from)
             _corvalis_render_files rows "$cur"
             return ;;
@@ -49,7 +52,7 @@ _corvalis_render()
         break
     done
     local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
-    for option in --region --grid --fit --stripes --threads -q --quiet --levels -o --output \
+    for option in --region --grid --fit --stripes --threads -q --quiet --levels --counts -o --output \
                   --scheme --reverse --shade --rows --shard --from --zoom-to --frames --dry-run -h --help; do
         [[ $given == *" $option "* ]] || options+=("$option")
     done

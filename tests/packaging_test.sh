@@ -78,10 +78,11 @@ while IFS= read -r example; do
   grep -q -F -x -- "$example" <<<"$page_text" || fail "corvalis-render(1) lacks the README's example: $example"
 done < <(sed -n 's|^build/bin/\(corvalis-render .*\)$|\1|p' "$source_dir/README.md")
 
-# The completion, in a folder holding a picture, a text and a folder: the words offered for
-# the last of the words given.
+# The completion, in a folder holding a picture, a text, a rows file, a NumPy file and a folder:
+# the words offered for the last of the words given.
 completion=$prefix/share/bash-completion/completions/corvalis-render
-mkdir -p "$work/files/folder" && touch "$work/files/picture.png" "$work/files/notes.txt" "$work/files/shard.rows"
+mkdir -p "$work/files/folder" &&
+  touch "$work/files/picture.png" "$work/files/notes.txt" "$work/files/shard.rows" "$work/files/hits.npy"
 completions() {
   (cd "$work/files" && bash -c 'source "$0" && function=$(complete -p corvalis-render | sed -n "s/.*-F \([^ ]*\).*/\1/p") &&
      COMP_WORDS=(corvalis-render "$@") && COMP_CWORD=$# && $function && printf "%s\n" "${COMPREPLY[@]}"' \
@@ -96,6 +97,8 @@ help_shadings=$("$prefix/bin/corvalis-render" --help | sed -n 's/^  --shade \([^
 [ -n "$help_shadings" ] && [ "$(completions --shade '')" = "$help_shadings" ] ||
   fail "--shade offers '$(completions --shade '' | tr '\n' ' ')', not the shadings of --help"
 [ "$(completions -o '' | tr '\n' ' ')" = "folder picture.png " ] || fail "-o offers '$(completions -o '' | tr '\n' ' ')'"
+[ "$(completions --counts '' | tr '\n' ' ')" = "folder hits.npy " ] ||
+  fail "--counts offers '$(completions --counts '' | tr '\n' ' ')'"
 [ "$(completions --from shard.rows '' | tr '\n' ' ')" = "folder shard.rows " ] ||
   fail "a second file of --from offers '$(completions --from shard.rows '' | tr '\n' ' ')'"
 

@@ -63,7 +63,10 @@ run "${small[@]}" -o closed.png --levels - >&-
 cmp -s closed.png old.png || fail "a file took the place of the closed standard output"
 (ulimit -f 1; run --grid 2000x200 --quiet --levels big.pgm; [ "$status" -eq 2 ] && grep -q "File too large" err) ||
   fail "a file past the size limit: $(cat err)"
-rm -f closed.png big.pgm
+(ulimit -f 1; run --grid 200x20 --quiet --counts big.npy; [ "$status" -eq 2 ] && grep -q "File too large" err) ||
+  fail "counts past the size limit: $(cat err)"
+[ ! -e big.pgm ] && [ ! -e big.npy ] || fail "a file past the size limit was left: $(ls big.*)"
+rm -f closed.png
 
 echo "-- a symbolic link is followed, never replaced"
 cp old.pgm target.pgm
@@ -98,6 +101,11 @@ for pair in "same.pgm same.pgm" "target.pgm link.pgm" "- -"; do
   run "${small[@]}" --levels "$levels" -o "$picture" >/dev/null
   [ "$status" -eq 2 ] && grep -q "same file" err || fail "--levels $levels -o $picture: $status, $(cat err)"
 done
+run "${small[@]}" --counts folder
+[ "$status" -eq 2 ] && grep -q "folder" err || fail "a folder as counts: $status, $(cat err)"
+run "${small[@]}" --levels target.pgm --counts link.pgm
+[ "$status" -eq 2 ] && grep -q "^corvalis-render: --levels 'target.pgm' and --counts 'link.pgm' are the same file" err ||
+  fail "--counts through a link to --levels: $status, $(cat err)"
 # The same name in one folder reached through a link, also before the file exists.
 mkdir -p real/inner
 ln -s real reallink
@@ -206,11 +214,11 @@ echo "-- SIGTERM during the computation"
 cp old.pgm keep.pgm
 cp old.png keep.png
 keep+=(keep.pgm keep.png)
-"$render" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels keep.pgm -o keep.png 2>err &
+"$render" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels keep.pgm -o keep.png --counts new.npy 2>err &
 pid=$!
 sleep 0.5
 stop_with TERM
-[ "$status" -eq 143 ] || fail "SIGTERM while computing: $status"
+[ "$status" -eq 143 ] && [ ! -e new.npy ] || fail "SIGTERM while computing: $status"
 
 # Waits until the renderer started last holds the new file for keep.png open: a hidden file
 # beside it, or one without a name (shown "deleted"); its name, or nothing after a minute.

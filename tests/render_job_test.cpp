@@ -1,13 +1,14 @@
 #include "job/render_job.h"
 #include "failing_sink.h"
+#include "job/npy_file.h"
 #include "png_reader.h"
 #include "reference_levels.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
-
 #include <string>
 #include <vector>
 
@@ -24,19 +25,42 @@ RenderJob SmallJob()
     return job;
 }
 
-// The PGM of a grid's levels, written out literally: the top row (the largest parameter) first.
+// A grid's cells (row r at r × width) in the order of the files: the top row (the largest
+// parameter) first.
+template <class Cell>
+std::vector<Cell> TopDown(Size grid, const std::vector<Cell>& cells)
+{
+    std::vector<Cell> ordered;
+    for (int32_t row = grid.height - 1; row >= 0; --row) {
+        const auto first = cells.begin() + int64_t{row} * grid.width;
+        ordered.insert(ordered.end(), first, first + grid.width);
+    }
+    return ordered;
+}
+
+// The PGM of a grid's levels, written out literally.
 std::string Pgm(Size grid, const std::vector<int32_t>& levels)
 {
     std::string bytes = "P5\n" + std::to_string(grid.width) + " " + std::to_string(grid.height) + "\n255\n";
-    for (int32_t row = grid.height - 1; row >= 0; --row) {
-        for (int32_t column = 0; column < grid.width; ++column) {
-            bytes += static_cast<char>(levels[static_cast<size_t>(row) * grid.width + column]);
+    for (const int32_t level : TopDown(grid, levels)) {
+        bytes += static_cast<char>(level);
+    }
+    return bytes;
+}
+
+// The .npy file of a grid's hits: its header, then each count's bytes from the least.
+std::string Npy(Size grid, const std::vector<uint64_t>& hits)
+{
+    std::string bytes = NpyHeader(grid);
+    for (const uint64_t count : TopDown(grid, hits)) {
+        for (int shift = 0; shift < 64; shift += 8) {
+            bytes += static_cast<char>(count >> shift);
         }
     }
     return bytes;
 }
 
-TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
+TEST(RenderRows, WritesTheReferenceLevelsAsPgmTheirHitsAsNpyAndTheirColoursAsPng)
 {
     RenderJob job = SmallJob();
     job.style = {ColorScheme::Green, true};
@@ -45,8 +69,10 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
     const std::vector<int32_t> levels = ReferenceLevels(job.computation);
     StringSink pgm;
     StringSink png;
-    ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}}, nullptr, {}));
+    StringSink npy;
+    ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {&png, "out.png"}, {&npy, "out.npy"}}, nullptr, {}));
     EXPECT_EQ(pgm.Bytes(), Pgm(grid, levels));
+    EXPECT_EQ(npy.Bytes(), Npy(grid, ReferenceHits(job.computation)));
 
     const DecodedPng decoded = DecodePng(png.Bytes());
     ASSERT_EQ(decoded.error, "");
@@ -55,10 +81,8 @@ TEST(RenderRows, WritesTheReferenceLevelsAsPgmAndTheirColoursAsPng)
     EXPECT_EQ(decoded.texts, (std::vector<std::pair<std::string, std::string>>{{"Software", "corvalis-render test"}}));
     const ColorTable table = MakeColorTable(ColorScheme::Green, true);
     std::vector<uint32_t> expected;
-    for (int32_t row = grid.height - 1; row >= 0; --row) {
-        for (int32_t column = 0; column < grid.width; ++column) {
-            expected.push_back(table[static_cast<size_t>(levels[static_cast<size_t>(row) * grid.width + column])]);
-        }
+    for (const int32_t level : TopDown(grid, levels)) {
+        expected.push_back(table[static_cast<size_t>(level)]);
     }
     EXPECT_EQ(decoded.pixels, expected);
 }
@@ -94,6 +118,33 @@ TEST(RenderRows, AShadedPictureColoursEachCellByItsShadedHits)
     }
 }
 
+// NumPy's format 1.0: the dict of a uint64 array of the grid's shape, padded so that the data
+// begins at a multiple of 64 bytes, then each count as 8 bytes little-endian, rows as given.
+TEST(NpyWriter, WritesTheFormatOneHeaderAlignedTo64AndEachCountLittleEndian)
+{
+    StringSink npy;
+    NpyWriter writer(npy);
+    ASSERT_TRUE(writer.Start({2, 3}));
+    const uint64_t rows[3][2] = {{0x0102030405060708, 0}, {1, 0xFFFFFFFFFFFFFFFE}, {256, 12750}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(writer.AddRow(row));
+    }
+    ASSERT_TRUE(writer.Finish());
+
+    const std::string dict = "{'descr': '<u8', 'fortran_order': False, 'shape': (3, 2), }";
+    std::string expected = std::string("\x93NUMPY\x01\x00\x76\x00", 10) + dict + std::string(58, ' ') + "\n";
+    ASSERT_EQ(expected.size(), 128u);
+    expected += std::string("\x08\x07\x06\x05\x04\x03\x02\x01", 8) + std::string(8, '\0');
+    expected += std::string("\x01\0\0\0\0\0\0\0", 8) + "\xFE" + std::string(7, '\xFF');
+    expected += std::string("\0\x01\0\0\0\0\0\0", 8) + std::string("\xCE\x31\0\0\0\0\0\0", 8);
+    EXPECT_EQ(npy.Bytes(), expected);
+
+    const std::string widest = NpyHeader({65536, 65536});
+    EXPECT_EQ(widest.size(), 128u);
+    EXPECT_EQ(widest.substr(8, 2), std::string("\x76\x00", 2));
+    EXPECT_TRUE(widest.ends_with("'shape': (65536, 65536), }" + std::string(50, ' ') + "\n")) << widest;
+}
+
 // With a client area the picture is the bitmap the window shows there, here smaller than the
 // grid: each of its rows is filled from the grid rows it takes as they come.
 TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
@@ -110,7 +161,7 @@ TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
     ASSERT_LT(bitmap.height, grid.height);
 
     StringSink png;
-    ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}}, nullptr, {}));
+    ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}, {}}, nullptr, {}));
     const DecodedPng decoded = DecodePng(png.Bytes());
     ASSERT_EQ(decoded.error, "");
     ASSERT_EQ(decoded.width, bitmap.width);
@@ -139,37 +190,45 @@ TEST(RenderRows, ACancelCheckThatAnswersTrueEndsItWithAnInterrupt)
         int asks = 0;
         RenderHooks hooks;
         hooks.cancel = [&] { return asksAnswered < 0 ? pgm.Bytes().size() == pgmBytes : ++asks > asksAnswered; };
-        const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}}, nullptr, hooks);
+        const Status status = RenderRows(job, {{&pgm, "out.pgm"}, {}, {}}, nullptr, hooks);
         ASSERT_FALSE(status) << asksAnswered;
         EXPECT_TRUE(status.Error().IsInterrupt()) << status.Error().Message();
     }
 }
 
-// Whichever write of either output fails, the job stops with that failure told with the
-// output's name; an interrupt stays one.
+// The names of a job's levels, picture and counts.
+const std::string kOutputNames[] = {"out.pgm", "out.png", "out.npy"};
+
+// The sinks of a job's three outputs, in that order: `others`, but for the output `index`, whose
+// sink is `sink`.
+RenderSinks SinksWith(size_t index, ByteSink& sink, std::array<StringSink, 3>& others)
+{
+    RenderSinks sinks{{&others[0], kOutputNames[0]}, {&others[1], kOutputNames[1]}, {&others[2], kOutputNames[2]}};
+    RenderSinks::Output* const outputs[] = {&sinks.levels, &sinks.picture, &sinks.counts};
+    outputs[index]->sink = &sink;
+    return sinks;
+}
+
+// Whichever write of any output fails, the job stops with that failure told with the output's
+// name; an interrupt stays one.
 TEST(RenderRows, AFailedWriteEndsItNamingTheOutput)
 {
     const RenderJob job = SmallJob();
-    for (const bool failLevels : {true, false}) {
+    for (size_t index = 0; index < 3; ++index) {
         FailingSink counting(0, Failure::Because("unused"));
-        StringSink other;
-        const RenderSinks counted = failLevels ? RenderSinks{{&counting, "out.pgm"}, {&other, "out.png"}}
-                                               : RenderSinks{{&other, "out.pgm"}, {&counting, "out.png"}};
-        ASSERT_TRUE(RenderRows(job, counted, nullptr, {}));
+        std::array<StringSink, 3> others;
+        ASSERT_TRUE(RenderRows(job, SinksWith(index, counting, others), nullptr, {}));
+        const std::string& name = kOutputNames[index];
         for (int failAt = 1; failAt <= counting.Writes(); ++failAt) {
             for (const Failure& failure : {Failure::Because("No space left on device"), Failure::Interrupt()}) {
                 FailingSink failing(failAt, failure);
-                StringSink sink;
-                const RenderSinks sinks = failLevels ? RenderSinks{{&failing, "out.pgm"}, {&sink, "out.png"}}
-                                                     : RenderSinks{{&sink, "out.pgm"}, {&failing, "out.png"}};
-                const Status status = RenderRows(job, sinks, nullptr, {});
-                SCOPED_TRACE(testing::Message() << (failLevels ? "levels" : "picture") << ", write " << failAt);
+                std::array<StringSink, 3> sinks;
+                const Status status = RenderRows(job, SinksWith(index, failing, sinks), nullptr, {});
+                SCOPED_TRACE(testing::Message() << name << ", write " << failAt);
                 ASSERT_FALSE(status);
                 EXPECT_EQ(status.Error().IsInterrupt(), failure.IsInterrupt());
                 if (!failure.IsInterrupt()) {
-                    EXPECT_EQ(status.Error().Message(), std::string("cannot write '") +
-                                                            (failLevels ? "out.pgm" : "out.png") +
-                                                            "': No space left on device");
+                    EXPECT_EQ(status.Error().Message(), "cannot write '" + name + "': No space left on device");
                 }
             }
         }
@@ -182,7 +241,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
 {
     const RenderJob job = SmallJob();
     StringSink plain;
-    ASSERT_TRUE(RenderRows(job, {{&plain, "out.pgm"}, {}}, nullptr, {}));
+    ASSERT_TRUE(RenderRows(job, {{&plain, "out.pgm"}, {}, {}}, nullptr, {}));
 
     const TempFolder folder;
     const std::string rows = folder.Name("job.rows");
@@ -193,7 +252,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
             Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
             ASSERT_TRUE(opened) << opened.Error().Message();
             StringSink pgm;
-            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}}, &*opened, {}));
+            ASSERT_TRUE(RenderRows(job, {{&pgm, "out.pgm"}, {}, {}}, &*opened, {}));
             EXPECT_EQ(pgm.Bytes(), plain.Bytes());
         }
         if (kept.empty()) {
@@ -205,15 +264,16 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
     }
 }
 
-// An equalised picture made while its rows are kept, and again from the file, is the one made
-// without: the pass that writes reads the rows the counting pass kept, each kept once. A file of
-// levels only is refused for a shading that reads hits.
+// An equalised picture and the counts made while the rows are kept, and again from the file, are
+// those made without: the pass that writes reads the rows the counting pass kept, each kept once.
+// A file of levels only is refused for a shading or counts that read hits.
 TEST(RenderRows, AnEqualizedPictureFromItsRowsFileIsTheOneComputed)
 {
     RenderJob job = SmallJob();
     job.style.shading = Shading::Equalize;
     StringSink plain;
-    ASSERT_TRUE(RenderRows(job, {{}, {&plain, "out.png"}}, nullptr, {}));
+    StringSink plainCounts;
+    ASSERT_TRUE(RenderRows(job, {{}, {&plain, "out.png"}, {&plainCounts, "out.npy"}}, nullptr, {}));
 
     const TempFolder folder;
     const std::string rows = folder.Name("job.rows");
@@ -222,8 +282,10 @@ TEST(RenderRows, AnEqualizedPictureFromItsRowsFileIsTheOneComputed)
         Result<KeptRows> opened = KeptRows::OpenToKeep(rows, job.computation);
         ASSERT_TRUE(opened) << opened.Error().Message();
         StringSink png;
-        ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}}, &*opened, {}));
+        StringSink counts;
+        ASSERT_TRUE(RenderRows(job, {{}, {&png, "out.png"}, {&counts, "out.npy"}}, &*opened, {}));
         EXPECT_EQ(png.Bytes(), plain.Bytes());
+        EXPECT_EQ(counts.Bytes(), plainCounts.Bytes());
         EXPECT_EQ(std::filesystem::file_size(folder.Path() / "job.rows"),
                   RowsFileHeader(job.computation).size() + 33 * (8 * 40 + 8));
     }
@@ -238,6 +300,14 @@ TEST(RenderRows, AnEqualizedPictureFromItsRowsFileIsTheOneComputed)
               "the rows files keep levels only (a rows file of version 1), and the shading equalize needs the hits "
               "of every cell: compute the rows again into a new rows file");
     EXPECT_EQ(png.Bytes(), "");
+    job.style.shading = Shading::Levels;
+    StringSink npy;
+    const Status noCounts = RenderRows(job, {{}, {&png, "out.png"}, {&npy, "out.npy"}}, &*levelsOnly, {});
+    ASSERT_FALSE(noCounts);
+    EXPECT_EQ(noCounts.Error().Message(),
+              "the rows files keep levels only (a rows file of version 1), and the counts output needs the hits of "
+              "every cell: compute the rows again into a new rows file");
+    EXPECT_EQ(npy.Bytes() + png.Bytes(), "");
 }
 
 // The rows of a range, of every shard in turn: each row of the range comes from exactly one

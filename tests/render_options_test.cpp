@@ -23,7 +23,8 @@ Parsed Parse(std::vector<std::string_view> args)
 
 TEST(RenderOptions, ReadsRegionGridAndLevels)
 {
-    const Parsed r = Parse({"--region", "+1", "4", "0", "+3e+0", "--grid", "660x330", "--levels", "d.pgm"});
+    const Parsed r = Parse(
+        {"--region", "+1", "4", "0", "+3e+0", "--grid", "660x330", "--levels", "d.pgm", "--counts", "c.npy"});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.options.computation.region.xmin, 0.0);
     EXPECT_EQ(r.options.computation.region.ymin, 3.0);
@@ -32,6 +33,7 @@ TEST(RenderOptions, ReadsRegionGridAndLevels)
     EXPECT_EQ(r.options.computation.grid.width, 660);
     EXPECT_EQ(r.options.computation.grid.height, 330);
     EXPECT_EQ(r.options.levelsPath, "d.pgm");
+    EXPECT_EQ(r.options.countsPath, "c.npy");
 }
 
 TEST(RenderOptions, DefaultRegionIsTheProgramsDefault)
@@ -77,7 +79,10 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "-o", "f%d-%d"}, "more than one field"},
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "-o", "f%s"}, "begins no field"},
         {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--levels", "-", "-o", "-"},
-         "cannot both"},
+         "--levels and -o cannot both stream"},
+        {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--counts", "-", "-o", "-"},
+         "--counts and -o cannot both stream"},
+        {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--counts", "c.npy"}, "has no field"},
         // Finite corners whose extent a double cannot hold give no picture.
         {{"--region", "-1e308", "3", "1e308", "4", "--grid", "2x2", "--levels", "a"},
          "XMIN and XMAX are too far apart"},

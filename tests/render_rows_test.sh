@@ -92,6 +92,9 @@ for shade in log equalize; do
   cmp -s f.png "one-$shade.png" || fail "--from with --shade $shade: $status, $(cat err)"
 done
 cmp -s one-log.png one-equalize.png && fail "log and equalize made the same picture"
+run "${computation[@]}" --counts one.npy
+run --from s2.rows s0.rows s3.rows s1.rows --counts f.npy
+cmp -s f.npy one.npy || fail "--counts from the shards' files: $status, $(cat err)"
 if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   echo "-- more shards than the soft limit on open files"
   for i in $(seq 0 19); do
@@ -118,15 +121,16 @@ refused "--shard needs --stripes" --region 0 3.5 1 4 --grid 120x90 --shard 0/2 -
 echo "-- a film: frames that are single renders, made once, in shards or as a stream"
 film=(--region 0 3 1 4 --zoom-to 0.6 3.85 0.61 3.86 --frames 6 --grid 24x16 --stripes 2)
 mkdir film shards
-run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm'
-[ "$status" -eq 0 ] && [ "$(ls film | wc -l)" -eq 12 ] || fail "a film: $status, $(cat err)"
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy'
+[ "$status" -eq 0 ] && [ "$(ls film | wc -l)" -eq 18 ] || fail "a film: $status, $(cat err)"
 line=$("${render[@]}" "${film[@]}" -o 'film/f%02d.png' --dry-run | tr -d '\r' | sed -n 's/^frame 3: corvalis-render //p')
 eval "run ${line%% -o *} -o single.png"
 cmp -s single.png film/f03.png || fail "frame 3 is not the render of its region: $line"
 cp -r film kept
 rm film/f01.png film/f04.pgm
-run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm'
-grep -q "6 frames: 2 written, 4 already complete" err && diff -r -q film kept >/dev/null ||
+truncate -s -8 film/f02.npy
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy'
+grep -q "6 frames: 3 written, 3 already complete" err && diff -r -q film kept >/dev/null ||
   fail "a film run again: $(cat err)"
 for shard in 0 1; do
   run "${film[@]}" --shard "$shard/2" -o 'shards/f%02d.png' --quiet

@@ -14,6 +14,7 @@
 #include "job/byte_sink.h"
 #include "job/computation.h"
 #include "job/film.h"
+#include "job/npy_file.h"
 #include "job/number_reading.h"
 #include "job/output_file.h"
 #include "job/pgm_file.h"

@@ -100,3 +100,23 @@ def test_counts_are_the_hits_of_the_written_algorithm_and_make_the_levels():
     hits = corvalis.counts(*zoom, stripes=3, threads=2)
     assert hits.max() > 50 * 255
     assert (corvalis.levels(*zoom, stripes=3, threads=2) == np.minimum(hits // 50, 255)).all()
+
+
+@pytest.mark.parametrize(
+    "region, grid, stripes, threads",
+    [
+        (DEFAULT, (64, 48), 3, 2),
+        ((0.5, 3.6, 0.51, 3.61), (30, 20), 2, 3),  # cells past the 255 levels' 12,750 hits
+    ],
+)
+def test_the_counts_file_holds_counts_and_makes_the_levels_file(render, region, grid, stripes, threads):
+    options = ["--region", *words(region), "--grid", f"{grid[0]}x{grid[1]}", "--stripes", stripes, "--threads", threads]
+    done = render.run(*options, "--counts", "c.npy", "--levels", "l.pgm")
+    assert done.returncode == 0, done.stderr
+
+    counts = np.load(render.folder / "c.npy")
+
+    assert counts.dtype == np.dtype("<u8") and counts.shape == (grid[1], grid[0])
+    levels = pgm_levels((render.folder / "l.pgm").read_bytes())
+    assert (np.minimum(counts // 50, 255) == levels).all()
+    assert np.array_equal(counts, corvalis.counts(region, grid, stripes=stripes))

@@ -1,6 +1,7 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
 // The options become render jobs; the job floor runs them; this file tells the outcome.
 #include "job/film.h"
+#include "job/npy_file.h"
 #include "job/pgm_file.h"
 #include "job/render_job.h"
 #include "platform/command_line.h"
@@ -13,6 +14,7 @@
 #include "tools/render_options.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -87,15 +89,24 @@ private:
 // Where the outputs go, every one checked before anything is computed.
 struct Outputs {
     std::optional<OutputTarget> levels;
+    std::optional<OutputTarget> counts;
     std::optional<OutputTarget> picture;
 };
 
-// The targets of the outputs asked for, or why one of them cannot be written.
+// Each output with the option that names it, in the order of --help.
+std::array<std::pair<const char*, const std::optional<OutputTarget>*>, 3> ByOption(const Outputs& outputs)
+{
+    return {{{"--levels", &outputs.levels}, {"--counts", &outputs.counts}, {"-o", &outputs.picture}}};
+}
+
+// The targets of the outputs asked for, or why one of them cannot be written; two outputs that
+// would write one file are refused.
 Result<Outputs> FindOutputs(const RenderOptions& options)
 {
     Outputs outputs;
     for (const auto& [name, target] :
-         {std::pair{&options.levelsPath, &outputs.levels}, std::pair{&options.picturePath, &outputs.picture}}) {
+         {std::pair{&options.levelsPath, &outputs.levels}, std::pair{&options.countsPath, &outputs.counts},
+          std::pair{&options.picturePath, &outputs.picture}}) {
         if (name->empty()) {
             continue;
         }
@@ -105,9 +116,16 @@ Result<Outputs> FindOutputs(const RenderOptions& options)
         }
         *target = std::move(*found);
     }
-    if (outputs.levels && outputs.picture && SameTarget(*outputs.levels, *outputs.picture)) {
-        return Failure::Because("--levels " + QuotedName(options.levelsPath) + " and -o " +
-                                QuotedName(options.picturePath) + " are the same file");
+    const auto named = ByOption(outputs);
+    for (size_t i = 0; i < named.size(); ++i) {
+        for (size_t j = i + 1; j < named.size(); ++j) {
+            const auto& [firstOption, first] = named[i];
+            const auto& [secondOption, second] = named[j];
+            if (*first && *second && SameTarget(**first, **second)) {
+                return Failure::Because(std::string(firstOption) + " " + QuotedName((*first)->name) + " and " +
+                                        secondOption + " " + QuotedName((*second)->name) + " are the same file");
+            }
+        }
     }
     return outputs;
 }
@@ -122,7 +140,7 @@ Status CheckRowsFilesKept(const RenderOptions& options, const Outputs& outputs)
     for (const std::string& name : options.fromPaths) {
         rowsFiles.emplace_back("--from", name);
     }
-    for (const auto& [option, target] : {std::pair{"--levels", &outputs.levels}, std::pair{"-o", &outputs.picture}}) {
+    for (const auto& [option, target] : ByOption(outputs)) {
         for (const auto& [rowsOption, name] : rowsFiles) {
             if (*target && IsSameEntry((*target)->file, PathFromUtf8(name))) {
                 return Failure::Because(std::string(option) + " " + QuotedName((*target)->name) + " is the rows file " +
@@ -189,6 +207,7 @@ Status RenderPicture(RenderOptions& options, const FilmProgress* film)
         .computation = options.computation,
         .style = options.style,
         .levels = std::move(outputs->levels),
+        .counts = std::move(outputs->counts),
         .picture = std::move(outputs->picture),
         .pictureTexts = {{"Software", "corvalis-render " CORVALIS_VERSION},
                          {"Command", ReproducingCommand(options.computation, options.style)}},
@@ -208,8 +227,8 @@ std::string PictureCommand(const RenderOptions& options)
 {
     std::string command = ReproducingCommand(options.computation, options.style);
     for (const auto& [option, name] :
-         {std::pair{" --levels ", &options.levelsPath}, std::pair{" -o ", &options.picturePath},
-          std::pair{" --rows ", &options.rowsPath}}) {
+         {std::pair{" --levels ", &options.levelsPath}, std::pair{" --counts ", &options.countsPath},
+          std::pair{" -o ", &options.picturePath}, std::pair{" --rows ", &options.rowsPath}}) {
         if (!name->empty()) {
             command += option + (*name == "-" ? *name : ShellWord(*name));
         }
@@ -230,7 +249,7 @@ Result<RenderOptions> FrameOptions(const RenderOptions& film, int32_t frame)
     options.frames = 0;
     options.shard.reset();
     options.computation.shard = {};
-    for (std::string* name : {&options.levelsPath, &options.picturePath, &options.rowsPath}) {
+    for (std::string* name : {&options.levelsPath, &options.countsPath, &options.picturePath, &options.rowsPath}) {
         if (!name->empty() && *name != "-") {
             *name = FrameName(*name, frame);
         }
@@ -253,10 +272,11 @@ bool IsRegularFile(const std::string& name)
 }
 
 // Whether a frame's files are all there, complete: a PNG that carries the frame's command, a
-// PGM of its grid. A frame written to standard output or to a stream is never complete.
+// PGM and a .npy file of its grid. A frame written to standard output or to a stream is never
+// complete.
 bool FrameComplete(const RenderOptions& frame)
 {
-    for (const std::string* name : {&frame.picturePath, &frame.levelsPath}) {
+    for (const std::string* name : {&frame.picturePath, &frame.levelsPath, &frame.countsPath}) {
         if (!name->empty() && !IsRegularFile(*name)) {
             return false;
         }
@@ -270,7 +290,9 @@ bool FrameComplete(const RenderOptions& frame)
             return false;
         }
     }
-    return frame.levelsPath.empty() || IsCompletePgm(PathFromUtf8(frame.levelsPath), frame.computation.grid);
+    const Size grid = frame.computation.grid;
+    return (frame.levelsPath.empty() || IsCompletePgm(PathFromUtf8(frame.levelsPath), grid)) &&
+           (frame.countsPath.empty() || IsCompleteNpy(PathFromUtf8(frame.countsPath), grid));
 }
 
 // What an interrupt leaves of a film.

@@ -239,6 +239,11 @@ const std::vector<RenderOption>& RenderOptionTable()
                    "write the density levels 0..255 as a binary PGM,\n"
                    "the largest parameter in the top row",
                    [](RenderOptions& options) -> std::string& { return options.levelsPath; }),
+        FileOption("--counts", "", "OUT.npy",
+                   "write the hits of every cell, of which the levels are\n"
+                   "made, as a NumPy .npy file (uint64, rows as --levels);\n"
+                   "not with --from or --rows: rows files keep levels only",
+                   [](RenderOptions& options) -> std::string& { return options.countsPath; }),
         FileOption("-o", "--output", "OUT.png",
                    "write the coloured picture as PNG: with --grid the grid\n"
                    "one pixel a cell, with --fit the picture the window\n"
@@ -287,9 +292,10 @@ const std::vector<RenderOption>& RenderOptionTable()
          .repeats = true},
         CornersOption("--zoom-to", "X0 Y0 X1 Y1",
                       "make a film of --frames frames zooming steadily from\n"
-                      "--region to this region; -o, --levels and --rows are\n"
-                      "then patterns with one field for the frame's number\n"
-                      "(frames/f%05d.png), or - for a stream of frames",
+                      "--region to this region; -o, --levels, --counts and\n"
+                      "--rows are then patterns with one field for the\n"
+                      "frame's number (frames/f%05d.png), or - for a stream\n"
+                      "of frames",
                       [](RenderOptions& options) -> CalcRegion& { return options.zoomTo.emplace(); }),
         {.name = "--frames",
          .values = "N",
@@ -401,18 +407,25 @@ Status CheckFilmOutputs(const RenderOptions& options)
     if (options.frames == 0) {
         return {};
     }
-    for (const auto& [option, name] : {std::pair{"--levels", &options.levelsPath},
-                                       std::pair{"-o", &options.picturePath}, std::pair{"--rows", &options.rowsPath}}) {
-        if (name->empty() || (*name == "-" && std::string_view(option) != "--rows")) {
+    std::string streaming;  // the option that streams the frames to standard output, if any
+    for (const auto& [option, name] :
+         {std::pair{"--levels", &options.levelsPath}, std::pair{"--counts", &options.countsPath},
+          std::pair{"-o", &options.picturePath}, std::pair{"--rows", &options.rowsPath}}) {
+        if (*name == "-" && std::string_view(option) != "--rows") {
+            if (!streaming.empty()) {
+                return Failure::Because(streaming + " and " + option +
+                                        " cannot both stream the frames to standard output");
+            }
+            streaming = option;
+            continue;
+        }
+        if (name->empty()) {
             continue;
         }
         if (Status pattern = CheckPattern(*name); !pattern) {
             return pattern.Error().WithContext(std::string(option) + " '" + *name +
                                                "' is no pattern for the frames' files");
         }
-    }
-    if (options.levelsPath == "-" && options.picturePath == "-") {
-        return Failure::Because("--levels and -o cannot both stream the frames to standard output");
     }
     return {};
 }
@@ -421,8 +434,9 @@ Status CheckFilmOutputs(const RenderOptions& options)
 // height, one grid of a size that can be computed, an output. The message of what is wrong.
 Status SizeAndCheck(RenderOptions& options)
 {
-    const bool hasOutput = !options.levelsPath.empty() || !options.picturePath.empty();
-    const std::string noOutput = "no output: give " + Synopsis("--levels") + " or " + Synopsis("-o");
+    const bool hasOutput = !options.levelsPath.empty() || !options.countsPath.empty() || !options.picturePath.empty();
+    const std::string noOutput = "no output: give " + Synopsis("--levels") + ", " + Synopsis("--counts") + " or " +
+                                 Synopsis("-o");
     if (!options.fromPaths.empty()) {
         return hasOutput ? Status() : Status(Failure::Because(noOutput));
     }
@@ -477,11 +491,12 @@ std::string RenderUsage()
     const std::string indent(usage.size(), ' ');
     std::string text = std::string(usage) + "[" + Synopsis("--region") + "] (" + Synopsis("--grid") + " | " +
                        Synopsis("--fit") + ")\n" + indent + "[" + Synopsis("--stripes") + "] [" +
-                       Synopsis("--threads") + "] [" + Synopsis("--quiet") + "] [" + Synopsis("--levels") + "]\n" +
-                       indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
-                       "] [" + Synopsis("--shade") + "]]\n" + indent + "[" + Synopsis("--rows") + " [" +
-                       Synopsis("--shard") + "]]\n" + indent + "[" + Synopsis("--zoom-to") + " " +
-                       Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" + std::string(usage) +
+                       Synopsis("--threads") + "] [" + Synopsis("--quiet") + "]\n" + indent + "[" +
+                       Synopsis("--levels") + "] [" + Synopsis("--counts") + "]\n" + indent + "[" + Synopsis("-o") +
+                       " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") + "] [" + Synopsis("--shade") +
+                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent +
+                       "[" + Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") +
+                       "]\n" + std::string(usage) +
                        Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"

@@ -14,7 +14,7 @@
 // 64 KiB. The first failure of the sink is given back, and the writer is not to be used after it.
 class PgmWriter {
 public:
-    explicit PgmWriter(ByteSink& sink) : m_sink(sink) {}
+    explicit PgmWriter(ByteSink& sink) : m_pieces(sink) {}
 
     // Writes the header.
     Status Start(Size grid);
@@ -24,9 +24,8 @@ public:
     Status Finish();
 
 private:
-    ByteSink& m_sink;
+    RowPieces m_pieces;
     int32_t m_width = 0;
-    std::string m_piece;
 };
 
 // Whether the file is a whole PGM of a grid of that size, as PgmWriter writes it: its header,

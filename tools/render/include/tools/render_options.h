@@ -17,6 +17,7 @@ struct RenderOptions {
     Computation computation{.region = kDefaultRegion, .grid = {}, .client = {}, .stripes = 0, .shard = {}};
     int32_t threads = 0;                 // how many threads share the rows; 0: one per processor
     std::string levelsPath;              // "-": standard output
+    std::string countsPath;              // --counts: every cell's hits as .npy; "-": standard output
     std::string picturePath;             // -o: the coloured picture as PNG; "-": standard output
     std::string rowsPath;                // --rows: where the computed rows are kept
     std::optional<Shard> shard;          // --shard I/N: of the rows, or of a film's frames
