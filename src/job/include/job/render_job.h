@@ -41,11 +41,12 @@ struct RenderSinks {
         ByteSink* sink = nullptr;
         std::string name;
     };
-    Output levels;
-    Output picture;
-    Output counts;
+    // Each defaults to none, so that a caller names only the outputs it wants.
+    Output levels = {};
+    Output picture = {};
+    Output counts = {};
     // Each finished row of the picture, for a caller that takes its pixels rather than a PNG.
-    PictureRowSink pictureRows;
+    PictureRowSink pictureRows = {};
 };
 
 // Takes a row from the top down.
