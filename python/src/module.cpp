@@ -182,7 +182,7 @@ public:
         m_busy = false;
         if (!row) {
             PyObject* const kind = m_kept ? PyExc_OSError : PyExc_RuntimeError;  // a rows file's failure
-            static_cast<void>(End());  // the row's failure is the one to tell
+            static_cast<void>(End());                                            // the row's failure is the one to tell
             m_watch.Raise(row.Error(), grid, kind);
         }
         if (*row < 0) {

@@ -494,10 +494,9 @@ std::string RenderUsage()
                        Synopsis("--threads") + "] [" + Synopsis("--quiet") + "]\n" + indent + "[" +
                        Synopsis("--levels") + "] [" + Synopsis("--counts") + "]\n" + indent + "[" + Synopsis("-o") +
                        " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") + "] [" + Synopsis("--shade") +
-                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent +
-                       "[" + Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") +
-                       "]\n" + std::string(usage) +
-                       Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
+                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" +
+                       Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" +
+                       std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
