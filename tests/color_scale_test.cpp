@@ -73,6 +73,7 @@ TEST(ColorScale, PositionsOutsideTheScaleAreBlack)
                               -std::numeric_limits<double>::infinity(),
                               std::nan("")};
     for (const ColorSchemeRow& row : kColorSchemes) {
+        EXPECT_NE(row.stops.empty(), row.colors == nullptr) << row.name << ": a scale or a colour map, never both";
         for (double position : outside) {
             EXPECT_EQ(ScaleColor(row.scheme, position), 0x000000u) << row.name << " position " << position;
         }
