@@ -192,9 +192,9 @@ Status EachOutput(const std::vector<NamedOutput>& outputs, const std::function<S
 }  // namespace
 
 Status ForEachRow(const Computation& computation, int32_t threads, KeptRows* kept, const RenderHooks& hooks,
-                  const RowTaker& take)
+                  const RowTaker& take, RowExtras extras)
 {
-    RowSource source(computation, {0, computation.grid.height}, kept, hooks.cancel, hooks.progress);
+    RowSource source(computation, {0, computation.grid.height}, kept, hooks.cancel, hooks.progress, extras);
     if (Status started = source.Start(threads); !started) {
         return started;
     }

@@ -4,13 +4,14 @@
 #include <chrono>
 
 RowSource::RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
-                     ProgressReport progress)
+                     ProgressReport progress, RowExtras extras)
     : m_computation(computation),
       m_rows(rows),
       m_kept(kept),
       m_nextRow(rows.last),
       m_cancel(std::move(cancel)),
       m_progress(std::move(progress)),
+      m_extras(extras),
       m_levels(static_cast<size_t>(computation.grid.width)),
       m_hits(static_cast<size_t>(computation.grid.width))
 {

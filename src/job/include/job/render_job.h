@@ -53,9 +53,10 @@ struct RenderSinks {
 using RowTaker = std::function<Status(const SourceRow& row)>;
 
 // Takes the computation's rows of its shard from the top down, kept in `kept` or computed on
-// `threads` threads (and kept there when it is opened to keep), and hands each to `take`.
+// `threads` threads (and kept there when it is opened to keep), and hands each to `take`, with
+// the extras asked for.
 Status ForEachRow(const Computation& computation, int32_t threads, KeptRows* kept, const RenderHooks& hooks,
-                  const RowTaker& take);
+                  const RowTaker& take, RowExtras extras = {});
 
 // Takes the job's rows from the top down, kept in `kept` or computed (and kept there when it is
 // opened to keep), and writes each row to the sinks as soon as the rows above it are written. A

@@ -27,13 +27,20 @@ struct SourceRow {
     int32_t row = -1;  // -1: no row is left
     const int32_t* levels = nullptr;
     const uint64_t* hits = nullptr;
+    // The λ of each of its kSubSamples sub-samples (core/lyapunov.h), where asked for.
+    const double* lyapunov = nullptr;
+};
+
+// What a source gives of each row beyond its levels and hits.
+struct RowExtras {
+    bool lyapunov = false;  // the λ of its sub-samples
 };
 
 class RowSource {
 public:
     // The rows `rows` of the computation's shard. `kept`, if any, must outlive the source.
     RowSource(const Computation& computation, RowRange rows, KeptRows* kept, CancelCheck cancel,
-              ProgressReport progress);
+              ProgressReport progress, RowExtras extras = {});
     RowSource(const RowSource&) = delete;
     RowSource& operator=(const RowSource&) = delete;
 
@@ -55,6 +62,7 @@ private:
     int32_t m_nextRow;  // the row above those it may still give
     const CancelCheck m_cancel;
     const ProgressReport m_progress;
+    const RowExtras m_extras;
     std::vector<int32_t> m_levels;
     std::vector<uint64_t> m_hits;        // of a kept row
     std::unique_ptr<StripePool> m_pool;  // none when every row it gives is kept
