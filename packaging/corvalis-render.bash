@@ -1,7 +1,7 @@
 # Bash completion of corvalis-render: its options (each may be given once, so those already
 # on the line are not offered again), the colour scales after --scheme, the shadings after
 # --shade, and file names after the options that take them: PNG files after -o, PGM files
-# after --levels, NumPy files after --counts, rows files after --rows and after --from (which
+# after --levels, NumPy files after --counts, CSV files after --lyapunov, rows files after --rows and after --from (which
 # takes several), and folders for all. The build fills in the colour scales that
 # corvalis-render --help lists (fill-schemes.cmake).
 
@@ -32,6 +32,9 @@ _corvalis_render()
         --counts)
             _corvalis_render_files npy "$cur"
             return ;;
+        --lyapunov)
+            _corvalis_render_files csv "$cur"
+            return ;;
         --rows | --from)
             _corvalis_render_files rows "$cur"
             return ;;
@@ -53,7 +56,7 @@ _corvalis_render()
     done
     local given=" ${COMP_WORDS[*]:1:COMP_CWORD-1} " option options=()
     for option in --region --grid --fit --stripes --threads -q --quiet --levels --counts -o --output \
-                  --scheme --reverse --shade --rows --shard --from --zoom-to --frames --dry-run -h --help; do
+                  --lyapunov --scheme --reverse --lyapunov-strip --shade --rows --shard --from --zoom-to --frames --dry-run -h --help; do
         [[ $given == *" $option "* ]] || options+=("$option")
     done
     COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))

@@ -14,6 +14,19 @@ bool InShard(const Computation& computation, int32_t row)
     return ShardOfRow(row, computation.grid.height, computation.shard.count) == computation.shard.index;
 }
 
+double RowParameter(const Computation& computation, int32_t row)
+{
+    const int32_t height = computation.grid.height;
+    // Stripe i begins at (i × H) ÷ S, so stripe (row × S) ÷ H begins at or before the row: the row
+    // is in it or in one after it (stripes of no rows between).
+    auto stripe = static_cast<int32_t>(int64_t{row} * computation.stripes / height);
+    while (StripeBounds(stripe, computation.stripes, height).last <= row) {
+        ++stripe;
+    }
+    const RowRange bounds = StripeBounds(stripe, computation.stripes, height);
+    return SubSampleParameter(StripeFor(nullptr, computation.grid, computation.region, bounds), row - bounds.first, 0);
+}
+
 bool SameRows(const Computation& a, const Computation& b)
 {
     return a.region == b.region && a.grid == b.grid && a.client == b.client && a.stripes == b.stripes &&

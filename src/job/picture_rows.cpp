@@ -19,12 +19,18 @@ PictureRows::PictureRows(const Computation& computation, const PictureStyle& sty
       m_size(computation.grid),
       m_row(static_cast<size_t>(computation.grid.width))
 {
-    if (computation.client.width == 0) {
+    if (computation.client.width != 0) {
+        m_size = DisplayBitmapSize(m_grid, computation.client);
+        m_resampler = std::make_unique<BoxResampler>(m_grid, m_size);
+        m_row.resize(static_cast<size_t>(std::max(m_grid.width, m_size.width)));
+    }
+    if (style.lyapunovStrip) {
+        m_strip.emplace(m_grid.height, m_size.width, m_table);
+        m_row.resize(std::max(m_row.size(), static_cast<size_t>(m_size.width + m_strip->Width())));
+    }
+    if (!m_resampler) {
         return;
     }
-    m_size = DisplayBitmapSize(m_grid, computation.client);
-    m_resampler = std::make_unique<BoxResampler>(m_grid, m_size);
-    m_row.resize(static_cast<size_t>(std::max(m_grid.width, m_size.width)));
     m_nextRow = m_size.height - 1;
     m_span = ImageRowsOf({m_nextRow, m_nextRow + 1}, m_grid.height, m_size.height);
     int32_t longestSpan = 0;
@@ -35,6 +41,11 @@ PictureRows::PictureRows(const Computation& computation, const PictureStyle& sty
     m_image.resize(static_cast<size_t>(longestSpan) * m_grid.width);
 }
 
+Size PictureRows::PictureSize() const
+{
+    return {m_size.width + (m_strip ? m_strip->Width() : 0), m_size.height};
+}
+
 Status PictureRows::AddRow(int32_t gridRow, const int32_t* levels, const PictureRowSink& sink)
 {
     uint32_t* colours = m_resampler ? m_image.data() + int64_t{gridRow - m_span.first} * m_grid.width : m_row.data();
@@ -42,11 +53,17 @@ Status PictureRows::AddRow(int32_t gridRow, const int32_t* levels, const Picture
         colours[column] = m_table[std::clamp<int32_t>(levels[column], 0, 255)];
     }
     if (!m_resampler) {
+        if (m_strip) {
+            m_strip->Draw({gridRow, gridRow + 1}, m_row.data() + m_size.width);
+        }
         return sink(colours);
     }
     // Fills every bitmap row whose image rows are all there; row 0 of the bitmap is its bottom.
     while (m_nextRow >= 0 && m_span.first >= gridRow) {
         m_resampler->Fill(m_image.data(), m_span.first, {m_nextRow, m_nextRow + 1}, m_row.data());
+        if (m_strip) {
+            m_strip->Draw(m_span, m_row.data() + m_size.width);
+        }
         if (Status passed = sink(m_row.data()); !passed) {
             return passed;
         }

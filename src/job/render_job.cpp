@@ -1,5 +1,6 @@
 #include "job/render_job.h"
 
+#include "job/lyapunov_table.h"
 #include "job/npy_file.h"
 #include "job/pgm_file.h"
 
@@ -52,6 +53,32 @@ private:
     Size m_grid;
 };
 
+// Why a row has no λ where an output needs it: it was read from a rows file that keeps none.
+Failure NoLyapunov()
+{
+    return Failure::Because("a row read from a rows file has no λ: compute the rows again into a new rows file");
+}
+
+// The table of the rows' λ, each row's line with its parameter.
+class LyapunovOutput final : public JobOutput {
+public:
+    LyapunovOutput(ByteSink& sink, const Computation& computation) : m_table(sink), m_computation(computation) {}
+    Status Start() override { return m_table.Start(); }
+    Status AddRow(const SourceRow& row) override
+    {
+        if (row.lyapunov == nullptr) {
+            return NoLyapunov();
+        }
+        return m_table.AddRow(m_computation.grid.height - 1 - row.row, RowParameter(m_computation, row.row),
+                              SummarizeRowLyapunov(row.lyapunov));
+    }
+    Status Finish() override { return m_table.Finish(); }
+
+private:
+    LyapunovTableWriter m_table;
+    const Computation& m_computation;
+};
+
 // The coloured picture, as a PNG or as rows of pixels for the caller, its cells shaded from
 // their hits unless they are the window's levels.
 class PictureOutput final : public JobOutput {
@@ -71,6 +98,12 @@ public:
     Status Start() override { return m_png ? m_png->Start(m_picture.PictureSize(), m_texts) : Status{}; }
     Status AddRow(const SourceRow& row) override
     {
+        if (m_picture.HasLyapunovStrip()) {
+            if (row.lyapunov == nullptr) {
+                return NoLyapunov();
+            }
+            m_picture.SetRowLyapunov(row.row, SummarizeRowLyapunov(row.lyapunov).lambda);
+        }
         if (!m_shader) {
             return m_picture.AddRow(row.row, row.levels, m_toSinks);
         }
@@ -174,6 +207,10 @@ Result<std::vector<NamedOutput>> MakeOutputs(const RenderJob& job, const RenderS
     if (sinks.counts.sink != nullptr) {
         outputs.push_back({std::make_unique<CountsOutput>(*sinks.counts.sink, grid), &sinks.counts.name});
     }
+    if (sinks.lyapunov.sink != nullptr) {
+        outputs.push_back(
+            {std::make_unique<LyapunovOutput>(*sinks.lyapunov.sink, job.computation), &sinks.lyapunov.name});
+    }
     return outputs;
 }
 
@@ -221,9 +258,14 @@ Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept
     if (Status started = EachOutput(*outputs, [](JobOutput& output) { return output.Start(); }); !started) {
         return started;
     }
-    Status rows = ForEachRow(job.computation, job.threads, kept, hooks, [&](const SourceRow& row) {
-        return EachOutput(*outputs, [&row](JobOutput& output) { return output.AddRow(row); });
-    });
+    const bool picture = sinks.picture.sink != nullptr || sinks.pictureRows;
+    const RowExtras extras{.lyapunov = sinks.lyapunov.sink != nullptr || (picture && job.style.lyapunovStrip)};
+    Status rows = ForEachRow(
+        job.computation, job.threads, kept, hooks,
+        [&](const SourceRow& row) {
+            return EachOutput(*outputs, [&row](JobOutput& output) { return output.AddRow(row); });
+        },
+        extras);
     if (!rows) {
         return rows;
     }
@@ -245,7 +287,7 @@ Status RunRenderJob(const RenderJob& job, KeptRows* kept, const RenderHooks& hoo
         for (const bool replaced : {true, false}) {
             for (const auto& [target, output] :
                  {std::pair{&job.levels, &sinks.levels}, std::pair{&job.counts, &sinks.counts},
-                  std::pair{&job.picture, &sinks.picture}}) {
+                  std::pair{&job.picture, &sinks.picture}, std::pair{&job.lyapunov, &sinks.lyapunov}}) {
                 if (!*target || ((*target)->kind == OutputTarget::Kind::Replace) != replaced) {
                     continue;
                 }

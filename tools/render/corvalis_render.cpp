@@ -1,6 +1,7 @@
 // corvalis-render: computes an orbit-density diagram without a window and writes it to files.
 // The options become render jobs; the job floor runs them; this file tells the outcome.
 #include "job/film.h"
+#include "job/lyapunov_table.h"
 #include "job/npy_file.h"
 #include "job/pgm_file.h"
 #include "job/render_job.h"
@@ -91,12 +92,16 @@ struct Outputs {
     std::optional<OutputTarget> levels;
     std::optional<OutputTarget> counts;
     std::optional<OutputTarget> picture;
+    std::optional<OutputTarget> lyapunov;
 };
 
 // Each output with the option that names it, in the order of --help.
-std::array<std::pair<const char*, const std::optional<OutputTarget>*>, 3> ByOption(const Outputs& outputs)
+std::array<std::pair<const char*, const std::optional<OutputTarget>*>, 4> ByOption(const Outputs& outputs)
 {
-    return {{{"--levels", &outputs.levels}, {"--counts", &outputs.counts}, {"-o", &outputs.picture}}};
+    return {{{"--levels", &outputs.levels},
+             {"--counts", &outputs.counts},
+             {"-o", &outputs.picture},
+             {"--lyapunov", &outputs.lyapunov}}};
 }
 
 // The targets of the outputs asked for, or why one of them cannot be written; two outputs that
@@ -106,7 +111,7 @@ Result<Outputs> FindOutputs(const RenderOptions& options)
     Outputs outputs;
     for (const auto& [name, target] :
          {std::pair{&options.levelsPath, &outputs.levels}, std::pair{&options.countsPath, &outputs.counts},
-          std::pair{&options.picturePath, &outputs.picture}}) {
+          std::pair{&options.picturePath, &outputs.picture}, std::pair{&options.lyapunovPath, &outputs.lyapunov}}) {
         if (name->empty()) {
             continue;
         }
@@ -209,6 +214,7 @@ Status RenderPicture(RenderOptions& options, const FilmProgress* film)
         .levels = std::move(outputs->levels),
         .counts = std::move(outputs->counts),
         .picture = std::move(outputs->picture),
+        .lyapunov = std::move(outputs->lyapunov),
         .pictureTexts = {{"Software", "corvalis-render " CORVALIS_VERSION},
                          {"Command", ReproducingCommand(options.computation, options.style)}},
         .threads = ThreadsOf(options),
@@ -228,7 +234,8 @@ std::string PictureCommand(const RenderOptions& options)
     std::string command = ReproducingCommand(options.computation, options.style);
     for (const auto& [option, name] :
          {std::pair{" --levels ", &options.levelsPath}, std::pair{" --counts ", &options.countsPath},
-          std::pair{" -o ", &options.picturePath}, std::pair{" --rows ", &options.rowsPath}}) {
+          std::pair{" -o ", &options.picturePath}, std::pair{" --lyapunov ", &options.lyapunovPath},
+          std::pair{" --rows ", &options.rowsPath}}) {
         if (!name->empty()) {
             command += option + (*name == "-" ? *name : ShellWord(*name));
         }
@@ -249,7 +256,8 @@ Result<RenderOptions> FrameOptions(const RenderOptions& film, int32_t frame)
     options.frames = 0;
     options.shard.reset();
     options.computation.shard = {};
-    for (std::string* name : {&options.levelsPath, &options.countsPath, &options.picturePath, &options.rowsPath}) {
+    for (std::string* name :
+         {&options.levelsPath, &options.countsPath, &options.picturePath, &options.lyapunovPath, &options.rowsPath}) {
         if (!name->empty() && *name != "-") {
             *name = FrameName(*name, frame);
         }
@@ -272,11 +280,11 @@ bool IsRegularFile(const std::string& name)
 }
 
 // Whether a frame's files are all there, complete: a PNG that carries the frame's command, a
-// PGM and a .npy file of its grid. A frame written to standard output or to a stream is never
-// complete.
+// PGM and a .npy file of its grid, a table of λ with a line for each of its rows. A frame written
+// to standard output or to a stream is never complete.
 bool FrameComplete(const RenderOptions& frame)
 {
-    for (const std::string* name : {&frame.picturePath, &frame.levelsPath, &frame.countsPath}) {
+    for (const std::string* name : {&frame.picturePath, &frame.levelsPath, &frame.countsPath, &frame.lyapunovPath}) {
         if (!name->empty() && !IsRegularFile(*name)) {
             return false;
         }
@@ -292,7 +300,8 @@ bool FrameComplete(const RenderOptions& frame)
     }
     const Size grid = frame.computation.grid;
     return (frame.levelsPath.empty() || IsCompletePgm(PathFromUtf8(frame.levelsPath), grid)) &&
-           (frame.countsPath.empty() || IsCompleteNpy(PathFromUtf8(frame.countsPath), grid));
+           (frame.countsPath.empty() || IsCompleteNpy(PathFromUtf8(frame.countsPath), grid)) &&
+           (frame.lyapunovPath.empty() || IsCompleteLyapunovTable(PathFromUtf8(frame.lyapunovPath), grid.height));
 }
 
 // What an interrupt leaves of a film.

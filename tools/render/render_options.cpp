@@ -249,11 +249,24 @@ const std::vector<RenderOption>& RenderOptionTable()
                    "one pixel a cell, with --fit the picture the window\n"
                    "shows in that client area (without margins and label)",
                    [](RenderOptions& options) -> std::string& { return options.picturePath; }),
+        FileOption("--lyapunov", "", "OUT.csv",
+                   "write each row's Lyapunov exponent as CSV: row (as in\n"
+                   "--levels), a, lambda (the mean of its 10 sub-samples'),\n"
+                   "lambda_min, lambda_max; with --shard its rows alone",
+                   [](RenderOptions& options) -> std::string& { return options.lyapunovPath; }),
         NameOption("--scheme", kColorSchemes,
                    "the colour scale (default " + std::string(SchemeRow(PictureStyle{}.scheme).name) + ")",
                    FindColorScheme, [](RenderOptions& options) -> ColorScheme& { return options.style.scheme; }),
         Switch("--reverse", "", "run the colour scale in reverse order",
                [](RenderOptions& options) -> bool& { return options.style.reverse; }),
+        Switch("--lyapunov-strip", "",
+               "add a strip at the picture's right, a fifth of its\n"
+               "width (at least " +
+                   text(kLeastStripWidth) +
+                   " pixels): each row's Lyapunov\n"
+                   "exponent as a bar from the zero line, lambda from -2\n"
+                   "(left edge) to 1 (right edge), beyond them clipped",
+               [](RenderOptions& options) -> bool& { return options.style.lyapunovStrip; }),
         NameOption("--shade", kShadings,
                    "how a cell's hits pick its colour: levels (the\n"
                    "window's, the default), log (by their logarithm)\n"
@@ -273,8 +286,9 @@ const std::vector<RenderOption>& RenderOptionTable()
                  "(batches of " +
                  text(kShardBatchRows) +
                  " rows dealt in turn; then make the\n"
-                 "outputs with --from), or of a film's frames, dealt so\n"
-                 "that shards cost about the same; give --stripes too",
+                 "outputs with --from) or --lyapunov (the shard's rows),\n"
+                 "or of a film's frames, dealt so that shards cost\n"
+                 "about the same; give --stripes too",
          .read = [](const RenderOption& option, Values values,
                     RenderOptions& options) { return Store(option, values[0], ParseShard(values[0]), options.shard); }},
         {.name = "--from",
@@ -292,10 +306,10 @@ const std::vector<RenderOption>& RenderOptionTable()
          .repeats = true},
         CornersOption("--zoom-to", "X0 Y0 X1 Y1",
                       "make a film of --frames frames zooming steadily from\n"
-                      "--region to this region; -o, --levels, --counts and\n"
-                      "--rows are then patterns with one field for the\n"
-                      "frame's number (frames/f%05d.png), or - for a stream\n"
-                      "of frames",
+                      "--region to this region; -o, --levels, --counts,\n"
+                      "--lyapunov and --rows are then patterns with one\n"
+                      "field for the frame's number (frames/f%05d.png), or\n"
+                      "- for a stream of frames",
                       [](RenderOptions& options) -> CalcRegion& { return options.zoomTo.emplace(); }),
         {.name = "--frames",
          .values = "N",
@@ -410,7 +424,8 @@ Status CheckFilmOutputs(const RenderOptions& options)
     std::string streaming;  // the option that streams the frames to standard output, if any
     for (const auto& [option, name] :
          {std::pair{"--levels", &options.levelsPath}, std::pair{"--counts", &options.countsPath},
-          std::pair{"-o", &options.picturePath}, std::pair{"--rows", &options.rowsPath}}) {
+          std::pair{"-o", &options.picturePath}, std::pair{"--lyapunov", &options.lyapunovPath},
+          std::pair{"--rows", &options.rowsPath}}) {
         if (*name == "-" && std::string_view(option) != "--rows") {
             if (!streaming.empty()) {
                 return Failure::Because(streaming + " and " + option +
@@ -434,9 +449,14 @@ Status CheckFilmOutputs(const RenderOptions& options)
 // height, one grid of a size that can be computed, an output. The message of what is wrong.
 Status SizeAndCheck(RenderOptions& options)
 {
-    const bool hasOutput = !options.levelsPath.empty() || !options.countsPath.empty() || !options.picturePath.empty();
-    const std::string noOutput = "no output: give " + Synopsis("--levels") + ", " + Synopsis("--counts") + " or " +
-                                 Synopsis("-o");
+    const bool hasGridOutput = !options.levelsPath.empty() || !options.countsPath.empty() ||
+                               !options.picturePath.empty();
+    const bool hasOutput = hasGridOutput || !options.lyapunovPath.empty();
+    const std::string noOutput = "no output: give " + Synopsis("--levels") + ", " + Synopsis("--counts") + ", " +
+                                 Synopsis("-o") + " or " + Synopsis("--lyapunov");
+    if (options.style.lyapunovStrip && options.picturePath.empty()) {
+        return Failure::Because("--lyapunov-strip is drawn beside the picture: give " + Synopsis("-o") + " too");
+    }
     if (!options.fromPaths.empty()) {
         return hasOutput ? Status() : Status(Failure::Because(noOutput));
     }
@@ -465,13 +485,14 @@ Status SizeAndCheck(RenderOptions& options)
         if (computation.stripes == 0) {
             return Failure::Because("--shard needs --stripes S: every shard must compute alike, on any machine");
         }
-        if (options.frames == 0 && options.rowsPath.empty()) {
+        if (options.frames == 0 && options.rowsPath.empty() && options.lyapunovPath.empty()) {
             return Failure::Because("--shard needs " + Synopsis("--rows") +
                                     ": a shard's rows are kept there for --from");
         }
-        if (options.frames == 0 && hasOutput) {
+        if (options.frames == 0 && hasGridOutput) {
             return Failure::Because(
-                "--shard computes only part of the rows: write the outputs with --from once every shard is done");
+                "--shard computes only part of the rows: write the outputs with --from once "
+                "every shard is done (only --lyapunov writes a shard's rows)");
         }
         if (options.frames == 0) {
             computation.shard = *options.shard;
@@ -492,11 +513,12 @@ std::string RenderUsage()
     std::string text = std::string(usage) + "[" + Synopsis("--region") + "] (" + Synopsis("--grid") + " | " +
                        Synopsis("--fit") + ")\n" + indent + "[" + Synopsis("--stripes") + "] [" +
                        Synopsis("--threads") + "] [" + Synopsis("--quiet") + "]\n" + indent + "[" +
-                       Synopsis("--levels") + "] [" + Synopsis("--counts") + "]\n" + indent + "[" + Synopsis("-o") +
-                       " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") + "] [" + Synopsis("--shade") +
-                       "]]\n" + indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" +
-                       Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" +
-                       std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
+                       Synopsis("--levels") + "] [" + Synopsis("--counts") + "] [" + Synopsis("--lyapunov") + "]\n" +
+                       indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
+                       "] [" + Synopsis("--shade") + "] [" + Synopsis("--lyapunov-strip") + "]]\n" + indent + "[" +
+                       Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" + Synopsis("--zoom-to") +
+                       " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" + std::string(usage) +
+                       Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
@@ -568,6 +590,9 @@ std::string ReproducingCommand(const Computation& computation, const PictureStyl
     }
     if (style.shading != Shading::Levels) {
         command += " --shade " + std::string(ShadingName(style.shading));
+    }
+    if (style.lyapunovStrip) {
+        command += " --lyapunov-strip";
     }
     return command;
 }

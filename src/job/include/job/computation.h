@@ -49,6 +49,10 @@ int32_t ShardOfRow(int32_t row, int32_t gridHeight, int32_t shards);
 // Whether the row is one that the computation's shard computes.
 bool InShard(const Computation& computation, int32_t row);
 
+// The parameter of a grid row (0 the bottom row) as its computation uses it: its sub-sample 0's,
+// from the stripe the row is in.
+double RowParameter(const Computation& computation, int32_t row);
+
 // Whether the two are the same computation, whatever shard of it each is.
 bool SameRows(const Computation& a, const Computation& b);
 

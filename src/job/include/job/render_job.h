@@ -21,10 +21,11 @@
 struct RenderJob {
     Computation computation;  // its grid sized
     PictureStyle style;
-    std::optional<OutputTarget> levels;   // the levels as a PGM
-    std::optional<OutputTarget> counts;   // the hits of every cell as a .npy file
-    std::optional<OutputTarget> picture;  // the coloured picture as a PNG
-    std::vector<PngText> pictureTexts;    // the PNG's text chunks
+    std::optional<OutputTarget> levels;    // the levels as a PGM
+    std::optional<OutputTarget> counts;    // the hits of every cell as a .npy file
+    std::optional<OutputTarget> picture;   // the coloured picture as a PNG
+    std::optional<OutputTarget> lyapunov;  // the rows' λ as a CSV table
+    std::vector<PngText> pictureTexts;     // the PNG's text chunks
     int32_t threads = 1;
 };
 
@@ -45,6 +46,7 @@ struct RenderSinks {
     Output levels = {};
     Output picture = {};
     Output counts = {};
+    Output lyapunov = {};
     // Each finished row of the picture, for a caller that takes its pixels rather than a PNG.
     PictureRowSink pictureRows = {};
 };
@@ -61,7 +63,8 @@ Status ForEachRow(const Computation& computation, int32_t threads, KeptRows* kep
 // Takes the job's rows from the top down, kept in `kept` or computed (and kept there when it is
 // opened to keep), and writes each row to the sinks as soon as the rows above it are written. A
 // picture shaded by its own distribution of hits (Shading::Equalize) takes every row twice: once
-// to count, once to write. Counts and shadings by the hits are refused for rows files that keep
+// to count, once to write. The rows' λ is computed only for the outputs that show it; the table
+// of λ has the rows of the computation's shard alone, as the other outputs are for whole grids. Counts and shadings by the hits are refused for rows files that keep
 // levels only (version 1).
 Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept, const RenderHooks& hooks);
 

@@ -19,6 +19,7 @@ struct RenderOptions {
     std::string levelsPath;              // "-": standard output
     std::string countsPath;              // --counts: every cell's hits as .npy; "-": standard output
     std::string picturePath;             // -o: the coloured picture as PNG; "-": standard output
+    std::string lyapunovPath;            // --lyapunov: the rows' λ as CSV; "-": standard output
     std::string rowsPath;                // --rows: where the computed rows are kept
     std::optional<Shard> shard;          // --shard I/N: of the rows, or of a film's frames
     std::vector<std::string> fromPaths;  // --from: the rows files to make the outputs of
@@ -35,7 +36,8 @@ struct RenderOptions {
 Result<RenderOptions> ParseRenderOptions(const std::vector<std::string_view>& args);
 
 // The command that computes and colours the same picture again, byte for byte: the region with
-// every digit a double holds, the grid or the client area, the stripes, the colour scale.
+// every digit a double holds, the grid or the client area, the stripes, the colour scale, the
+// strip of λ.
 std::string ReproducingCommand(const Computation& computation, const PictureStyle& style);
 
 // The name as one word of a POSIX shell's command line, quoted so that the shell takes every
