@@ -43,6 +43,13 @@ check "coloured picture of the fitted grid" 0 "${render[@]}" --fit 1000x700 --sc
 file "$work/c.png" | grep -q "PNG image data, 660 x 660, 8-bit/color RGB" || { echo "FAIL: -o with --fit: $(file "$work/c.png")"; failures=$((failures + 1)); }
 check "coloured grid one pixel a cell" 0 "${render[@]}" --grid 70x30 --scheme mono --reverse -o "$work/g.png" --quiet
 file "$work/g.png" | grep -q "PNG image data, 70 x 30" || { echo "FAIL: -o with --grid: $(file "$work/g.png")"; failures=$((failures + 1)); }
+check "a picture with the strip of λ" 0 "${render[@]}" --grid 70x30 --lyapunov-strip -o "$work/l.png" --quiet
+file "$work/l.png" | grep -q "PNG image data, 86 x 30" || { echo "FAIL: --lyapunov-strip: $(file "$work/l.png")"; failures=$((failures + 1)); }
+rm -f "$work/l.png"
+check "the strip of λ without a picture" 2 "${render[@]}" --grid 70x30 --lyapunov-strip --levels "$work/e.pgm"
+grep -q -- "--lyapunov-strip is drawn beside the picture: give -o OUT.png too" "$work/err" || { echo "FAIL: --lyapunov-strip without -o: $(cat "$work/err")"; failures=$((failures + 1)); }
+check "a shard with a whole grid's output" 2 "${render[@]}" --grid 70x30 --stripes 2 --shard 0/2 --lyapunov "$work/e.csv" --levels "$work/e.pgm"
+grep -q -- "only --lyapunov writes a shard's rows" "$work/err" || { echo "FAIL: --shard with --levels: $(cat "$work/err")"; failures=$((failures + 1)); }
 check "unknown scheme" 2 "${render[@]}" --grid 10x10 --scheme purple -o "$work/e.png"
 # File names beyond any single code page.
 check "Japanese file names" 0 "${render[@]}" --grid 40x30 --levels "$work/計算.pgm" -o "$work/軌道密度図.png" --quiet

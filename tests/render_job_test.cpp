@@ -1,6 +1,7 @@
 #include "job/render_job.h"
 #include "core/calc_layout.h"
 #include "failing_sink.h"
+#include "job/lyapunov_table.h"
 #include "job/npy_file.h"
 #include "png_reader.h"
 #include "reference_levels.h"
@@ -8,11 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -180,6 +185,136 @@ TEST(RenderRows, AFittedPictureIsTheWindowsDisplayBitmap)
         expected.insert(expected.end(), first, first + bitmap.width);
     }
     EXPECT_EQ(decoded.pixels, expected);
+}
+
+// Each line has the row from the top, its parameter and its λ as the shortest text that reads
+// back as the same double, in any locale; a file is complete with the header and a line a row.
+TEST(LyapunovTableWriter, WritesALineARowInShortestRoundTripNumbers)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    StringSink table;
+    LyapunovTableWriter writer(table);
+    ASSERT_TRUE(writer.Start());
+    ASSERT_TRUE(writer.AddRow(0, 3.9, {0.1 + 0.2, -infinity, 0.5}));
+    ASSERT_TRUE(writer.AddRow(1, 2.5, {std::numeric_limits<double>::quiet_NaN(), -1.25e-300, 1e21}));
+    ASSERT_TRUE(writer.Finish());
+    const std::string expected =
+        "row,a,lambda,lambda_min,lambda_max\n"
+        "0,3.9,0.30000000000000004,-inf,0.5\n"
+        "1,2.5,nan,-1.25e-300,1e+21\n";
+    EXPECT_EQ(table.Bytes(), expected);
+
+    const TempFolder folder;
+    WriteBytes(folder.Path() / "whole.csv", expected);
+    EXPECT_TRUE(IsCompleteLyapunovTable(folder.Path() / "whole.csv", 2));
+    EXPECT_FALSE(IsCompleteLyapunovTable(folder.Path() / "whole.csv", 3));
+    WriteBytes(folder.Path() / "torn.csv", expected.substr(0, expected.size() - 1));
+    EXPECT_FALSE(IsCompleteLyapunovTable(folder.Path() / "torn.csv", 2));
+    EXPECT_FALSE(IsCompleteLyapunovTable(folder.Path() / "missing.csv", 2));
+}
+
+// A row's parameter rises with the row, and the first row of each stripe has the grid's value
+// (r × (ymax − ymin)) ÷ H + ymin there, also where stripes outnumber the rows and some are empty.
+TEST(RowParameter, RisesWithTheRowAndStartsEachStripeOnTheGrid)
+{
+    for (const auto& [height, stripes] : {std::pair{33, 3}, std::pair{5, 7}, std::pair{1, 1}}) {
+        SCOPED_TRACE(std::to_string(height) + " rows, " + std::to_string(stripes) + " stripes");
+        Computation computation;
+        computation.region = {0.0, 3.4, 1.0, 4.0};
+        computation.grid = {8, height};
+        computation.stripes = stripes;
+        for (int32_t row = 1; row < height; ++row) {
+            EXPECT_LT(RowParameter(computation, row - 1), RowParameter(computation, row)) << row;
+        }
+        for (int32_t stripe = 0; stripe < stripes; ++stripe) {
+            const RowRange bounds = StripeBounds(stripe, stripes, height);
+            if (bounds.first < bounds.last) {
+                EXPECT_EQ(RowParameter(computation, bounds.first), (bounds.first * (4.0 - 3.4)) / height + 3.4);
+            }
+        }
+    }
+}
+
+// The strip is a fifth of the picture, at least 16 pixels; each row a bar from the zero line (two
+// thirds across, λ = 0 on the axis from −2 to 1) to its λ, the mean of its grid rows'.
+TEST(LyapunovStrip, DrawsABarFromTheZeroLineToTheMeanOfItsRowsLambda)
+{
+    EXPECT_EQ(LyapunovStripWidth(40), 16);
+    EXPECT_EQ(LyapunovStripWidth(100), 20);
+    const ColorTable table = MakeColorTable(ColorScheme::Viridis, false);
+    const double infinity = std::numeric_limits<double>::infinity();
+    const std::vector<double> lambdas = {-1.0, 0.5, -infinity, std::numeric_limits<double>::quiet_NaN(), 3.0};
+    LyapunovStrip strip(static_cast<int32_t>(lambdas.size()), 48, table);
+    ASSERT_EQ(strip.Width(), 16);
+    for (int32_t row = 0; row < static_cast<int32_t>(lambdas.size()); ++row) {
+        strip.SetRow(row, lambdas[static_cast<size_t>(row)]);
+    }
+    // The pixels of a bar over columns first..last and the zero line at column 10 (trunc(16 × 2 ÷ 3)).
+    const auto bar = [&](int32_t first, int32_t last, int32_t level) {
+        std::vector<uint32_t> pixels(16, table[0]);
+        std::fill(pixels.begin() + first, pixels.begin() + last + 1, table[static_cast<size_t>(level)]);
+        pixels[10] = table[kStripZeroLevel];
+        return pixels;
+    };
+    const auto drawn = [&](RowRange rows) {
+        std::vector<uint32_t> pixels(16);
+        strip.Draw(rows, pixels.data());
+        return pixels;
+    };
+    EXPECT_EQ(drawn({0, 1}), bar(5, 10, kStripNegativeLevel));   // −1: trunc(16 ÷ 3)
+    EXPECT_EQ(drawn({1, 2}), bar(10, 13, kStripPositiveLevel));  // 0.5: trunc(16 × 2.5 ÷ 3)
+    EXPECT_EQ(drawn({2, 3}), bar(0, 10, kStripNegativeLevel));   // −infinity at the left edge
+    EXPECT_EQ(drawn({3, 4}), bar(10, 10, kStripZeroLevel));      // NaN: the zero line alone
+    EXPECT_EQ(drawn({4, 5}), bar(10, 15, kStripPositiveLevel));  // beyond the axis: to its edge
+    EXPECT_EQ(drawn({0, 2}), bar(9, 10, kStripNegativeLevel));   // the mean, −0.25
+    EXPECT_NE(table[kStripNegativeLevel], table[kStripPositiveLevel]);
+    EXPECT_NE(table[0], table[kStripZeroLevel]);
+}
+
+// The picture with the strip has the picture without it as its left part, row for row, one pixel
+// a cell and fitted to a client area; each row's strip is drawn from the grid rows it shows.
+TEST(PictureRows, TheStripStandsRightOfTheUnchangedPicture)
+{
+    Computation fitted;
+    fitted.region = {0.0, 3.5, 0.7, 4.0};
+    fitted.client = {130, 100};
+    fitted.stripes = 2;
+    ASSERT_TRUE(FitGrid(fitted));
+    for (const Computation& computation : {SmallJob().computation, fitted}) {
+        SCOPED_TRACE(SizeText(computation.grid));
+        const std::vector<int32_t> levels = ReferenceLevels(computation);
+        const auto picture = [&](bool strip) {
+            const PictureStyle style{.scheme = ColorScheme::Magma, .lyapunovStrip = strip};
+            Result<PictureRows> rows = PictureRows::Make(computation, style);
+            EXPECT_TRUE(rows);
+            std::vector<std::vector<uint32_t>> pixels;
+            const int32_t width = rows->PictureSize().width;
+            for (int32_t row = computation.grid.height - 1; row >= 0; --row) {
+                if (strip) {
+                    rows->SetRowLyapunov(row, -1.0);  // one value: every picture row draws it alone
+                }
+                EXPECT_TRUE(rows->AddRow(row, levels.data() + int64_t{row} * computation.grid.width,
+                                         [&](const uint32_t* colours) {
+                                             pixels.emplace_back(colours, colours + width);
+                                             return Status{};
+                                         }));
+            }
+            return pixels;
+        };
+        const std::vector<std::vector<uint32_t>> plain = picture(false);
+        const std::vector<std::vector<uint32_t>> striped = picture(true);
+        ASSERT_EQ(striped.size(), plain.size());
+        const int32_t plainWidth = static_cast<int32_t>(plain[0].size());
+        LyapunovStrip strip(1, plainWidth, MakeColorTable(ColorScheme::Magma, false));
+        strip.SetRow(0, -1.0);
+        std::vector<uint32_t> stripPixels(static_cast<size_t>(strip.Width()));
+        strip.Draw({0, 1}, stripPixels.data());
+        for (size_t row = 0; row < plain.size(); ++row) {
+            std::vector<uint32_t> expected = plain[row];
+            expected.insert(expected.end(), stripPixels.begin(), stripPixels.end());
+            ASSERT_EQ(striped[row], expected) << "picture row " << row;
+        }
+    }
 }
 
 // A true answer stops the job wherever it comes: before the first row, among the rows, or once
@@ -428,6 +563,79 @@ TEST(RenderRows, RowsGiveTheLyapunovExponentsOfTheirStripesAndKeepThem)
     EXPECT_TRUE(RenderRows(SmallJob(), {{&pgm, "out.pgm"}, {}, {}}, &*olderKept, {}));
     EXPECT_EQ(std::filesystem::file_size(folder.Path() / "older.rows"),
               RowsFileHeader(computation, {2, {}}).size() + 33 * (8 * 40 + 8));
+}
+
+// The table of λ has a line a row from the top, numbered as in the PGM, with the parameter its
+// sub-sample 0 computed with and the summary of its stripe's exponents; a shard's table its rows
+// alone. The picture with the strip is the plain picture with the strip at its right.
+TEST(RenderRows, WritesEachRowsLyapunovExponentAsATableAndAsAStrip)
+{
+    for (const Shard shard : {Shard{0, 1}, Shard{1, 3}}) {
+        SCOPED_TRACE(std::to_string(shard.index) + "/" + std::to_string(shard.count));
+        RenderJob job = SmallJob();
+        job.computation.shard = shard;
+        const Computation& computation = job.computation;
+        const std::vector<double> lyapunov = StripesLyapunov(computation);
+        StringSink expected;
+        LyapunovTableWriter writer(expected);
+        ASSERT_TRUE(writer.Start());
+        for (int32_t row = computation.grid.height - 1; row >= 0; --row) {
+            if (InShard(computation, row)) {
+                ASSERT_TRUE(writer.AddRow(computation.grid.height - 1 - row, RowParameter(computation, row),
+                                          SummarizeRowLyapunov(lyapunov.data() + int64_t{row} * kSubSamples)));
+            }
+        }
+        ASSERT_TRUE(writer.Finish());
+        StringSink table;
+        ASSERT_TRUE(RenderRows(job, {.lyapunov = {&table, "out.csv"}}, nullptr, {}));
+        EXPECT_EQ(table.Bytes(), expected.Bytes());
+    }
+
+    RenderJob job = SmallJob();
+    StringSink plain;
+    ASSERT_TRUE(RenderRows(job, {.picture = {&plain, "plain.png"}}, nullptr, {}));
+    job.style.lyapunovStrip = true;
+    StringSink striped;
+    ASSERT_TRUE(RenderRows(job, {.picture = {&striped, "striped.png"}}, nullptr, {}));
+    const DecodedPng plainPixels = DecodePng(plain.Bytes());
+    const DecodedPng stripedPixels = DecodePng(striped.Bytes());
+    ASSERT_EQ(stripedPixels.width, plainPixels.width + LyapunovStripWidth(plainPixels.width));
+    ASSERT_EQ(stripedPixels.height, plainPixels.height);
+    for (int32_t row = 0; row < plainPixels.height; ++row) {
+        const auto plainRow = plainPixels.pixels.begin() + int64_t{row} * plainPixels.width;
+        const auto stripedRow = stripedPixels.pixels.begin() + int64_t{row} * stripedPixels.width;
+        ASSERT_TRUE(std::equal(plainRow, plainRow + plainPixels.width, stripedRow)) << "row " << row;
+    }
+}
+
+// The strip's bar goes left of the zero line where the orbit is periodic (a near 2.5, λ = ln 0.5)
+// and right of it where it is chaotic (a near 3.9, λ near 0.5).
+TEST(RenderRows, TheStripsBarsTakeTheSignOfLambda)
+{
+    RenderJob job = SmallJob();
+    job.computation.region = {0.0, 2.4, 1.0, 4.0};
+    job.style.lyapunovStrip = true;
+    StringSink png;
+    ASSERT_TRUE(RenderRows(job, {.picture = {&png, "out.png"}}, nullptr, {}));
+    const DecodedPng decoded = DecodePng(png.Bytes());
+    const ColorTable table = MakeColorTable(job.style.scheme, job.style.reverse);
+    const Size grid = job.computation.grid;
+    // The zero line is two thirds across the strip, which stands right of the grid's columns.
+    const int32_t zero = grid.width + LyapunovStripWidth(grid.width) * 2 / 3;
+    for (const auto& [parameter, beside, level] :
+         {std::tuple{2.5, zero - 1, kStripNegativeLevel}, std::tuple{3.9, zero + 1, kStripPositiveLevel}}) {
+        SCOPED_TRACE(parameter);
+        int32_t nearest = 0;
+        for (int32_t row = 0; row < grid.height; ++row) {
+            const auto distance = [&](int32_t r) { return std::abs(RowParameter(job.computation, r) - parameter); };
+            nearest = distance(row) < distance(nearest) ? row : nearest;
+        }
+        const auto pixel = [&](int32_t column) {
+            return decoded.pixels[static_cast<size_t>(grid.height - 1 - nearest) * decoded.width + column];
+        };
+        EXPECT_EQ(pixel(zero), table[kStripZeroLevel]);
+        EXPECT_EQ(pixel(beside), table[static_cast<size_t>(level)]);
+    }
 }
 
 }  // namespace

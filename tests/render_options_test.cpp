@@ -72,6 +72,10 @@ TEST(RenderOptions, RejectsBadInputWithAMessageNamingIt)
         {{"--stripes", "0", "--grid", "2x2", "--levels", "a"}, "'0' is not a whole number from 1 to 1024"},
         {{"--grid", "2x2", "--shard", "0/2", "--rows", "r"}, "--shard needs --stripes"},
         {{"--grid", "2x2", "--stripes", "2", "--shard", "0/2", "--levels", "a"}, "--shard needs --rows"},
+        {{"--grid", "2x2", "--stripes", "2", "--shard", "0/2", "--lyapunov", "l", "-o", "a"},
+         "only --lyapunov writes a shard's rows"},
+        {{"--grid", "2x2", "--lyapunov-strip", "--lyapunov", "l"}, "--lyapunov-strip is drawn beside the picture"},
+        {{"--zoom-to", "0", "3", "1", "4", "--frames", "3", "--grid", "2x2", "--lyapunov", "l.csv"}, "has no field"},
         {{"--from", "a.rows", "--grid", "2x2", "-o", "a"}, "leave out --grid"},
         {{"--zoom-to", "0", "3", "1", "4", "--grid", "2x2", "-o", "f%d"}, "needs both --zoom-to"},
         {{"--zoom-to", "0", "3", "0", "4", "--frames", "3", "--grid", "2x2", "-o", "f%d"}, "X0 and X1 are equal"},
@@ -152,14 +156,14 @@ TEST(RenderOptions, StripesAndThreadsAreApart)
 TEST(RenderOptions, TheReproducingCommandReadsBackToTheSamePicture)
 {
     const Parsed r = Parse({"--region", "0.4", "3.8", "0.6", "3.9", "--fit", "300x200", "--threads", "2", "--scheme",
-                            "magma", "--reverse", "--shade", "log", "-o", "z.png"});
+                            "magma", "--reverse", "--shade", "log", "--lyapunov-strip", "-o", "z.png"});
     ASSERT_EQ(r.error, "");
     const std::string command = ReproducingCommand(
         {r.options.computation.region, r.options.computation.grid, r.options.computation.client, 3, {}},
         r.options.style);
     EXPECT_EQ(command,
               "corvalis-render --region 0.40000000000000002 3.7999999999999998 0.59999999999999998 "
-              "3.8999999999999999 --fit 300x200 --stripes 3 --scheme magma --reverse --shade log");
+              "3.8999999999999999 --fit 300x200 --stripes 3 --scheme magma --reverse --shade log --lyapunov-strip");
     std::vector<std::string> words;
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
         end = command.find(' ', start);

@@ -77,10 +77,26 @@ if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   [ "$status" -eq 0 ] && cmp -s d.png deep.png || fail "the run after a kill: $status, $(cat err)"
 fi
 
-echo "-- four shards and --from make the one-machine outputs, in any colours"
+echo "-- the table of λ: a line a row from the top, the same from a rows file"
+run "${computation[@]}" --lyapunov one.csv
+[ "$status" -eq 0 ] && [ "$(head -n 1 one.csv)" = "row,a,lambda,lambda_min,lambda_max" ] &&
+  [ "$(tail -n +2 one.csv | cut -d, -f1 | tr '\n' ' ')" = "$(seq -s ' ' 0 89) " ] ||
+  fail "--lyapunov: $status, $(cat err), $(head -n 3 one.csv)"
+awk -F, 'NR > 2 && $2 >= a { bad = 1 } { a = $2 } END { exit bad }' one.csv ||
+  fail "the table's parameters do not fall from the top row down"
+run "${computation[@]}" --rows all.rows --lyapunov rows.csv
+cmp -s rows.csv one.csv || fail "--lyapunov from a rows file: $status, $(cat err)"
+
+echo "-- four shards and --from make the one-machine outputs, in any colours; a shard's table its rows"
 for i in 0 1 2 3; do
-  run "${computation[@]}" --shard "$i/4" --rows "s$i.rows"
+  run "${computation[@]}" --shard "$i/4" --rows "s$i.rows" --lyapunov "s$i.csv"
+  awk -F, -v shard="$i" 'NR == 1 || int($1 / 4) % 4 == shard' one.csv | cmp -s - "s$i.csv" ||
+    fail "the table of shard $i/4: $status, $(cat err)"
 done
+run "${computation[@]}" --shard 2/4 --lyapunov - >s2-out.csv
+cmp -s s2-out.csv s2.csv || fail "a shard's table without --rows, to standard output: $status, $(cat err)"
+run --from s3.rows s1.rows s0.rows s2.rows --lyapunov f.csv
+cmp -s f.csv one.csv || fail "--lyapunov from the shards' files: $status, $(cat err)"
 run --from s2.rows s0.rows s3.rows s1.rows -o f.png --levels f.pgm --quiet
 cmp -s f.png ref.png && cmp -s f.pgm ref.pgm || fail "shards and --from: $status, $(cat err)"
 run --from s0.rows s1.rows s2.rows s3.rows --scheme red -o f.png
@@ -121,16 +137,17 @@ refused "--shard needs --stripes" --region 0 3.5 1 4 --grid 120x90 --shard 0/2 -
 echo "-- a film: frames that are single renders, made once, in shards or as a stream"
 film=(--region 0 3 1 4 --zoom-to 0.6 3.85 0.61 3.86 --frames 6 --grid 24x16 --stripes 2)
 mkdir film shards
-run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy'
-[ "$status" -eq 0 ] && [ "$(ls film | wc -l)" -eq 18 ] || fail "a film: $status, $(cat err)"
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy' --lyapunov 'film/f%02d.csv'
+[ "$status" -eq 0 ] && [ "$(ls film | wc -l)" -eq 24 ] || fail "a film: $status, $(cat err)"
 line=$("${render[@]}" "${film[@]}" -o 'film/f%02d.png' --dry-run | tr -d '\r' | sed -n 's/^frame 3: corvalis-render //p')
 eval "run ${line%% -o *} -o single.png"
 cmp -s single.png film/f03.png || fail "frame 3 is not the render of its region: $line"
 cp -r film kept
 rm film/f01.png film/f04.pgm
 truncate -s -8 film/f02.npy
-run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy'
-grep -q "6 frames: 3 written, 3 already complete" err && diff -r -q film kept >/dev/null ||
+truncate -s -1 film/f05.csv
+run "${film[@]}" -o 'film/f%02d.png' --levels 'film/f%02d.pgm' --counts 'film/f%02d.npy' --lyapunov 'film/f%02d.csv'
+grep -q "6 frames: 4 written, 2 already complete" err && diff -r -q film kept >/dev/null ||
   fail "a film run again: $(cat err)"
 for shard in 0 1; do
   run "${film[@]}" --shard "$shard/2" -o 'shards/f%02d.png' --quiet

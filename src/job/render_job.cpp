@@ -53,22 +53,14 @@ private:
     Size m_grid;
 };
 
-// Why a row has no λ where an output needs it: it was read from a rows file that keeps none.
-Failure NoLyapunov()
-{
-    return Failure::Because("a row read from a rows file has no λ: compute the rows again into a new rows file");
-}
-
-// The table of the rows' λ, each row's line with its parameter.
+// The table of the rows' λ, each row's line with its parameter. The rows come with their λ, as
+// RenderRows asks for it.
 class LyapunovOutput final : public JobOutput {
 public:
     LyapunovOutput(ByteSink& sink, const Computation& computation) : m_table(sink), m_computation(computation) {}
     Status Start() override { return m_table.Start(); }
     Status AddRow(const SourceRow& row) override
     {
-        if (row.lyapunov == nullptr) {
-            return NoLyapunov();
-        }
         return m_table.AddRow(m_computation.grid.height - 1 - row.row, RowParameter(m_computation, row.row),
                               SummarizeRowLyapunov(row.lyapunov));
     }
@@ -99,9 +91,6 @@ public:
     Status AddRow(const SourceRow& row) override
     {
         if (m_picture.HasLyapunovStrip()) {
-            if (row.lyapunov == nullptr) {
-                return NoLyapunov();
-            }
             m_picture.SetRowLyapunov(row.row, SummarizeRowLyapunov(row.lyapunov).lambda);
         }
         if (!m_shader) {
