@@ -30,14 +30,14 @@ check "fitted grid" 0 "${render[@]}" --region 0 3 1 4 --fit 1000x700 --threads 3
 rm -f "$work/f.pgm"
 
 # Ctrl+C during a deep zoom, hours of work, stops the workers and writes nothing.
-"${render[@]}" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels "$work/i.pgm" 2>"$work/err" &
+"${render[@]}" --region 0.5 3.7 0.500001 3.8 --grid 400x400 --quiet --levels "$work/i.pgm" --lyapunov "$work/i.csv" 2>"$work/err" &
 pid=$!
 sleep 0.5
 kill -INT "$pid"
 wait "$pid"
 status=$?
 [ "$status" -eq 130 ] || { echo "FAIL: interrupted run exited $status"; failures=$((failures + 1)); }
-[ ! -e "$work/i.pgm" ] || { echo "FAIL: interrupted run wrote a file"; failures=$((failures + 1)); }
+[ ! -e "$work/i.pgm" ] && [ ! -e "$work/i.csv" ] || { echo "FAIL: interrupted run wrote a file"; failures=$((failures + 1)); }
 
 check "coloured picture of the fitted grid" 0 "${render[@]}" --fit 1000x700 --scheme red --levels "$work/c.pgm" -o "$work/c.png" --quiet
 file "$work/c.png" | grep -q "PNG image data, 660 x 660, 8-bit/color RGB" || { echo "FAIL: -o with --fit: $(file "$work/c.png")"; failures=$((failures + 1)); }

@@ -515,10 +515,11 @@ std::string RenderUsage()
                        Synopsis("--threads") + "] [" + Synopsis("--quiet") + "]\n" + indent + "[" +
                        Synopsis("--levels") + "] [" + Synopsis("--counts") + "] [" + Synopsis("--lyapunov") + "]\n" +
                        indent + "[" + Synopsis("-o") + " [" + Synopsis("--scheme") + "] [" + Synopsis("--reverse") +
-                       "] [" + Synopsis("--shade") + "] [" + Synopsis("--lyapunov-strip") + "]]\n" + indent + "[" +
-                       Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" + Synopsis("--zoom-to") +
-                       " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" + std::string(usage) +
-                       Synopsis("--from") + " [" + Synopsis("--levels") + "] [" + Synopsis("-o") +
+                       "] [" + Synopsis("--shade") + "]\n" + indent + " [" + Synopsis("--lyapunov-strip") + "]]\n" +
+                       indent + "[" + Synopsis("--rows") + " [" + Synopsis("--shard") + "]]\n" + indent + "[" +
+                       Synopsis("--zoom-to") + " " + Synopsis("--frames") + "] [" + Synopsis("--dry-run") + "]\n" +
+                       std::string(usage) + Synopsis("--from") + " [" + Synopsis("--levels") + "] [" +
+                       Synopsis("--lyapunov") + "] [" + Synopsis("-o") +
                        " ...]\n"
                        "\n"
                        "Computes the orbit-density diagram of x -> a*x*(1-x) without a window.\n"
