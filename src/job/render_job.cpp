@@ -124,6 +124,12 @@ struct NamedOutput {
     const std::string* name;
 };
 
+// Whether the job writes its picture, as a PNG or as rows of pixels.
+bool WritesPicture(const RenderSinks& sinks)
+{
+    return sinks.picture.sink != nullptr || sinks.pictureRows;
+}
+
 // Why rows files that keep levels only cannot give what is asked of them, before anything is
 // written; nothing when they can.
 Status CheckKeptHits(const RenderJob& job, const RenderSinks& sinks, const KeptRows* kept)
@@ -136,8 +142,7 @@ Status CheckKeptHits(const RenderJob& job, const RenderSinks& sinks, const KeptR
     if (sinks.counts.sink != nullptr) {
         return Failure::Because(keepsLevels + "the counts output" + again);
     }
-    const bool picture = sinks.picture.sink != nullptr || sinks.pictureRows;
-    if (picture && NeedsHits(job.style.shading)) {
+    if (WritesPicture(sinks) && NeedsHits(job.style.shading)) {
         return Failure::Because(keepsLevels + "the shading " + std::string(ShadingName(job.style.shading)) + again);
     }
     return {};
@@ -180,7 +185,7 @@ Result<std::vector<NamedOutput>> MakeOutputs(const RenderJob& job, const RenderS
     if (sinks.levels.sink != nullptr) {
         outputs.push_back({std::make_unique<LevelsOutput>(*sinks.levels.sink, grid), &sinks.levels.name});
     }
-    if (sinks.picture.sink != nullptr || sinks.pictureRows) {
+    if (WritesPicture(sinks)) {
         Result<PictureRows> picture = PictureRows::Make(job.computation, job.style);
         if (!picture) {
             return picture.Error();
@@ -247,8 +252,8 @@ Status RenderRows(const RenderJob& job, const RenderSinks& sinks, KeptRows* kept
     if (Status started = EachOutput(*outputs, [](JobOutput& output) { return output.Start(); }); !started) {
         return started;
     }
-    const bool picture = sinks.picture.sink != nullptr || sinks.pictureRows;
-    const RowExtras extras{.lyapunov = sinks.lyapunov.sink != nullptr || (picture && job.style.lyapunovStrip)};
+    const RowExtras extras{.lyapunov = sinks.lyapunov.sink != nullptr ||
+                                       (WritesPicture(sinks) && job.style.lyapunovStrip)};
     Status rows = ForEachRow(
         job.computation, job.threads, kept, hooks,
         [&](const SourceRow& row) {

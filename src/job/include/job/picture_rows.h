@@ -42,7 +42,8 @@ public:
 
     bool HasLyapunovStrip() const { return m_strip.has_value(); }
 
-    // Keeps the λ of grid row `gridRow` for the strip, before the row is added.
+    // Keeps the λ of grid row `gridRow` for the strip, before the row is added; for a picture
+    // with the strip only.
     void SetRowLyapunov(int32_t gridRow, double lambda) { m_strip->SetRow(gridRow, lambda); }
 
     // Colours grid row `gridRow`, the next from the top, and passes on every picture row it
