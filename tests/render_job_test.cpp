@@ -241,7 +241,7 @@ TEST(LyapunovStrip, DrawsABarFromTheZeroLineToTheMeanOfItsRowsLambda)
 {
     EXPECT_EQ(LyapunovStripWidth(40), 16);
     EXPECT_EQ(LyapunovStripWidth(100), 20);
-    const ColorTable table = MakeColorTable(ColorScheme::Viridis, false);
+    const ColorTable table = MakeColorTable(ColorScheme::Blue, false);
     const double infinity = std::numeric_limits<double>::infinity();
     const std::vector<double> lambdas = {-1.0, 0.5, -infinity, std::numeric_limits<double>::quiet_NaN(), 3.0};
     LyapunovStrip strip(static_cast<int32_t>(lambdas.size()), 48, table);
@@ -253,7 +253,7 @@ TEST(LyapunovStrip, DrawsABarFromTheZeroLineToTheMeanOfItsRowsLambda)
     const auto bar = [&](int32_t first, int32_t last, int32_t level) {
         std::vector<uint32_t> pixels(16, table[0]);
         std::fill(pixels.begin() + first, pixels.begin() + last + 1, table[static_cast<size_t>(level)]);
-        pixels[10] = table[kStripZeroLevel];
+        pixels[10] = table[255];  // the blue scale's near white, the farthest from its black
         return pixels;
     };
     const auto drawn = [&](RowRange rows) {
@@ -264,11 +264,19 @@ TEST(LyapunovStrip, DrawsABarFromTheZeroLineToTheMeanOfItsRowsLambda)
     EXPECT_EQ(drawn({0, 1}), bar(5, 10, kStripNegativeLevel));   // −1: trunc(16 ÷ 3)
     EXPECT_EQ(drawn({1, 2}), bar(10, 13, kStripPositiveLevel));  // 0.5: trunc(16 × 2.5 ÷ 3)
     EXPECT_EQ(drawn({2, 3}), bar(0, 10, kStripNegativeLevel));   // −infinity at the left edge
-    EXPECT_EQ(drawn({3, 4}), bar(10, 10, kStripZeroLevel));      // NaN: the zero line alone
+    EXPECT_EQ(drawn({3, 4}), bar(10, 10, 255));                  // NaN: the zero line alone
     EXPECT_EQ(drawn({4, 5}), bar(10, 15, kStripPositiveLevel));  // beyond the axis: to its edge
     EXPECT_EQ(drawn({0, 2}), bar(9, 10, kStripNegativeLevel));   // the mean, −0.25
     EXPECT_NE(table[kStripNegativeLevel], table[kStripPositiveLevel]);
-    EXPECT_NE(table[0], table[kStripZeroLevel]);
+}
+
+// The zero line stands out from the background in every scale: a reversed scale begins in black
+// and ends near it, so its line takes the near white of level 1.
+TEST(LyapunovStrip, TheZeroLineTakesTheColourFarthestFromTheBackground)
+{
+    EXPECT_EQ(FarthestColour(MakeColorTable(ColorScheme::Monochrome, false), 0x000000), 0xFEFEFEu);
+    const ColorTable reversed = MakeColorTable(ColorScheme::Blue, true);
+    EXPECT_EQ(FarthestColour(reversed, reversed[0]), reversed[1]);
 }
 
 // The picture with the strip has the picture without it as its left part, row for row, one pixel
@@ -633,7 +641,7 @@ TEST(RenderRows, TheStripsBarsTakeTheSignOfLambda)
         const auto pixel = [&](int32_t column) {
             return decoded.pixels[static_cast<size_t>(grid.height - 1 - nearest) * decoded.width + column];
         };
-        EXPECT_EQ(pixel(zero), table[kStripZeroLevel]);
+        EXPECT_EQ(pixel(zero), table[255]);  // the blue scale's near white
         EXPECT_EQ(pixel(beside), table[static_cast<size_t>(level)]);
     }
 }

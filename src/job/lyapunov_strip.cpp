@@ -4,10 +4,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 int32_t LyapunovStripWidth(int32_t pictureWidth)
 {
     return std::max(kLeastStripWidth, pictureWidth / 5);
+}
+
+uint32_t FarthestColour(const ColorTable& table, uint32_t from)
+{
+    const auto distance = [from](uint32_t colour) {
+        int32_t sum = 0;
+        for (const int shift : {16, 8, 0}) {
+            sum += std::abs(static_cast<int32_t>((colour >> shift) & 0xFF) -
+                            static_cast<int32_t>((from >> shift) & 0xFF));
+        }
+        return sum;
+    };
+    return *std::ranges::max_element(table, {}, distance);
 }
 
 LyapunovStrip::LyapunovStrip(int32_t gridHeight, int32_t pictureWidth, const ColorTable& table)
@@ -15,7 +29,7 @@ LyapunovStrip::LyapunovStrip(int32_t gridHeight, int32_t pictureWidth, const Col
       m_background(table[0]),
       m_negative(table[kStripNegativeLevel]),
       m_positive(table[kStripPositiveLevel]),
-      m_zero(table[kStripZeroLevel]),
+      m_zero(FarthestColour(table, table[0])),
       m_zeroColumn(ColumnOf(0.0)),
       m_rowLambda(static_cast<size_t>(gridHeight))
 {

@@ -18,11 +18,14 @@ inline constexpr double kStripMostLambda = 1.0;
 inline constexpr int32_t kLeastStripWidth = 16;
 
 // The levels of the picture's colour table that draw the strip: its background is the colour of
-// level 0, as the picture's empty cells are; bars of negative and of positive λ and the zero line
-// take colours a third, two thirds and all the way along the scale.
+// level 0, as the picture's empty cells are; bars of negative and of positive λ take the colours a
+// third and two thirds along the scale, and the zero line the table's colour farthest from the
+// background (a reversed scale keeps level 0 black and ends in black too).
 inline constexpr int32_t kStripNegativeLevel = 85;
 inline constexpr int32_t kStripPositiveLevel = 170;
-inline constexpr int32_t kStripZeroLevel = 255;
+
+// The first of the table's colours whose red, green and blue differ most from `from`, summed.
+uint32_t FarthestColour(const ColorTable& table, uint32_t from);
 
 // The width of the strip of a picture `pictureWidth` pixels wide.
 int32_t LyapunovStripWidth(int32_t pictureWidth);
