@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -67,16 +68,46 @@ testing::AssertionResult SameLevels(const std::vector<int32_t>& expected, const 
                                        << first % width << ": " << actual[first] << " instead of " << expected[first];
 }
 
-// Compares every kernel this processor can run with the literal algorithm, cell for cell.
+// Whether two exponents are the same bits, or both not a number.
+bool SameLyapunov(double expected, double actual)
+{
+    return std::bit_cast<int64_t>(expected) == std::bit_cast<int64_t>(actual) ||
+           (std::isnan(expected) && std::isnan(actual));
+}
+
+// The hits and, with them, the sub-samples' Lyapunov exponents of the kernel match the literal
+// computation's bit for bit.
+void ExpectKernelMatchesTheLiteralLyapunov(OrbitKernel kernel, const Case& c, const std::vector<uint64_t>& hits,
+                                           const std::vector<double>& lyapunov)
+{
+    std::vector<uint64_t> actualHits(hits.size());
+    std::vector<double> actual(lyapunov.size());
+    std::atomic<int32_t> cancel{0};
+    const StripeSpec stripe{nullptr, c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange};
+    EXPECT_EQ(ComputeStripeHitsInto(stripe, {0, c.rows}, actualHits.data(), cancel, actual.data(), kernel),
+              StripeResult::Completed);
+    EXPECT_EQ(actualHits, hits);
+    for (size_t i = 0; i < actual.size(); ++i) {
+        ASSERT_TRUE(SameLyapunov(lyapunov[i], actual[i]))
+            << "row " << i / kSubSamples << " sub-sample " << i % kSubSamples << ": " << actual[i] << " instead of "
+            << lyapunov[i] << std::hexfloat << " (" << actual[i] << " instead of " << lyapunov[i] << ")";
+    }
+}
+
+// Compares every kernel this processor can run with the literal algorithm, cell for cell, and
+// so the Lyapunov exponents.
 void ExpectEveryKernelMatchesTheLiteralAlgorithm(std::initializer_list<Case> cases)
 {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.rows << " x " << c.xMin << "+" << c.xRange << " a "
                                         << c.yStart << "+" << c.yRange);
         const std::vector<int32_t> expected = ComputeLiterally(c);
+        const std::vector<uint64_t> hits = literal::StripeHits(c.width, c.rows, c.xMin, c.yStart, c.xRange, c.yRange);
+        const std::vector<double> lyapunov = literal::StripeLyapunov(c.width, c.rows, c.yStart, c.xRange, c.yRange);
         for (OrbitKernel kernel : SupportedKernels()) {
             SCOPED_TRACE(OrbitKernelName(kernel));
             EXPECT_TRUE(SameLevels(expected, Compute(kernel, c), c.width));
+            ExpectKernelMatchesTheLiteralLyapunov(kernel, c, hits, lyapunov);
         }
     }
 }

@@ -167,7 +167,8 @@ StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const st
 }
 
 StripeResult ComputeStripeHitsInto(const StripeSpec& stripe, RowRange rows, uint64_t* hits,
-                                   const std::atomic<int32_t>& cancel)
+                                   const std::atomic<int32_t>& cancel, double* lyapunov, OrbitKernel kernel)
 {
-    return ComputeStripeOnLanes(stripe, rows, {.hits = hits}, cancel, LaneKernelFor(FastestOrbitKernel()), nullptr);
+    return ComputeStripeOnLanes(stripe, rows, {.hits = hits, .lyapunov = lyapunov}, cancel, LaneKernelFor(kernel),
+                                nullptr);
 }

@@ -16,7 +16,13 @@ struct OrbitLanes {
     alignas(64) double x[kMaxLanes] = {};       // the lane's latest iterate
     alignas(64) double a[kMaxLanes] = {};       // the lane's parameter
     alignas(64) int64_t saved[kMaxLanes] = {};  // bits of the iterate the cycle test compares with
-    uint32_t active = 0;                        // bit l set while lane l follows an orbit
+    // Where the kernel multiplies the derivatives: the lane's |a| with its power of two taken out
+    // (in [1, 2), or 0), and their product so far, product × 2^productExponent, the product in
+    // [1, 2) or 0 whenever the kernel returns.
+    alignas(64) double slopeScale[kMaxLanes] = {};
+    alignas(64) double product[kMaxLanes] = {};
+    alignas(64) int64_t productExponent[kMaxLanes] = {};
+    uint32_t active = 0;  // bit l set while lane l follows an orbit
 };
 
 // A lane's count of one column. Narrow, so that every lane's columns stay in the first-level
@@ -37,7 +43,9 @@ struct LaneCounting {
     int64_t stride = 0;
 };
 
-// Advances every lane by at most maxSteps iterations and counts them. Stops after the first
+// Advances every lane by at most maxSteps iterations and counts them; a kernel form that takes
+// the derivatives also multiplies each lane's product by |(1 − 2x) × slopeScale| at the iterate x
+// before each step. Stops after the first
 // step in which an active lane's iterate escaped (that iterate is not counted) or equalled the
 // lane's saved iterate bit for bit; `events` then holds those lanes. Returns the steps made.
 using LaneKernelFunction = int64_t (*)(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps,
@@ -54,11 +62,18 @@ struct LaneKernelForm {
     int lanes;
 };
 
-// The kernel of an instruction set, in the three forms of LaneCounts.
-struct LaneKernel {
+// The kernel forms for the three ways of LaneCounts.
+struct LaneKernelForms {
     LaneKernelForm fewCounted;
     LaneKernelForm finiteQuotients;
     LaneKernelForm anyQuotients;
+};
+
+// The kernel of an instruction set: forms that only count, and forms that also take the
+// derivatives, for the Lyapunov exponent.
+struct LaneKernel {
+    LaneKernelForms counting;
+    LaneKernelForms withDerivatives;
 };
 
 // Constant data rather than functions, so that reading them runs no code built with SIMD flags.

@@ -24,15 +24,28 @@ struct Avx2Ops {
     static Real Broadcast(double v) { return _mm256_set1_pd(v); }
     static Bits BroadcastBits(int64_t v) { return _mm256_set1_epi64x(v); }
 
+    static Real Add(Real a, Real b) { return _mm256_add_pd(a, b); }
     static Real Sub(Real a, Real b) { return _mm256_sub_pd(a, b); }
     static Real Mul(Real a, Real b) { return _mm256_mul_pd(a, b); }
     static Real Div(Real a, Real b) { return _mm256_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm256_add_epi64(a, b); }
+    static Bits SubBits(Bits a, Bits b) { return _mm256_sub_epi64(a, b); }
+    template <int kShift>
+    static Bits ShiftLeftBits(Bits v)
+    {
+        return _mm256_slli_epi64(v, kShift);
+    }
+    template <int kShift>
+    static Bits ShiftRightBits(Bits v)
+    {
+        return _mm256_srli_epi64(v, kShift);
+    }
     static Real Abs(Real v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
     static Real NegativeAbs(Real v) { return _mm256_or_pd(v, _mm256_set1_pd(-0.0)); }
     // The second operand where either is a NaN.
     static Real Max(Real a, Real b) { return _mm256_max_pd(a, b); }
     static Real AsReal(Bits v) { return _mm256_castsi256_pd(v); }
+    static Bits AsBits(Real v) { return _mm256_castpd_si256(v); }
     // Quotients beyond the 32-bit range, infinite or NaN give the most negative 32-bit value.
     static Bits Truncate(Real v) { return _mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(v)); }
 

@@ -20,15 +20,29 @@ struct Avx512Ops {
     static Real Broadcast(double v) { return _mm512_set1_pd(v); }
     static Bits BroadcastBits(int64_t v) { return _mm512_set1_epi64(v); }
 
+    static Real Add(Real a, Real b) { return _mm512_add_pd(a, b); }
     static Real Sub(Real a, Real b) { return _mm512_sub_pd(a, b); }
     static Real Mul(Real a, Real b) { return _mm512_mul_pd(a, b); }
     static Real Div(Real a, Real b) { return _mm512_div_pd(a, b); }
     static Bits AddBits(Bits a, Bits b) { return _mm512_add_epi64(a, b); }
+    static Bits SubBits(Bits a, Bits b) { return _mm512_sub_epi64(a, b); }
+    template <int kShift>
+    static Bits ShiftLeftBits(Bits v)
+    {
+        return _mm512_mask_slli_epi64(v, 0xFF, v,
+                                      kShift);  // all lanes; names its source, which GCC 12 warns of otherwise
+    }
+    template <int kShift>
+    static Bits ShiftRightBits(Bits v)
+    {
+        return _mm512_mask_srli_epi64(v, 0xFF, v, kShift);  // likewise
+    }
     static Real Abs(Real v) { return _mm512_abs_pd(v); }
     static Real NegativeAbs(Real v) { return _mm512_or_pd(v, _mm512_set1_pd(-0.0)); }
     // The second operand where either is a NaN.
     static Real Max(Real a, Real b) { return _mm512_max_pd(a, b); }
     static Real AsReal(Bits v) { return _mm512_castsi512_pd(v); }
+    static Bits AsBits(Real v) { return _mm512_castpd_si512(v); }
     // Quotients beyond the 64-bit range, infinite or NaN give the most negative value.
     static Bits Truncate(Real v) { return _mm512_cvttpd_epi64(v); }
 

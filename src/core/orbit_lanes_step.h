@@ -14,6 +14,33 @@ typename Ops::Real MapStep(typename Ops::Real x, typename Ops::Real a)
     return Ops::Mul(Ops::Mul(x, Ops::Sub(Ops::Broadcast(1.0), x)), a);
 }
 
+// Steps between two renormalisations of the products of the derivatives. While |x| <= kEscapeBound,
+// |(1 − 2x) × slopeScale| is 0 or lies from 2^-53 to below 42, so a product in [1, 2) stays a
+// normal number for this many steps; scaling it by a power of two is then exact, and the product's
+// bits do not depend on when it is renormalised: every kernel and the stripe computation agree.
+inline constexpr int kStepsPerRenormalisation = 16;
+
+// |(1 − 2x) × slopeScale|: the derivative of the map at x, |a (1 − 2x)|, with a's power of two
+// taken out.
+template <class Ops>
+typename Ops::Real Slope(typename Ops::Real x, typename Ops::Real slopeScale)
+{
+    return Ops::Abs(Ops::Mul(Ops::Sub(Ops::Broadcast(1.0), Ops::Add(x, x)), slopeScale));
+}
+
+// Brings a product (not negative, normal or 0) into [1, 2) by a power of two, exactly, and adds
+// that power to its exponent. A 0 stays 0.
+template <class Ops>
+void Renormalise(typename Ops::Real& product, typename Ops::Bits& exponent)
+{
+    constexpr int kMantissaBits = 52;
+    constexpr int64_t kBias = 1023;
+    const auto biased = Ops::template ShiftRightBits<kMantissaBits>(Ops::AsBits(product));
+    exponent = Ops::AddBits(exponent, Ops::SubBits(biased, Ops::BroadcastBits(kBias)));
+    const auto scale = Ops::template ShiftLeftBits<kMantissaBits>(Ops::SubBits(Ops::BroadcastBits(2 * kBias), biased));
+    product = Ops::Mul(product, Ops::AsReal(scale));
+}
+
 // Lanes of `within` whose iterate passes the divergence test: |x| <= kEscapeBound, never a NaN.
 template <class Ops>
 typename Ops::Mask BoundedWhere(typename Ops::Mask within, typename Ops::Real x)
@@ -99,12 +126,13 @@ bool MayNeedAttention(const typename Ops::Real (&x)[kVectors], const typename Op
     return Ops::Any(Ops::LessEqualWhere(Ops::LaneMask(~0u), Ops::Broadcast(0.0), attention));
 }
 
-// Advances kVectors vectors of Ops::kWidth lanes each; see LaneKernelFunction. The vectors'
+// Advances kVectors vectors of Ops::kWidth lanes each; see LaneKernelFunction. With kDerivatives,
+// each lane's product also takes the derivative at every iterate before its step. The vectors'
 // orbits are independent, so the steps of one overlap the latency of the others'. Where few
 // iterates count, the steps that MayNeedAttention passes are the map alone; in the others, and
 // in every step of the other forms, every lane is tested exactly and counts its column, or its
 // spare.
-template <class Ops, int kVectors, LaneCounts kCounts>
+template <class Ops, int kVectors, LaneCounts kCounts, bool kDerivatives>
 int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t maxSteps, uint32_t& events)
 {
     constexpr bool kInfiniteQuotients = kCounts == LaneCounts::AnyQuotients;
@@ -120,7 +148,8 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
     }
     const CountingConstants<Ops> constants(counting);
     typename Ops::Real x[kVectors], a[kVectors];
-    typename Ops::Bits saved[kVectors], laneBase[kVectors], spare[kVectors];
+    typename Ops::Real slopeScale[kVectors], product[kVectors];
+    typename Ops::Bits saved[kVectors], laneBase[kVectors], spare[kVectors], productExponent[kVectors];
     typename Ops::Mask active[kVectors], event[kVectors];
     for (int k = 0; k < kVectors; ++k) {
         const int first = k * kWidth;
@@ -131,6 +160,11 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
         event[k] = Ops::LaneMask(0);
         laneBase[k] = Ops::LoadBits(indices[0] + first);
         spare[k] = Ops::AddBits(laneBase[k], constants.columnCount);
+        if constexpr (kDerivatives) {
+            slopeScale[k] = Ops::Load(lanes.slopeScale + first);
+            product[k] = Ops::Load(lanes.product + first);
+            productExponent[k] = Ops::LoadBits(lanes.productExponent + first);
+        }
     }
     int tested = 0;  // tested steps; the indices of the last are in indices[(tested - 1) & 1]
     const auto countTestedStep = [&counting, &indices](int step) {
@@ -143,9 +177,17 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
     bool anyEvent = false;
     while (!anyEvent && steps < maxSteps) {
         for (int k = 0; k < kVectors; ++k) {
+            if constexpr (kDerivatives) {
+                product[k] = Ops::Mul(product[k], Slope<Ops>(x[k], slopeScale[k]));
+            }
             x[k] = MapStep<Ops>(x[k], a[k]);
         }
         ++steps;
+        if (kDerivatives && steps % kStepsPerRenormalisation == 0) {
+            for (int k = 0; k < kVectors; ++k) {
+                Renormalise<Ops>(product[k], productExponent[k]);
+            }
+        }
         if (kCounts == LaneCounts::Few && !MayNeedAttention<Ops, kVectors>(x, saved, constants)) {
             continue;
         }
@@ -171,6 +213,11 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
     events = 0;
     for (int k = 0; k < kVectors; ++k) {
         Ops::Store(lanes.x + k * kWidth, x[k]);
+        if constexpr (kDerivatives) {
+            Renormalise<Ops>(product[k], productExponent[k]);
+            Ops::Store(lanes.product + k * kWidth, product[k]);
+            Ops::StoreBits(lanes.productExponent + k * kWidth, productExponent[k]);
+        }
         if (anyEvent) {
             events |= Ops::LaneBits(event[k]) << (k * kWidth);
         }
@@ -178,12 +225,19 @@ int64_t AdvanceLanes(OrbitLanes& lanes, const LaneCounting& counting, int64_t ma
     return steps;
 }
 
+template <class Ops, int kVectors, int kFewVectors, bool kDerivatives>
+constexpr LaneKernelForms MakeLaneKernelForms()
+{
+    return {{&AdvanceLanes<Ops, kFewVectors, LaneCounts::Few, kDerivatives>, Ops::kWidth * kFewVectors},
+            {&AdvanceLanes<Ops, kVectors, LaneCounts::FiniteQuotients, kDerivatives>, Ops::kWidth * kVectors},
+            {&AdvanceLanes<Ops, kVectors, LaneCounts::AnyQuotients, kDerivatives>, Ops::kWidth * kVectors}};
+}
+
 // The kernel of an instruction set whose operations are Ops: kVectors vectors per step, and
 // kFewVectors where few iterates count, which leaves more time to hide the map's latency in.
 template <class Ops, int kVectors, int kFewVectors>
 constexpr LaneKernel MakeLaneKernel()
 {
-    return {{&AdvanceLanes<Ops, kFewVectors, LaneCounts::Few>, Ops::kWidth * kFewVectors},
-            {&AdvanceLanes<Ops, kVectors, LaneCounts::FiniteQuotients>, Ops::kWidth * kVectors},
-            {&AdvanceLanes<Ops, kVectors, LaneCounts::AnyQuotients>, Ops::kWidth * kVectors}};
+    return {MakeLaneKernelForms<Ops, kVectors, kFewVectors, false>(),
+            MakeLaneKernelForms<Ops, kVectors, kFewVectors, true>()};
 }

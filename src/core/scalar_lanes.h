@@ -19,15 +19,28 @@ struct ScalarOps {
     static Real Broadcast(double v) { return v; }
     static Bits BroadcastBits(int64_t v) { return v; }
 
+    static Real Add(Real a, Real b) { return a + b; }
     static Real Sub(Real a, Real b) { return a - b; }
     static Real Mul(Real a, Real b) { return a * b; }
     static Real Div(Real a, Real b) { return a / b; }
     static Bits AddBits(Bits a, Bits b) { return a + b; }
+    static Bits SubBits(Bits a, Bits b) { return a - b; }
+    template <int kShift>
+    static Bits ShiftLeftBits(Bits v)
+    {
+        return static_cast<Bits>(static_cast<uint64_t>(v) << kShift);
+    }
+    template <int kShift>
+    static Bits ShiftRightBits(Bits v)
+    {
+        return static_cast<Bits>(static_cast<uint64_t>(v) >> kShift);
+    }
     static Real Abs(Real v) { return std::fabs(v); }
     static Real NegativeAbs(Real v) { return -std::fabs(v); }
     // The second operand where either is a NaN, as the vector instructions have it.
     static Real Max(Real a, Real b) { return a > b ? a : b; }
     static Real AsReal(Bits v) { return std::bit_cast<Real>(v); }
+    static Bits AsBits(Real v) { return std::bit_cast<Bits>(v); }
     // Exact truncation where the value converts; beyond ±2^62, infinite or NaN gives −1.
     static Bits Truncate(Real v) { return std::fabs(v) < 0x1p62 ? static_cast<Bits>(v) : -1; }
 

@@ -1,5 +1,6 @@
 #include "stripe_lanes.h"
 
+#include "core/exact_log.h"
 #include "core/level_grid.h"
 
 #include "orbit_lanes_step.h"
@@ -48,7 +49,7 @@ struct StripeCounting {
     LaneKernelForm form;
 };
 
-StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernel& kernel)
+StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernelForms& kernel)
 {
     if (!QuotientsStayFinite(stripe)) {
         return {{-kEscapeBound, kEscapeBound}, kernel.anyQuotients};
@@ -58,14 +59,35 @@ StripeCounting CountingFor(const StripeSpec& stripe, const LaneKernel& kernel)
     return {counted, counted.second - counted.first < kFewCountedSpan ? kernel.fewCounted : kernel.finiteQuotients};
 }
 
+// ln(product × 2^exponent), for a product in [1, 2) or 0.
+double LogOfProduct(double product, int64_t exponent)
+{
+    constexpr double kLn2 = 0x1.62e42fefa39efp-1;
+    return ExactLog(product) + static_cast<double>(exponent) * kLn2;
+}
+
+// |v| as mantissa × 2^exponent, the mantissa in [1, 2) (0 for 0), for a finite v.
+std::pair<double, int64_t> SplitPowerOfTwo(double v)
+{
+    double mantissa = std::fabs(v);
+    int64_t exponent = 0;
+    // Twice: a subnormal v comes into the normal numbers the first time.
+    Renormalise<ScalarOps>(mantissa, exponent);
+    Renormalise<ScalarOps>(mantissa, exponent);
+    return {mantissa, exponent};
+}
+
 // The sub-sample a lane follows. Brent's cycle test: the lane's saved iterate is the one of step
 // 0, 1, 2, 4, 8, …; an orbit that becomes periodic meets its saved iterate again within about
 // three times its pre-period plus period.
 struct LaneJob {
     int32_t row = 0;
-    int64_t step = 0;         // iterates made so far
-    int64_t savedStep = 0;    // step of the saved iterate
-    int64_t flushedStep = 0;  // step at which the lane's counts were last added to its row's
+    int subSample = 0;
+    int64_t step = 0;            // iterates made so far
+    int64_t savedStep = 0;       // step of the saved iterate
+    int64_t flushedStep = 0;     // step at which the lane's counts were last added to its row's
+    int64_t slopeExponent = 0;   // the power of two taken out of a for the derivatives
+    bool lyapunovTaken = false;  // its exponent is worked out from its cycle
 
     int64_t NextSaveStep() const { return savedStep == 0 ? 1 : 2 * savedStep; }
     // A lane's count cannot pass its largest value before this step.
@@ -86,7 +108,12 @@ private:
     }
     int64_t StepsToNextEvent() const;
     bool HandleLane(int lane);
-    bool CountRemainingPeriods(int lane);
+    bool FollowOnePeriod(int lane, bool countColumns);
+    void TakeOrbitLyapunov(int lane);
+    double& LyapunovOf(const LaneJob& job)
+    {
+        return m_rowLyapunov[(job.row % kRowWindow) * kSubSamples + job.subSample];
+    }
     void StopCycleTest(int lane);
     bool IssueJobs();
     void StartJob(int lane, int32_t row, int subSample);
@@ -108,6 +135,7 @@ private:
     const int64_t m_endJob;               // row × kSubSamples + sub-sample past the last sub-sample
     std::vector<LaneCount> m_laneCounts;  // each lane's hits of its current sub-sample since its last flush
     std::vector<int64_t> m_rowCounts;     // each window row's hits of its finished sub-samples
+    std::vector<double> m_rowLyapunov;    // each window row's sub-samples' Lyapunov exponents
     std::array<int32_t, kRowWindow> m_finishedJobs{};
     std::array<LaneJob, kMaxLanes> m_jobs{};
     OrbitLanes m_lanes;
@@ -123,7 +151,7 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, RowStore store, co
       m_firstRow(rows.first),
       m_cancel(cancel),
       m_rowsDone(rowsDone),
-      m_stripeCounting(CountingFor(stripe, kernel)),
+      m_stripeCounting(CountingFor(stripe, store.lyapunov != nullptr ? kernel.withDerivatives : kernel.counting)),
       m_kernel(m_stripeCounting.form),
       m_iterations(IterationCount(stripe.width, stripe.xRange)),
       m_lastRow(rows.last),
@@ -140,6 +168,7 @@ StripeRun::StripeRun(const StripeSpec& stripe, RowRange rows, RowStore store, co
         ParkLane(lane);
     }
     m_rowCounts.resize(static_cast<size_t>(int64_t{stripe.width} * kRowWindow));
+    m_rowLyapunov.resize(size_t{kRowWindow} * kSubSamples);
     const auto [countedMin, countedMax] = m_stripeCounting.counted;
     m_counting = {stripe.xMin,         stripe.xRange, static_cast<double>(stripe.width), countedMin, countedMax,
                   m_laneCounts.data(), stride};
@@ -194,16 +223,23 @@ bool StripeRun::HandleLane(int lane)
     const double x = m_lanes.x[lane];
     const bool repeated = std::bit_cast<int64_t>(x) == m_lanes.saved[lane];
     if (!BoundedWhere<ScalarOps>(true, x)) {
+        TakeOrbitLyapunov(lane);
         FinishJob(lane);  // escaped; the kernel did not count that iterate
     } else if (repeated && m_iterations - job.step >= kShortcutPeriods * (job.step - job.savedStep)) {
-        if (!CountRemainingPeriods(lane)) {
+        if (!FollowOnePeriod(lane, true)) {
             return false;
         }
         FinishJob(lane);
     } else if (job.step == m_iterations) {
+        if (!job.lyapunovTaken) {
+            TakeOrbitLyapunov(lane);
+        }
         FinishJob(lane);
     } else {
         if (repeated) {
+            if (!FollowOnePeriod(lane, false)) {
+                return false;
+            }
             StopCycleTest(lane);
         } else if (job.step == job.NextSaveStep()) {
             m_lanes.saved[lane] = std::bit_cast<int64_t>(x);
@@ -225,14 +261,33 @@ void StripeRun::StopCycleTest(int lane)
     m_jobs[lane].savedStep = m_iterations;
 }
 
+// The Lyapunov exponent of the lane's orbit as followed so far: ln of its product of derivatives
+// over the iterations made.
+void StripeRun::TakeOrbitLyapunov(int lane)
+{
+    if (m_store.lyapunov == nullptr) {
+        return;
+    }
+    const LaneJob& job = m_jobs[lane];
+    const int64_t exponent = m_lanes.productExponent[lane] + job.slopeExponent * job.step;
+    LyapunovOf(job) = LogOfProduct(m_lanes.product[lane], exponent) / static_cast<double>(job.step);
+}
+
 // The lane's iterate equals its saved one, so from the saved step on the orbit repeats with
 // period p = step − savedStep, and each remaining iterate falls where the one p steps before it
 // fell. Following one more period therefore gives every remaining column: the k-th iterate of
 // that period recurs once per whole period left, and once more if it lies within the partial
-// period that ends the sub-sample. Returns false when the cancel flag was found set.
-bool StripeRun::CountRemainingPeriods(int lane)
+// period that ends the sub-sample; with countColumns, they are counted. The remaining
+// derivatives repeat likewise: the Lyapunov exponent, where asked for, takes the product so far,
+// the product of one period once per whole period left, and that of the partial period.
+// Returns false when the cancel flag was found set.
+bool StripeRun::FollowOnePeriod(int lane, bool countColumns)
 {
-    const LaneJob& job = m_jobs[lane];
+    const bool lyapunov = m_store.lyapunov != nullptr;
+    if (!countColumns && !lyapunov) {
+        return true;
+    }
+    LaneJob& job = m_jobs[lane];
     const int64_t period = job.step - job.savedStep;
     const int64_t remaining = m_iterations - job.step;
     const int64_t wholePeriods = remaining / period;
@@ -240,16 +295,39 @@ bool StripeRun::CountRemainingPeriods(int lane)
     const int64_t steps = std::min(period, remaining);
     int64_t* counts = RowCounts(job.row);
     const double a = m_lanes.a[lane];
+    const double slopeScale = m_lanes.slopeScale[lane];
     double x = m_lanes.x[lane];
+    double product = 1.0;
+    int64_t exponent = 0;
+    std::pair<double, int64_t> partialProduct{product, exponent};
     for (int64_t k = 1; k <= steps; ++k) {
         if (k % kCancelCheckInterval == 0 && Cancelled(m_cancel)) {
             return false;
         }
-        x = MapStep<ScalarOps>(x, a);
-        const int32_t column = ColumnOf(x, m_stripe);
-        if (column >= 0 && column < m_stripe.width) {
-            counts[column] += wholePeriods + (k <= partialPeriod ? 1 : 0);
+        if (lyapunov) {
+            product *= Slope<ScalarOps>(x, slopeScale);
+            Renormalise<ScalarOps>(product, exponent);
+            if (k == partialPeriod) {
+                partialProduct = {product, exponent};
+            }
         }
+        x = MapStep<ScalarOps>(x, a);
+        if (countColumns) {
+            const int32_t column = ColumnOf(x, m_stripe);
+            if (column >= 0 && column < m_stripe.width) {
+                counts[column] += wholePeriods + (k <= partialPeriod ? 1 : 0);
+            }
+        }
+    }
+    if (lyapunov) {
+        const int64_t shift = job.slopeExponent;
+        double sum = LogOfProduct(m_lanes.product[lane], m_lanes.productExponent[lane] + shift * job.step);
+        if (wholePeriods > 0) {
+            sum += static_cast<double>(wholePeriods) * LogOfProduct(product, exponent + shift * period);
+        }
+        sum += LogOfProduct(partialProduct.first, partialProduct.second + shift * partialPeriod);
+        LyapunovOf(job) = sum / static_cast<double>(m_iterations);
+        job.lyapunovTaken = true;
     }
     // Read again at the end, so that passes of several lanes in a row stay within the bound.
     return !Cancelled(m_cancel);
@@ -279,15 +357,22 @@ bool StripeRun::IssueJobs()
 // A sub-sample without iterations is finished at once and leaves the lane idle.
 void StripeRun::StartJob(int lane, int32_t row, int subSample)
 {
+    m_jobs[lane] = LaneJob{.row = row, .subSample = subSample};
     if (m_iterations <= 0) {
+        LyapunovOf(m_jobs[lane]) = std::numeric_limits<double>::quiet_NaN();  // no iterations
         ++m_finishedJobs[row % kRowWindow];
         StoreFinishedRows();
         return;
     }
-    m_jobs[lane] = LaneJob{row, 0, 0, 0};
+    const double a = SubSampleParameter(m_stripe, row, subSample);
+    const auto [slopeScale, slopeExponent] = SplitPowerOfTwo(a);
+    m_jobs[lane].slopeExponent = slopeExponent;
     m_lanes.x[lane] = kOrbitStart;
-    m_lanes.a[lane] = SubSampleParameter(m_stripe, row, subSample);
+    m_lanes.a[lane] = a;
     m_lanes.saved[lane] = std::bit_cast<int64_t>(kOrbitStart);
+    m_lanes.slopeScale[lane] = slopeScale;
+    m_lanes.product[lane] = 1.0;
+    m_lanes.productExponent[lane] = 0;
     m_lanes.active |= 1u << lane;
 }
 
@@ -298,6 +383,8 @@ void StripeRun::ParkLane(int lane)
     m_lanes.x[lane] = 0.0;
     m_lanes.a[lane] = 0.0;
     m_lanes.saved[lane] = std::bit_cast<int64_t>(1.0);
+    m_lanes.slopeScale[lane] = 0.0;
+    m_lanes.product[lane] = 0.0;
     m_lanes.active &= ~(1u << lane);
 }
 
@@ -340,6 +427,11 @@ void StripeRun::StoreFinishedRows()
             }
         }
         std::fill(counts, counts + m_stripe.width, 0);
+        if (m_store.lyapunov != nullptr) {
+            const double* lyapunov = m_rowLyapunov.data() + (m_nextRowToStore % kRowWindow) * kSubSamples;
+            std::copy(lyapunov, lyapunov + kSubSamples,
+                      m_store.lyapunov + int64_t{m_nextRowToStore - m_firstRow} * kSubSamples);
+        }
         m_finishedJobs[m_nextRowToStore % kRowWindow] = 0;
         ++m_nextRowToStore;
         if (m_rowsDone != nullptr) {

@@ -86,6 +86,10 @@ StripeResult ComputeStripeRows(const StripeSpec& stripe, RowRange rows, const st
 
 // The hits of the same rows (each cell's count before it becomes a level, at most
 // kSubSamples × the iterations), stored one after another from `hits` on (the first of them at
-// hits[0]) instead of the levels in the stripe's own cells, which may be none.
+// hits[0]) instead of the levels in the stripe's own cells, which may be none. Where `lyapunov`
+// is given, the Lyapunov exponent of each row's sub-samples too (core/lyapunov.h), kSubSamples
+// a row from lyapunov[0] on. Runs on the given kernel, or the portable one where the processor
+// cannot run it.
 StripeResult ComputeStripeHitsInto(const StripeSpec& stripe, RowRange rows, uint64_t* hits,
-                                   const std::atomic<int32_t>& cancel);
+                                   const std::atomic<int32_t>& cancel, double* lyapunov = nullptr,
+                                   OrbitKernel kernel = FastestOrbitKernel());
