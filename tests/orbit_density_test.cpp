@@ -1,4 +1,5 @@
 #include "core/orbit_density.h"
+#include "core/lyapunov.h"
 #include "core/truncate.h"
 #include "hang_guard.h"
 #include "literal_orbit_density.h"
@@ -353,6 +354,49 @@ TEST(OrbitDensity, CancelInsideARowAbandonsThatRowAndKeepsEarlierOnes)
         EXPECT_EQ(std::vector<int32_t>(cells.begin(), cells.begin() + kWidth), expectedRow0);
         EXPECT_EQ(std::vector<int32_t>(cells.begin() + kWidth, cells.end()), std::vector<int32_t>(kWidth, -5));
     }
+}
+
+// The mean Lyapunov exponent of ten sub-samples within 1e-9 of a, each over 10,000 iterations
+// from 0.12345.
+double LyapunovNear(double a)
+{
+    std::vector<uint64_t> hits(100);
+    std::vector<double> lyapunov(kSubSamples);
+    std::atomic<int32_t> cancel{0};
+    const StripeSpec stripe{nullptr, 100, 1, 0.0, a, 1.0, 1e-9};
+    EXPECT_EQ(ComputeStripeHitsInto(stripe, {0, 1}, hits.data(), cancel, lyapunov.data()), StripeResult::Completed);
+    return SummarizeRowLyapunov(lyapunov.data()).lambda;
+}
+
+TEST(OrbitDensity, LyapunovExponentsFollowTheMathematics)
+{
+    // The fixed point, 1 < a < 3: ln |2 − a|; the 2-cycle, 3 < a < 1 + √6: ½ ln |4 + 2a − a²|.
+    for (const double a : {1.5, 2.5, 2.9, 3.2, 3.4}) {
+        const double expected = a < 3 ? std::log(std::fabs(2 - a)) : 0.5 * std::log(std::fabs(4 + 2 * a - a * a));
+        EXPECT_NEAR(LyapunovNear(a), expected, 2e-3) << "a = " << a;
+    }
+    // Near 0 where the cycles double, below 0 on either side, and above 0 in chaos beyond it.
+    const double doublings[] = {3.0, 1 + std::sqrt(6.0), 3.5699456};
+    for (const double a : doublings) {
+        EXPECT_NEAR(LyapunovNear(a), 0.0, 0.02) << "a = " << a;
+        EXPECT_LT(LyapunovNear(a - 0.02), 0.0) << "a = " << a - 0.02;
+    }
+    EXPECT_LT(LyapunovNear(3.0 + 0.02), 0.0);
+    EXPECT_LT(LyapunovNear(1 + std::sqrt(6.0) + 0.02), 0.0);
+    EXPECT_GT(LyapunovNear(3.6), 0.1);
+    // ln 2 as a nears 4; below 0 in the period-3 window from 1 + √8 on.
+    EXPECT_NEAR(LyapunovNear(3.99999), std::log(2.0), 0.03);
+    for (const double a : {3.8285, 3.835, 3.84}) {
+        EXPECT_LT(LyapunovNear(a), 0.0) << "a = " << a;
+    }
+    EXPECT_GT(LyapunovNear(3.82), 0.0);
+}
+
+// A parameter whose orbit meets 0.5 has a derivative of 0 there: its exponent is −infinity. At
+// a = 2 + 2^-51 the orbit meets it at step 8 (at a = 2 it settles just below it).
+TEST(OrbitDensity, AnOrbitThroughTheCriticalPointHasMinusInfinity)
+{
+    EXPECT_EQ(LyapunovNear(0x1.0000000000001p+1), -std::numeric_limits<double>::infinity());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "job/render_job.h"
+#include "core/calc_layout.h"
 #include "failing_sink.h"
 #include "job/npy_file.h"
 #include "png_reader.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -257,7 +260,7 @@ TEST(RenderRows, AJobThatKeepsItsRowsWritesTheSameAndThenWritesItFromTheFileAlon
         }
         if (kept.empty()) {
             kept = ReadBytes(folder.Path() / "job.rows");
-            ASSERT_EQ(kept.size(), RowsFileHeader(job.computation).size() + 33 * (8 * 40 + 8));
+            ASSERT_EQ(kept.size(), RowsFileHeader(job.computation).size() + 33 * (8 * (40 + kSubSamples) + 8));
         } else {
             EXPECT_EQ(ReadBytes(folder.Path() / "job.rows"), kept);
         }
@@ -287,7 +290,7 @@ TEST(RenderRows, AnEqualizedPictureFromItsRowsFileIsTheOneComputed)
         EXPECT_EQ(png.Bytes(), plain.Bytes());
         EXPECT_EQ(counts.Bytes(), plainCounts.Bytes());
         EXPECT_EQ(std::filesystem::file_size(folder.Path() / "job.rows"),
-                  RowsFileHeader(job.computation).size() + 33 * (8 * 40 + 8));
+                  RowsFileHeader(job.computation).size() + 33 * (8 * (40 + kSubSamples) + 8));
     }
 
     WriteBytes(folder.Path() / "levels.rows", RowsFileHeader(job.computation, {1, {}}));
@@ -348,6 +351,83 @@ TEST(RowSource, GivesTheRowsOfItsRangeAndShardTopDown)
                 << "row " << row << ", " << shards << " shards";
         }
     }
+}
+
+// The sub-samples' Lyapunov exponents of every row of the computation (row r's from
+// r × kSubSamples on), computed stripe by stripe.
+std::vector<double> StripesLyapunov(const Computation& computation)
+{
+    std::vector<double> lyapunov;
+    const std::atomic<int32_t> cancel{0};
+    for (int32_t i = 0; i < computation.stripes; ++i) {
+        const StripeSpec stripe = StripeFor(nullptr, computation.grid, computation.region,
+                                            StripeBounds(i, computation.stripes, computation.grid.height));
+        std::vector<uint64_t> hits(static_cast<size_t>(stripe.rows) * stripe.width);
+        std::vector<double> stripeLyapunov(static_cast<size_t>(stripe.rows) * kSubSamples);
+        EXPECT_EQ(ComputeStripeHitsInto(stripe, {0, stripe.rows}, hits.data(), cancel, stripeLyapunov.data()),
+                  StripeResult::Completed);
+        lyapunov.insert(lyapunov.end(), stripeLyapunov.begin(), stripeLyapunov.end());
+    }
+    return lyapunov;
+}
+
+// The exponents each row of a job takes, row r's from r × kSubSamples on.
+Result<std::vector<double>> RowsLyapunov(const Computation& computation, KeptRows* kept)
+{
+    std::vector<double> lyapunov(static_cast<size_t>(computation.grid.height) * kSubSamples);
+    Status rows = ForEachRow(computation, 2, kept, {},
+                             [&](const SourceRow& row) {
+                                 std::copy(row.lyapunov, row.lyapunov + kSubSamples,
+                                           lyapunov.begin() + row.row * kSubSamples);
+                                 return Status{};
+                             },
+                             {.lyapunov = true});
+    if (!rows) {
+        return rows.Error();
+    }
+    return lyapunov;
+}
+
+// Each row's exponents are its stripe's, computed on any thread, kept in a rows file and read
+// back from it bit for bit. A rows file made before files kept them goes on without them, and a
+// run that asks for them there is refused.
+TEST(RenderRows, RowsGiveTheLyapunovExponentsOfTheirStripesAndKeepThem)
+{
+    const Computation computation = SmallJob().computation;
+    const std::vector<double> expected = StripesLyapunov(computation);
+    const auto same = [&](const Result<std::vector<double>>& lyapunov) {
+        ASSERT_TRUE(lyapunov) << lyapunov.Error().Message();
+        ASSERT_EQ(lyapunov->size(), expected.size());
+        EXPECT_EQ(std::memcmp(lyapunov->data(), expected.data(), expected.size() * sizeof(double)), 0);
+    };
+    same(RowsLyapunov(computation, nullptr));
+
+    const TempFolder folder;
+    const std::string name = folder.Name("job.rows");
+    for (const char* run : {"computing", "reading"}) {
+        SCOPED_TRACE(run);
+        Result<KeptRows> opened = KeptRows::OpenToKeep(name, computation);
+        ASSERT_TRUE(opened) << opened.Error().Message();
+        same(RowsLyapunov(computation, &*opened));
+    }
+    Result<KeptRows> gathered = KeptRows::Gather({name});
+    ASSERT_TRUE(gathered) << gathered.Error().Message();
+    same(RowsLyapunov(computation, &*gathered));
+
+    const std::string older = folder.Name("older.rows");
+    WriteBytes(folder.Path() / "older.rows", RowsFileHeader(computation, {2, {}}));
+    Result<KeptRows> olderKept = KeptRows::OpenToKeep(older, computation);
+    ASSERT_TRUE(olderKept) << olderKept.Error().Message();
+    EXPECT_FALSE(olderKept->KeepsLyapunov());
+    const Result<std::vector<double>> refused = RowsLyapunov(computation, &*olderKept);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Error().Message(),
+              "the rows files keep no Lyapunov exponents (they were made before rows "
+              "files kept them): compute the rows again into a new rows file");
+    StringSink pgm;
+    EXPECT_TRUE(RenderRows(SmallJob(), {{&pgm, "out.pgm"}, {}, {}}, &*olderKept, {}));
+    EXPECT_EQ(std::filesystem::file_size(folder.Path() / "older.rows"),
+              RowsFileHeader(computation, {2, {}}).size() + 33 * (8 * 40 + 8));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ refused() {  # words, arguments...
 }
 computation=(--region 0 3.5 1 4 --grid 120x90 --stripes 3 --quiet)
 header_bytes() { grep -a -b -m1 '^records$' "$1" | cut -d: -f1; }
-record_bytes=$((4 + 8 * 120 + 4))  # the row, the hits of its cells, the check
+record_bytes=$((4 + 8 * (120 + 10) + 4))  # the row, the hits of its cells, its sub-samples' Lyapunov exponents, the check
 
 run "${computation[@]}" -o ref.png --levels ref.pgm
 run "${computation[@]}" --scheme red -o red.png
@@ -61,7 +61,7 @@ if [ -z "${CORVALIS_EMULATOR:-}" ]; then
   echo "-- killed with SIGKILL after some rows are kept, then run again: the same picture"
   # Rows of equal cost, 128 of them: the kill comes after the first few whatever the speed.
   deep=(--region 0.5 3.7 0.5001 3.8 --grid 20x128 --stripes 2 --threads 2 --quiet)
-  deep_record_bytes=$((4 + 8 * 20 + 4))
+  deep_record_bytes=$((4 + 8 * (20 + 10) + 4))
   run "${deep[@]}" -o deep.png
   "${render[@]}" "${deep[@]}" --rows deep.rows -o x.png 2>err &
   pid=$!

@@ -23,7 +23,7 @@ Computation SmallComputation(Shard shard = {})
     computation.shard = shard;
     return computation;
 }
-constexpr size_t kRecordBytes = 4 + 8 * 24 + 4;
+constexpr size_t kRecordBytes = 4 + 8 * (24 + kSubSamples) + 4;  // hits and the Lyapunov exponents
 
 // Computes the rows of the computation's shard and keeps them in the file, as a run does.
 void KeepRows(const std::string& name, const Computation& computation)

@@ -20,7 +20,7 @@ int32_t RowsPerTake(const std::vector<StripeSpec>& stripes, int32_t threads, con
 
 }  // namespace
 
-StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted)
+StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted, bool lyapunov)
     : m_stripes(std::move(stripes)),
       m_rowsPerTake(RowsPerTake(m_stripes, threads, wanted)),
       m_slots(static_cast<size_t>(std::max(threads, 1)) * kTakesInFlightPerThread),
@@ -55,13 +55,16 @@ StripePool::StripePool(std::vector<StripeSpec> stripes, int32_t threads, const s
     }
     m_slots = std::min(m_slots, std::max<size_t>(m_takes.size(), 1));
     m_hits.resize(m_slots * m_rowsPerTake * m_width);
+    if (lyapunov) {
+        m_lyapunov.resize(m_slots * m_rowsPerTake * kSubSamples);
+    }
     m_computed.resize(m_slots);
 }
 
 Result<std::unique_ptr<StripePool>> StripePool::Start(std::vector<StripeSpec> stripes, int32_t threads,
-                                                      const std::vector<bool>& wanted)
+                                                      const std::vector<bool>& wanted, bool lyapunov)
 {
-    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads, wanted));
+    std::unique_ptr<StripePool> pool(new StripePool(std::move(stripes), threads, wanted, lyapunov));
     try {
         for (int32_t i = 0; i < threads; ++i) {
             pool->m_threads.emplace_back(&StripePool::ComputeTakes, pool.get());
@@ -107,7 +110,8 @@ void StripePool::ComputeTakes()
             take = m_nextTake++;
         }
         const Take& next = m_takes[take];
-        const StripeResult result = ComputeStripeHitsInto(m_stripes[next.stripe], next.rows, SlotOf(take), m_cancel);
+        const StripeResult result = ComputeStripeHitsInto(m_stripes[next.stripe], next.rows, SlotOf(take), m_cancel,
+                                                          LyapunovSlotOf(take));
         {
             const std::lock_guard lock(m_mutex);
             m_computed[take % m_slots] = result == StripeResult::Completed;
@@ -149,6 +153,8 @@ Result<const uint64_t*> StripePool::NextRow(std::chrono::milliseconds timeout)
     m_holdingRow = true;
     m_rowsHandedOut.fetch_add(1, std::memory_order_relaxed);
     const Take& current = m_takes[m_takeHandedOut];
-    const int32_t rowInTake = current.rows.last - 1 - m_rowsOfTakeHandedOut - current.rows.first;
-    return SlotOf(m_takeHandedOut) + static_cast<size_t>(rowInTake) * m_width;
+    const auto rowInTake = static_cast<size_t>(current.rows.last - 1 - m_rowsOfTakeHandedOut - current.rows.first);
+    const double* lyapunov = LyapunovSlotOf(m_takeHandedOut);
+    m_rowLyapunov = lyapunov == nullptr ? nullptr : lyapunov + rowInTake * kSubSamples;
+    return SlotOf(m_takeHandedOut) + rowInTake * m_width;
 }

@@ -30,6 +30,12 @@ Status RowSource::Start(int32_t threads)
         wanted[static_cast<size_t>(row)] = Gives(row) && (m_kept == nullptr || !m_kept->Holds(row));
         m_rowsToRead += Gives(row) && !wanted[static_cast<size_t>(row)];
     }
+    const bool keepsLyapunov = m_kept != nullptr && m_kept->KeepsLyapunov();
+    if (m_extras.lyapunov && m_kept != nullptr && !keepsLyapunov) {
+        return Failure::Because(
+            "the rows files keep no Lyapunov exponents (they were made before rows files kept "
+            "them): compute the rows again into a new rows file");
+    }
     m_rowsToCompute = std::ranges::count(wanted, true);
     if (m_rowsToCompute == 0) {
         return {};
@@ -39,7 +45,9 @@ Status RowSource::Start(int32_t threads)
         specs.push_back(
             StripeFor(nullptr, grid, m_computation.region, StripeBounds(i, m_computation.stripes, grid.height)));
     }
-    Result<std::unique_ptr<StripePool>> pool = StripePool::Start(std::move(specs), threads, wanted);
+    // Rows kept in a file that keeps the exponents have them too, asked for or not.
+    Result<std::unique_ptr<StripePool>> pool = StripePool::Start(std::move(specs), threads, wanted,
+                                                                 m_extras.lyapunov || keepsLyapunov);
     if (!pool) {
         return pool.Error();
     }
@@ -63,10 +71,11 @@ Result<SourceRow> RowSource::Next()
         ++m_rowsRead;
         ReportProgress();
         const bool keepsHits = m_kept->KeepsHits();
-        if (Status read = m_kept->Read(row, m_levels.data(), keepsHits ? m_hits.data() : nullptr); !read) {
+        double* lyapunov = m_extras.lyapunov ? m_lyapunov : nullptr;
+        if (Status read = m_kept->Read(row, m_levels.data(), keepsHits ? m_hits.data() : nullptr, lyapunov); !read) {
             return read.Error();
         }
-        return SourceRow{row, m_levels.data(), keepsHits ? m_hits.data() : nullptr};
+        return SourceRow{row, m_levels.data(), keepsHits ? m_hits.data() : nullptr, lyapunov};
     }
     for (;;) {
         const Result<const uint64_t*> hits = m_pool->NextRow(std::chrono::milliseconds(20));
@@ -80,11 +89,11 @@ Result<SourceRow> RowSource::Next()
             std::transform(*hits, *hits + m_levels.size(), m_levels.begin(),
                            [](uint64_t cellHits) { return LevelFromHits(static_cast<int64_t>(cellHits)); });
             if (m_kept != nullptr) {
-                if (Status kept = m_kept->Keep(row, m_levels.data(), *hits); !kept) {
+                if (Status kept = m_kept->Keep(row, m_levels.data(), *hits, m_pool->RowLyapunov()); !kept) {
                     return kept.Error();
                 }
             }
-            return SourceRow{row, m_levels.data(), *hits};
+            return SourceRow{row, m_levels.data(), *hits, m_extras.lyapunov ? m_pool->RowLyapunov() : nullptr};
         }
         ReportProgress();
     }

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 
 namespace {
@@ -165,6 +166,15 @@ std::string RecordOrdinal(int64_t record)
 }
 
 }  // namespace
+
+std::vector<std::string> LyapunovValueNames()
+{
+    std::vector<std::string> names;
+    for (int j = 0; j < kSubSamples; ++j) {
+        names.push_back("lyapunov" + std::to_string(j));
+    }
+    return names;
+}
 
 size_t RowsFormat::RecordSize(int32_t width) const
 {
@@ -351,7 +361,7 @@ Result<KeptRows> KeptRows::OpenToKeep(const std::string& name, const Computation
         return refused("it keeps the rows of another computation (" + DescribeShard(*found) +
                        "); it is left as it is: give another file for this one");
     }
-    if (!file.format.values.empty()) {
+    if (!file.format.values.empty() && file.format.values != LyapunovValueNames()) {
         return refused("it keeps values of each row that this program does not compute; it is left as it is");
     }
     int64_t damaged = -1;
@@ -462,7 +472,12 @@ bool KeptRows::KeepsHits() const
     return std::ranges::all_of(m_files, [](const File& file) { return file.format.KeepsHits(); });
 }
 
-Status KeptRows::Read(int32_t row, int32_t* levels, uint64_t* hits)
+bool KeptRows::KeepsLyapunov() const
+{
+    return std::ranges::all_of(m_files, [](const File& file) { return file.format.values == LyapunovValueNames(); });
+}
+
+Status KeptRows::Read(int32_t row, int32_t* levels, uint64_t* hits, double* lyapunov)
 {
     const Place& place = m_places[static_cast<size_t>(row)];
     File& file = m_files[static_cast<size_t>(place.file)];
@@ -490,10 +505,15 @@ Status KeptRows::Read(int32_t row, int32_t* levels, uint64_t* hits)
             hits[column] = cellHits;
         }
     }
+    if (lyapunov != nullptr && file.format.values == LyapunovValueNames()) {
+        for (size_t j = 0; j < kSubSamples; ++j) {
+            lyapunov[j] = std::bit_cast<double>(LittleEndianAt<uint64_t>(m_record.data() + 8 * (width + j)));
+        }
+    }
     return {};
 }
 
-Status KeptRows::Keep(int32_t row, const int32_t* levels, const uint64_t* hits)
+Status KeptRows::Keep(int32_t row, const int32_t* levels, const uint64_t* hits, const double* lyapunov)
 {
     File& file = m_files.front();
     const size_t width = static_cast<size_t>(m_computation.grid.width);
@@ -505,6 +525,11 @@ Status KeptRows::Keep(int32_t row, const int32_t* levels, const uint64_t* hits)
             AppendLittleEndian64(record, hits[column]);
         } else {
             record += static_cast<char>(static_cast<unsigned char>(levels[column]));
+        }
+    }
+    if (file.format.values == LyapunovValueNames()) {
+        for (int j = 0; j < kSubSamples; ++j) {
+            AppendLittleEndian64(record, std::bit_cast<uint64_t>(lyapunov[j]));
         }
     }
     AppendLittleEndian(record, RecordCheck(record.data(), record.size() - 4));

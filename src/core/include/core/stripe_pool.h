@@ -34,9 +34,10 @@ public:
     // Starts `threads` threads on the stripes, which share one width; a failure when the system
     // cannot start them. The stripes' own cells are not used. Where `wanted` is given, only the
     // rows it marks are computed: it has a mark for each row of the stripes laid one above the
-    // other, the first stripe's row 0 first.
+    // other, the first stripe's row 0 first. With `lyapunov`, the Lyapunov exponents of each row's
+    // sub-samples are computed too.
     static Result<std::unique_ptr<StripePool>> Start(std::vector<StripeSpec> stripes, int32_t threads,
-                                                     const std::vector<bool>& wanted = {});
+                                                     const std::vector<bool>& wanted = {}, bool lyapunov = false);
     // Cancels what is left and waits for every thread.
     ~StripePool();
     StripePool(const StripePool&) = delete;
@@ -47,6 +48,9 @@ public:
     // the last row, and for good after a cancel; a failure, for good, where a thread found no
     // memory for its rows: the rest are never handed out.
     Result<const uint64_t*> NextRow(std::chrono::milliseconds timeout);
+    // The Lyapunov exponents of the sub-samples (kSubSamples) of the row NextRow last handed out,
+    // valid as long as its hits; null for a pool started without them.
+    const double* RowLyapunov() const { return m_rowLyapunov; }
     // Rows handed out by NextRow so far.
     int64_t RowsHandedOut() const { return m_rowsHandedOut.load(std::memory_order_relaxed); }
     // Asks the threads to stop: a row being computed is abandoned and never handed out.
@@ -58,9 +62,13 @@ private:
         RowRange rows;
     };
 
-    StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted);
+    StripePool(std::vector<StripeSpec> stripes, int32_t threads, const std::vector<bool>& wanted, bool lyapunov);
     void ComputeTakes();
     uint64_t* SlotOf(size_t take) { return m_hits.data() + (take % m_slots) * m_rowsPerTake * m_width; }
+    double* LyapunovSlotOf(size_t take)
+    {
+        return m_lyapunov.empty() ? nullptr : m_lyapunov.data() + (take % m_slots) * m_rowsPerTake * kSubSamples;
+    }
 
     std::vector<StripeSpec> m_stripes;
     int32_t m_rowsPerTake;
@@ -68,6 +76,8 @@ private:
     size_t m_slots;             // takes in flight at most
     size_t m_width;             // cells of a row
     std::vector<uint64_t> m_hits;
+    std::vector<double> m_lyapunov;  // none without them
+    const double* m_rowLyapunov = nullptr;
     std::vector<char> m_computed;  // per slot: its take is computed and not yet handed out whole
     mutable std::mutex m_mutex;
     std::condition_variable m_roomFreed;  // a slot was freed, or the pool cancelled

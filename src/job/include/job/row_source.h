@@ -64,8 +64,9 @@ private:
     const ProgressReport m_progress;
     const RowExtras m_extras;
     std::vector<int32_t> m_levels;
-    std::vector<uint64_t> m_hits;        // of a kept row
-    std::unique_ptr<StripePool> m_pool;  // none when every row it gives is kept
+    std::vector<uint64_t> m_hits;         // of a kept row
+    double m_lyapunov[kSubSamples] = {};  // of a kept row
+    std::unique_ptr<StripePool> m_pool;   // none when every row it gives is kept
     int64_t m_rowsToCompute = 0;
     int64_t m_rowsToRead = 0;
     int64_t m_rowsRead = 0;

@@ -19,14 +19,19 @@
 #include <string_view>
 #include <vector>
 
+// The names of the values that keep a row's sub-samples' Lyapunov exponents, sub-sample j's
+// "lyapunov<j>".
+std::vector<std::string> LyapunovValueNames();
+
 // What a rows file keeps of each row. Version 1 keeps its levels, a byte a cell. Version 2,
 // which this program writes, keeps the hits of each cell (8 bytes, little-endian), from which
 // the levels and any shading follow, and then the row's values that its header's "values" line
 // names, 8 bytes each (an IEEE double, little-endian), so that values of a row can be added
-// without another version; this program keeps none ("values none").
+// without another version. This program keeps the Lyapunov exponents of the row's sub-samples
+// (kLyapunovValues), and goes on in files that keep none ("values none").
 struct RowsFormat {
     int32_t version = 2;
-    std::vector<std::string> values;
+    std::vector<std::string> values = LyapunovValueNames();
 
     bool operator==(const RowsFormat&) const = default;
     bool KeepsHits() const { return version >= 2; }
@@ -72,11 +77,15 @@ public:
     bool Holds(int32_t row) const { return m_places[static_cast<size_t>(row)].file >= 0; }
     // Whether every file keeps the hits of its rows (version 2 and later).
     bool KeepsHits() const;
-    // The kept levels of a row, a cell each, and, where KeepsHits, its hits.
-    Status Read(int32_t row, int32_t* levels, uint64_t* hits);
+    // Whether every file keeps the Lyapunov exponents of its rows' sub-samples.
+    bool KeepsLyapunov() const;
+    // The kept levels of a row, a cell each, and, where KeepsHits, its hits, and where
+    // KeepsLyapunov, its sub-samples' Lyapunov exponents (kSubSamples).
+    Status Read(int32_t row, int32_t* levels, uint64_t* hits, double* lyapunov = nullptr);
     // Appends a row to the file opened to keep, its levels or its hits as the file keeps them,
-    // and holds it from then on; made durable at least every second, and by Sync.
-    Status Keep(int32_t row, const int32_t* levels, const uint64_t* hits);
+    // and its sub-samples' Lyapunov exponents where it keeps them, and holds it from then on;
+    // made durable at least every second, and by Sync.
+    Status Keep(int32_t row, const int32_t* levels, const uint64_t* hits, const double* lyapunov = nullptr);
     // Makes the rows kept so far durable; nothing for files that are only read.
     Status Sync();
 
