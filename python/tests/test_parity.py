@@ -196,3 +196,17 @@ def test_lyapunov_is_that_of_the_maps_attractors():
 
     rows = corvalis.lyapunov((0, 3.833, 1, 3.84), (50, 10), stripes=2)  # inside the period-3 window
     assert (rows < 0).all()
+
+
+def escaping_lyapunov(a):
+    """λ of an orbit from 0.12345 that leaves [-10, 10]: over the steps made, the last included."""
+    x, logs = 0.12345, []
+    while -10 <= x <= 10:
+        logs.append(math.log(abs(a * (1 - 2 * x))))
+        x = (x * (1 - x)) * a
+    return math.fsum(logs) / len(logs)
+
+
+def test_lyapunov_of_an_orbit_that_leaves_is_that_of_the_steps_it_made():
+    a, exponent = lyapunov_against_parameters((0, 4.5, 1, 4.6), (10, 2))
+    assert np.allclose(exponent, [escaping_lyapunov(parameter) for parameter in a], rtol=1e-12, atol=0)
