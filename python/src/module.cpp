@@ -42,6 +42,21 @@ void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
     }
 }
 
+// An array of `rows` rows, each of shape `rowShape` (none: one value a row), not yet filled.
+template <class Value>
+py::array_t<Value> EmptyRows(int32_t rows, const std::vector<py::ssize_t>& rowShape)
+{
+    std::vector<py::ssize_t> shape{rows};
+    shape.insert(shape.end(), rowShape.begin(), rowShape.end());
+    return py::array_t<Value>(shape);
+}
+
+// The shape of a row's values: one a sub-sample, or one for the row.
+std::vector<py::ssize_t> SubSampleShape(bool eachSubSample)
+{
+    return eachSubSample ? std::vector<py::ssize_t>{kSubSamples} : std::vector<py::ssize_t>{};
+}
+
 // An array of the computation's rows, row 0 the top, each row's values of shape `rowShape`
 // (none: one value a row) written by fill(row, out) as the row is computed.
 template <class Value, class FillRow>
@@ -50,9 +65,7 @@ py::array_t<Value> RowArray(const Computation& computation, py::handle threads, 
 {
     const int32_t threadCount = ReadThreads(threads);
     const Size size = computation.grid;
-    std::vector<py::ssize_t> shape{size.height};
-    shape.insert(shape.end(), rowShape.begin(), rowShape.end());
-    py::array_t<Value> values(shape);
+    py::array_t<Value> values = EmptyRows<Value>(size.height, rowShape);
     const int64_t valuesPerRow = values.size() / size.height;
     Value* const first = values.mutable_data();
     Watch watch(std::move(progress));
@@ -99,12 +112,8 @@ py::array_t<double> Lyapunov(py::handle region, py::handle grid, py::handle stri
 {
     const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
     const bool eachSubSample = ReadTruth(subSamples);
-    std::vector<py::ssize_t> rowShape;
-    if (eachSubSample) {
-        rowShape.push_back(kSubSamples);
-    }
-    return RowArray<double>(computation, threads, std::move(progress), rowShape, {.lyapunov = true},
-                            [eachSubSample](const SourceRow& row, double* out) -> Status {
+    return RowArray<double>(computation, threads, std::move(progress), SubSampleShape(eachSubSample),
+                            {.lyapunov = true}, [eachSubSample](const SourceRow& row, double* out) -> Status {
                                 if (row.lyapunov == nullptr) {
                                     return Failure::Because("a row came without the Lyapunov exponents asked for");
                                 }
@@ -122,13 +131,10 @@ py::array_t<double> Lyapunov(py::handle region, py::handle grid, py::handle stri
 py::array_t<double> RowParameters(py::handle region, py::handle grid, py::handle stripes, py::handle subSamples)
 {
     const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
-    const int perRow = ReadTruth(subSamples) ? kSubSamples : 1;
+    const bool eachSubSample = ReadTruth(subSamples);
+    const int perRow = eachSubSample ? kSubSamples : 1;
     const Size size = computation.grid;
-    std::vector<py::ssize_t> shape{size.height};
-    if (perRow > 1) {
-        shape.push_back(perRow);
-    }
-    py::array_t<double> parameters(shape);
+    py::array_t<double> parameters = EmptyRows<double>(size.height, SubSampleShape(eachSubSample));
     double* const first = parameters.mutable_data();
     for (int32_t i = 0; i < computation.stripes; ++i) {
         const RowRange rows = StripeBounds(i, computation.stripes, size.height);
