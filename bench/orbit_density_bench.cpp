@@ -1,7 +1,8 @@
 // Speed of the orbit-density computation on one thread: the literal algorithm against each
 // kernel this processor can run, on the same stripes, and the bare map in 16 and 32 lanes as the
-// floor. After the runs it prints, per region, the time per iterate of each (the best run) and
-// how many times faster each kernel is than the literal algorithm.
+// floor; and each kernel's hits with and without the Lyapunov exponents. After the runs it
+// prints, per region, the time per iterate of each (the best run), how many times faster each
+// kernel is than the literal algorithm, and what the exponents cost.
 #include "core/orbit_density.h"
 #include "best_time_reporter.h"
 #include "core/calc_layout.h"
@@ -79,6 +80,25 @@ void Fast(benchmark::State& state, const Region& r, OrbitKernel kernel)
     }
 }
 
+// The hits of the stripe as the stripe pool computes them, with the exponents or without.
+void Hits(benchmark::State& state, const Region& r, OrbitKernel kernel, bool lyapunov)
+{
+    std::vector<uint64_t> hits(static_cast<size_t>(r.grid.width) * r.grid.height);
+    std::vector<double> exponents(static_cast<size_t>(r.grid.height) * kSubSamples);
+    const StripeSpec stripe = r.Stripe(nullptr);
+    const std::atomic<int32_t> cancel{0};
+    for (auto _ : state) {
+        ComputeStripeHitsInto(stripe, {0, stripe.rows}, hits.data(), cancel, lyapunov ? exponents.data() : nullptr,
+                              kernel);
+        benchmark::DoNotOptimize(hits.data());
+    }
+}
+
+std::string HitsName(const Region& region, OrbitKernel kernel, bool lyapunov)
+{
+    return BenchmarkName(region, OrbitKernelName(kernel)) + (lyapunov ? "_hits_lyapunov" : "_hits");
+}
+
 #if defined(CORVALIS_BARE_MAP_AVX512)
 void BareMap(benchmark::State& state, int vectors)
 {
@@ -114,6 +134,16 @@ void PrintSummary(const BestTimeReporter& reporter, const std::vector<OrbitKerne
             }
         }
     }
+    std::printf("\nhits with the Lyapunov exponents / hits alone, one thread (fastest runs):\n");
+    for (const Region& region : kRegions) {
+        for (OrbitKernel kernel : kernels) {
+            const auto alone = reporter.Best(HitsName(region, kernel, false));
+            const auto with = reporter.Best(HitsName(region, kernel, true));
+            if (alone && with) {
+                std::printf("  %-14s %-9s %5.2f\n", region.name, OrbitKernelName(kernel), *with / *alone);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -141,6 +171,10 @@ int main(int argc, char** argv)
         for (OrbitKernel kernel : kernels) {
             benchmark::RegisterBenchmark(BenchmarkName(region, OrbitKernelName(kernel)).c_str(), Fast, region, kernel)
                 ->Unit(benchmark::kMillisecond);
+            for (const bool lyapunov : {false, true}) {
+                benchmark::RegisterBenchmark(HitsName(region, kernel, lyapunov).c_str(), Hits, region, kernel, lyapunov)
+                    ->Unit(benchmark::kMillisecond);
+            }
         }
     }
     std::printf("fastest kernel on this processor: %s\n", OrbitKernelName(FastestOrbitKernel()));
