@@ -10,7 +10,7 @@ import numpy as np
 import pytest
 
 import corvalis
-from conftest import png_contents, pgm_levels, words
+from conftest import lyapunov_table, png_contents, pgm_levels, words
 
 DEFAULT = (0, 3, 1, 4)
 CHAOTIC = (0.4, 3.8, 0.6, 3.9)
@@ -171,6 +171,33 @@ def test_lyapunov_of_a_sub_sample_depends_on_its_parameter_alone_whatever_the_st
     shared = [found for found in exponents.values() if len(found) > 1]
     assert shared, "no parameter that two stripings share"
     assert all(np.array(found).tobytes() == np.full(len(found), found[0]).tobytes() for found in shared)
+
+
+@pytest.mark.parametrize(
+    "region, grid, stripes, threads",
+    [
+        (DEFAULT, (30, 40), 3, 2),
+        ((-0.2, 3.9, 1.2, 4.3), (20, 25), 2, 1),  # above 4: orbits that leave
+        ((1, 3.9, 0, 2.5), (11, 9), 4, 3),  # corners in the other order
+    ],
+)
+def test_lyapunov_and_row_parameters_are_the_table_of_the_lyapunov_option(render, region, grid, stripes, threads):
+    options = ["--region", *words(region), "--grid", f"{grid[0]}x{grid[1]}", "--stripes", stripes, "--threads", threads]
+    done = render.run(*options, "--lyapunov", "l.csv")
+    assert done.returncode == 0, done.stderr
+    table = lyapunov_table((render.folder / "l.csv").read_text())
+
+    each = corvalis.lyapunov(region, grid, stripes=stripes, sub_samples=True)
+    given = np.column_stack([
+        np.arange(grid[1]),
+        corvalis.row_parameters(region, grid, stripes=stripes),
+        corvalis.lyapunov(region, grid, stripes=stripes, threads=threads),
+        each.min(axis=1),
+        each.max(axis=1),
+    ])
+
+    assert table.shape == given.shape
+    assert table.tobytes() == given.tobytes()
 
 
 def lyapunov_against_parameters(region, grid, stripes=2):
