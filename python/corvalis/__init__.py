@@ -6,6 +6,9 @@ what corvalis-render computes with the same options, byte for byte:
 
     levels(region, grid)         the density levels, an (H, W) uint8 array (--levels)
     counts(region, grid)         the hits each level comes from, an (H, W) uint64 array
+    lyapunov(region, grid)       the Lyapunov exponent of every row, an (H,) float64 array
+                                 (--lyapunov)
+    row_parameters(region, grid) the parameter a of every row, an (H,) float64 array
     picture(region, grid=...)    the coloured picture, an (H, W, 3) uint8 RGB array (-o)
     png(region, grid=...)        the PNG file that -o writes, shown by a notebook
     rows(region, grid)           the levels a row at a time, with shards and rows files
@@ -62,8 +65,10 @@ __all__ = [
     "counts",
     "extent",
     "levels",
+    "lyapunov",
     "picture",
     "png",
+    "row_parameters",
     "rows",
 ]
 
@@ -192,6 +197,63 @@ def counts(
     """
     with _followed(progress) as shown:
         return _corvalis.counts(region, grid, stripes, threads, shown)
+
+
+def lyapunov(
+    region: Region,
+    grid: Size,
+    *,
+    stripes: Optional[int] = None,
+    threads: Optional[int] = None,
+    sub_samples: bool = False,
+    progress: bool = False,
+) -> np.ndarray:
+    """The Lyapunov exponent of every row of the region on a grid of W columns and H rows.
+
+    Returns a float64 array of shape (H,), row 0 the largest parameter as in levels(): each
+    row's exponent, its ten sub-samples' summed in their order and divided by ten: bit for bit
+    the lambda column of `corvalis-render --lyapunov` with the same options. With
+    sub_samples=True the shape is (H, 10): the sub-samples' own, sub-sample j in column j, at
+    the parameters row_parameters(..., sub_samples=True) gives. The columns of the grid do not
+    matter to the exponent, but its width sets the iterations (W * 100 / the extent in x), as
+    for the levels.
+
+    A sub-sample's exponent is (1/n) ln prod |a (1 - 2 x_k)| over the n iterations its orbit
+    made from 0.12345, the derivative taken at each iterate before its step, with no transient
+    discarded (near a bifurcation it converges slowly). The product is rounded in order and kept
+    as a number in [1, 2) times a power of two, and its logarithm is built from IEEE operations,
+    so the bits are the same on every system. An orbit that leaves [-10, 10] (above a = 4) gives
+    the exponent of the iterations it made before it left, the one that left included; an
+    iterate exactly 0.5 gives -inf, and its row -inf too; an orbit found to repeat bit for bit
+    counts its remaining iterations as whole cycles and a part. Negative: the orbit settles on a
+    stable cycle; positive: chaos.
+
+    region, grid, stripes, threads, progress: as for levels(); the exponents never depend on
+        threads.
+    """
+    with _followed(progress) as shown:
+        return _corvalis.lyapunov(region, grid, stripes, threads, sub_samples, shown)
+
+
+def row_parameters(
+    region: Region,
+    grid: Size,
+    *,
+    stripes: Optional[int] = None,
+    sub_samples: bool = False,
+) -> np.ndarray:
+    """The parameter a of every row of the region on a grid of W columns and H rows.
+
+    Returns a float64 array of shape (H,), row 0 the top as in levels() and lyapunov(): each
+    row's own parameter, that of its sub-sample 0, the largest of its ten. With
+    sub_samples=True the shape is (H, 10): the parameter of sub-sample j in column j, each
+    a tenth of the row's step below the one before. These are the exact doubles the rows are
+    computed with; they follow from the stripes as the levels do, so give the same stripes as
+    to the computation. Nothing is computed: it costs no more than the array.
+
+    region, grid, stripes: as for levels().
+    """
+    return _corvalis.row_parameters(region, grid, stripes, sub_samples)
 
 
 def picture(

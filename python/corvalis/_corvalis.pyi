@@ -17,6 +17,15 @@ def levels(
 def counts(
     region: Sequence[float], grid: object, stripes: object, threads: object, progress: Progress
 ) -> np.ndarray: ...
+def lyapunov(
+    region: Sequence[float],
+    grid: object,
+    stripes: object,
+    threads: object,
+    sub_samples: object,
+    progress: Progress,
+) -> np.ndarray: ...
+def row_parameters(region: Sequence[float], grid: object, stripes: object, sub_samples: object) -> np.ndarray: ...
 def picture(
     region: Sequence[float],
     grid: object,

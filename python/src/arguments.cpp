@@ -171,15 +171,20 @@ int32_t ReadThreads(py::handle threads)
     return ReadCount(threads, "threads", kMaxThreads, ProcessorCount());
 }
 
+bool ReadTruth(py::handle value)
+{
+    const int truth = PyObject_IsTrue(value.ptr());
+    if (truth < 0) {
+        throw py::error_already_set();
+    }
+    return truth != 0;
+}
+
 PictureStyle ReadStyle(py::handle scheme, py::handle reverse, py::handle shade)
 {
     const ColorScheme found = ReadName(scheme, "scheme", kColorSchemes, FindColorScheme);
     const Shading shading = ReadName(shade, "shade", kShadings, FindShading);
-    const int truth = PyObject_IsTrue(reverse.ptr());
-    if (truth < 0) {
-        throw py::error_already_set();
-    }
-    return {found, truth != 0, shading};
+    return {found, ReadTruth(reverse), shading};
 }
 
 Shard ReadShard(py::handle shard, bool stripesGiven)

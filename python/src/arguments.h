@@ -25,6 +25,9 @@ Computation ReadComputation(py::handle region, py::handle grid, py::handle fit, 
 // The threads that share the rows out: 1..kMaxThreads, None for one per processor.
 int32_t ReadThreads(py::handle threads);
 
+// Whether a value is true, as Python's bool() takes it.
+bool ReadTruth(py::handle value);
+
 // A colour scheme by its name, whether it runs reversed, and a shading by its name.
 PictureStyle ReadStyle(py::handle scheme, py::handle reverse, py::handle shade);
 

@@ -5,6 +5,8 @@
 #include "arguments.h"
 #include "watch.h"
 
+#include "core/calc_layout.h"
+#include "core/lyapunov.h"
 #include "job/byte_sink.h"
 #include "job/render_job.h"
 #include "job/row_source.h"
@@ -19,16 +21,18 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace py = pybind11;
 
 namespace {
 
-// Computes the computation's rows of its shard from the top down on `threads` threads and hands
-// each to `take`. Without the interpreter lock.
-Status ForEachRow(const Computation& computation, int32_t threads, Watch& watch, const RowTaker& take)
+// Computes the computation's rows of its shard from the top down on `threads` threads, with the
+// extras asked for, and hands each to `take`. Without the interpreter lock.
+Status ForEachRow(const Computation& computation, int32_t threads, RowExtras extras, Watch& watch, const RowTaker& take)
 {
-    return ForEachRow(computation, threads, nullptr, {.cancel = watch.Cancel(), .progress = watch.Progress()}, take);
+    return ForEachRow(computation, threads, nullptr, {.cancel = watch.Cancel(), .progress = watch.Progress()}, take,
+                      extras);
 }
 
 void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
@@ -38,47 +42,111 @@ void CopyLevels(const int32_t* levels, int32_t width, uint8_t* out)
     }
 }
 
-// An (H, W) array of the computation's cells, row 0 the top, each row filled by
-// copyRow(row, width, out) as it is computed.
-template <class Cell, class CopyRow>
-py::array_t<Cell> GridArray(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
-                            py::object progress, const CopyRow& copyRow)
+// An array of `rows` rows, each of shape `rowShape` (none: one value a row), not yet filled.
+template <class Value>
+py::array_t<Value> EmptyRows(int32_t rows, const std::vector<py::ssize_t>& rowShape)
 {
-    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    std::vector<py::ssize_t> shape{rows};
+    shape.insert(shape.end(), rowShape.begin(), rowShape.end());
+    return py::array_t<Value>(shape);
+}
+
+// The shape of a row's values: one a sub-sample, or one for the row.
+std::vector<py::ssize_t> SubSampleShape(bool eachSubSample)
+{
+    return eachSubSample ? std::vector<py::ssize_t>{kSubSamples} : std::vector<py::ssize_t>{};
+}
+
+// An array of the computation's rows, row 0 the top, each row's values of shape `rowShape`
+// (none: one value a row) written by fill(row, out) as the row is computed.
+template <class Value, class FillRow>
+py::array_t<Value> RowArray(const Computation& computation, py::handle threads, py::object progress,
+                            const std::vector<py::ssize_t>& rowShape, RowExtras extras, const FillRow& fill)
+{
     const int32_t threadCount = ReadThreads(threads);
     const Size size = computation.grid;
-    py::array_t<Cell> cells({py::ssize_t{size.height}, py::ssize_t{size.width}});
-    Cell* const first = cells.mutable_data();
+    py::array_t<Value> values = EmptyRows<Value>(size.height, rowShape);
+    const int64_t valuesPerRow = values.size() / size.height;
+    Value* const first = values.mutable_data();
     Watch watch(std::move(progress));
     Status done;
     {
         py::gil_scoped_release released;
-        done = ForEachRow(computation, threadCount, watch, [&](const SourceRow& row) {
-            copyRow(row, size.width, first + int64_t{size.height - 1 - row.row} * size.width);
-            return Status{};
+        done = ForEachRow(computation, threadCount, extras, watch, [&](const SourceRow& row) {
+            return fill(row, first + int64_t{size.height - 1 - row.row} * valuesPerRow);
         });
     }
     if (!done) {
         watch.Raise(done.Error(), size, PyExc_RuntimeError);
     }
-    return cells;
+    return values;
 }
 
 py::array_t<uint8_t> Levels(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
                             py::object progress)
 {
-    return GridArray<uint8_t>(
-        region, grid, stripes, threads, std::move(progress),
-        [](const SourceRow& row, int32_t width, uint8_t* out) { CopyLevels(row.levels, width, out); });
+    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    return RowArray<uint8_t>(computation, threads, std::move(progress), {computation.grid.width}, {},
+                             [width = computation.grid.width](const SourceRow& row, uint8_t* out) {
+                                 CopyLevels(row.levels, width, out);
+                                 return Status{};
+                             });
 }
 
 py::array_t<uint64_t> Counts(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
                              py::object progress)
 {
     // Every row here is computed, so it comes with its hits.
-    return GridArray<uint64_t>(
-        region, grid, stripes, threads, std::move(progress),
-        [](const SourceRow& row, int32_t width, uint64_t* out) { std::copy(row.hits, row.hits + width, out); });
+    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    return RowArray<uint64_t>(computation, threads, std::move(progress), {computation.grid.width}, {},
+                              [width = computation.grid.width](const SourceRow& row, uint64_t* out) {
+                                  std::copy(row.hits, row.hits + width, out);
+                                  return Status{};
+                              });
+}
+
+// Each row's λ, the mean of its sub-samples' as SummarizeRowLyapunov makes it, or with
+// `subSamples` the sub-samples' own, in their order.
+py::array_t<double> Lyapunov(py::handle region, py::handle grid, py::handle stripes, py::handle threads,
+                             py::handle subSamples, py::object progress)
+{
+    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    const bool eachSubSample = ReadTruth(subSamples);
+    return RowArray<double>(computation, threads, std::move(progress), SubSampleShape(eachSubSample),
+                            {.lyapunov = true}, [eachSubSample](const SourceRow& row, double* out) -> Status {
+                                if (row.lyapunov == nullptr) {
+                                    return Failure::Because("a row came without the Lyapunov exponents asked for");
+                                }
+                                if (eachSubSample) {
+                                    std::copy(row.lyapunov, row.lyapunov + kSubSamples, out);
+                                } else {
+                                    *out = SummarizeRowLyapunov(row.lyapunov).lambda;
+                                }
+                                return Status{};
+                            });
+}
+
+// The parameter a of every row, row 0 the top: its own (that of sub-sample 0), or with
+// `subSamples` those of its sub-samples, the very doubles the computation iterates with.
+py::array_t<double> RowParameters(py::handle region, py::handle grid, py::handle stripes, py::handle subSamples)
+{
+    const Computation computation = ReadComputation(region, grid, py::handle(), stripes);
+    const bool eachSubSample = ReadTruth(subSamples);
+    const int perRow = eachSubSample ? kSubSamples : 1;
+    const Size size = computation.grid;
+    py::array_t<double> parameters = EmptyRows<double>(size.height, SubSampleShape(eachSubSample));
+    double* const first = parameters.mutable_data();
+    for (int32_t i = 0; i < computation.stripes; ++i) {
+        const RowRange rows = StripeBounds(i, computation.stripes, size.height);
+        const StripeSpec stripe = StripeFor(nullptr, size, computation.region, rows);
+        for (int32_t row = rows.first; row < rows.last; ++row) {
+            double* const out = first + int64_t{size.height - 1 - row} * perRow;
+            for (int subSample = 0; subSample < perRow; ++subSample) {
+                out[subSample] = SubSampleParameter(stripe, row - rows.first, subSample);
+            }
+        }
+    }
+    return parameters;
 }
 
 py::array_t<uint8_t> Picture(py::handle region, py::handle grid, py::handle fit, py::handle scheme, py::handle reverse,
@@ -294,6 +362,10 @@ PYBIND11_MODULE(_corvalis, module)
                py::arg("progress"));
     module.def("counts", &Counts, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
                py::arg("progress"));
+    module.def("lyapunov", &Lyapunov, py::arg("region"), py::arg("grid"), py::arg("stripes"), py::arg("threads"),
+               py::arg("sub_samples"), py::arg("progress"));
+    module.def("row_parameters", &RowParameters, py::arg("region"), py::arg("grid"), py::arg("stripes"),
+               py::arg("sub_samples"));
     module.def("picture", &Picture, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"),
                py::arg("reverse"), py::arg("shade"), py::arg("stripes"), py::arg("threads"), py::arg("progress"));
     module.def("png", &Png, py::arg("region"), py::arg("grid"), py::arg("fit"), py::arg("scheme"), py::arg("reverse"),

@@ -1,5 +1,6 @@
 """What the tests of the module share: corvalis-render run on the same options, and its files
-read back (the PGM's data, the PNG's pixels and text chunks, decoded with zlib alone)."""
+read back (the PGM's data, the PNG's pixels and text chunks, decoded with zlib alone, the
+numbers of the Lyapunov table)."""
 
 import os
 import struct
@@ -79,3 +80,10 @@ def png_contents(data: bytes):
     scanlines = np.frombuffer(zlib.decompress(compressed), np.uint8).reshape(height, 1 + 3 * width)
     assert not scanlines[:, 0].any(), "a scanline with a filter: decode it before comparing"
     return scanlines[:, 1:].reshape(height, width, 3), texts
+
+
+def lyapunov_table(text: str) -> np.ndarray:
+    """The numbers of a --lyapunov table, a line a row: row, a, lambda, lambda_min, lambda_max."""
+    header, *lines = text.splitlines()
+    assert header == "row,a,lambda,lambda_min,lambda_max"
+    return np.array([[float(number) for number in line.split(",")] for line in lines]).reshape(-1, 5)

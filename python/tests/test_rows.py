@@ -1,10 +1,11 @@
-"""rows(): the levels a row at a time, in shards, kept in rows files that corvalis-render reads."""
+"""rows(): the levels a row at a time, in shards, kept in rows files that corvalis-render reads
+(with the rows' Lyapunov exponents)."""
 
 import numpy as np
 import pytest
 
 import corvalis
-from conftest import pgm_levels
+from conftest import lyapunov_table, pgm_levels
 
 REGION = (0.4, 3.8, 0.6, 3.9)
 GRID = (37, 23)  # a last batch of rows that is not whole
@@ -34,6 +35,12 @@ def test_shards_kept_in_rows_files_make_the_pgm_of_the_whole(render, tmp_path):
 
     assert sorted(given) == list(range(GRID[1]))
     assert pgm_levels(render.file("--from", *files, output="--levels")).tobytes() == whole.tobytes()
+    # The files keep the rows' Lyapunov exponents too.
+    done = render.run("--from", *files, "--lyapunov", "l.csv")
+    assert done.returncode == 0, done.stderr
+    table = lyapunov_table((render.folder / "l.csv").read_text())
+    assert table[:, 1].tobytes() == corvalis.row_parameters(REGION, GRID, stripes=2).tobytes()
+    assert table[:, 2].tobytes() == corvalis.lyapunov(REGION, GRID, stripes=2).tobytes()
 
 
 def test_a_rows_file_goes_on_where_it_stopped_and_refuses_another_computation(render, tmp_path):

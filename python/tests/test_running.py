@@ -22,8 +22,9 @@ DEEP_ZOOM = (0.5, 3.9, 0.5001, 3.9002)
     [
         lambda: corvalis.levels(DEEP_ZOOM, (400, 300), threads=2),
         lambda: list(corvalis.rows(DEEP_ZOOM, (400, 300), threads=2)),
+        lambda: corvalis.lyapunov(DEEP_ZOOM, (400, 300), threads=2),
     ],
-    ids=["levels", "rows"],
+    ids=["levels", "rows", "lyapunov"],
 )
 def test_ctrl_c_stops_a_deep_zoom_with_keyboard_interrupt(compute):
     faulthandler.dump_traceback_later(60, exit=True)
@@ -101,6 +102,14 @@ def test_a_region_is_refused_in_the_command_lines_words(render, python, command_
          "threads: 0 is not a whole number from 1 to 1024"),
         (lambda: corvalis.levels(DEFAULT, (8, 8), stripes=1025), ValueError,
          "stripes: 1025 is not a whole number from 1 to 1024"),
+        (lambda: corvalis.lyapunov(DEFAULT, (8, 0)), ValueError,
+         "grid: (8, 0) is not a size (W, H) with whole numbers from 1 to 65536"),
+        (lambda: corvalis.lyapunov(DEFAULT, (8, 8), threads=1025), ValueError,
+         "threads: 1025 is not a whole number from 1 to 1024"),
+        (lambda: corvalis.lyapunov((0, 3, 1, 3), (8, 8), sub_samples=True), ValueError,
+         "region: YMIN and YMAX are equal, so the region has no height"),
+        (lambda: corvalis.row_parameters(DEFAULT, (8, 8), stripes="2"), TypeError,
+         "stripes: '2' is not a whole number from 1 to 1024"),
         (lambda: corvalis.picture(DEFAULT), ValueError, "no grid size: give grid=(W, H) or fit=(CW, CH)"),
         (lambda: corvalis.png(DEFAULT, grid=(8, 8), fit=(100, 100)), ValueError, "give either grid or fit, not both"),
         (lambda: corvalis.picture(DEFAULT, fit=(40, 100)), ValueError,
